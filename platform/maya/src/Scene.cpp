@@ -1,0 +1,540 @@
+// The dependency graph: nodes, names, connections, dirty propagation and evaluation.
+#include "Scene.h"
+
+#include <maya/MDataBlock.h>
+#include <maya/MPxNode.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "Dag.h"
+#include "Registry.h"
+
+namespace mayahost {
+
+namespace {
+
+MStatus failure(const std::string& text) { return MStatus(MS::kFailure, text.c_str()); }
+
+bool related(const Attribute* a, const Attribute* b) {
+    return a == b || a->isAncestorOf(b) || b->isAncestorOf(a);
+}
+
+bool isComputed(const NodeType& type, const Attribute* attribute) {
+    for (const Attribute* a = attribute; a; a = a->parent)
+        if (type.affected.count(a) || !a->writable) return true;
+    return false;
+}
+
+void collectDescendants(const Attribute* attribute, std::vector<const Attribute*>& out) {
+    for (auto& c : attribute->children) {
+        out.push_back(c.get());
+        collectDescendants(c.get(), out);
+    }
+}
+
+// Copies a pulled value, converting between a numeric compound's component and a number.
+void copyValue(const Slot& from, int fromComponent, Slot& to, int toComponent) {
+    if (fromComponent >= 0 || toComponent >= 0) {
+        to.number[std::max(toComponent, 0)] = from.number[std::max(fromComponent, 0)];
+        return;
+    }
+    to = from;
+}
+
+bool validName(const std::string& name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '#';
+    });
+}
+
+}  // namespace
+
+std::string PlugRef::name() const {
+    std::string text = node ? node->name : std::string();
+    std::string attributes;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const PlugStep& step = path[i];
+        bool nextIsChild = i + 1 < path.size();
+        // Parents without an index add nothing to the name of their child.
+        if (nextIsChild && step.index < 0) continue;
+        if (!attributes.empty()) attributes += ".";
+        attributes += step.attribute->longName;
+        if (step.index >= 0) attributes += "[" + std::to_string(step.index) + "]";
+    }
+    return text + "." + attributes;
+}
+
+bool pathsOverlap(const PlugPath& a, const PlugPath& b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i].attribute != b[i].attribute) return false;
+        if (a[i].index >= 0 && b[i].index >= 0 && a[i].index != b[i].index) return false;
+    }
+    return true;
+}
+
+PlugPath pathOf(const Attribute* attribute, int index) {
+    PlugPath path;
+    for (const Attribute* a = attribute; a; a = a->parent) path.insert(path.begin(), PlugStep{a, -1});
+    if (!path.empty()) path.back().index = index;
+    return path;
+}
+
+Scene& Scene::current() {
+    static Scene scene;
+    return scene;
+}
+
+Scene::Scene() {
+    registerBuiltinTypes();
+    reset();
+}
+
+void Scene::reset() {
+    for (auto& node : nodes_) {
+        node->alive = false;
+        delete node->user;
+        node->user = nullptr;
+        node->children.clear();
+        node->parent = nullptr;
+    }
+    nodes_.clear();
+    byName_.clear();
+    connections_.clear();
+    timeNode_ = nullptr;
+    time_ = MTime(1.0, MTime::uiUnit());
+    MStatus status;
+    NodePtr time = createNode("time", "time1", nullptr, status);
+    timeNode_ = time.get();
+}
+
+std::string Scene::uniqueName(const std::string& requested, const Node* except) const {
+    auto isFree = [&](const std::string& name) {
+        auto it = byName_.find(name);
+        return it == byName_.end() || it->second == except;
+    };
+    std::string pattern = requested;
+    size_t hash = pattern.find('#');
+    if (hash == std::string::npos) {
+        if (isFree(pattern)) return pattern;
+        size_t end = pattern.size();
+        while (end > 1 && std::isdigit(static_cast<unsigned char>(pattern[end - 1]))) --end;
+        pattern = pattern.substr(0, end) + "#";
+        hash = pattern.size() - 1;
+    }
+    for (unsigned n = 1;; ++n) {
+        std::string name = pattern.substr(0, hash) + std::to_string(n) + pattern.substr(hash + 1);
+        name.erase(std::remove(name.begin(), name.end(), '#'), name.end());
+        if (isFree(name)) return name;
+    }
+}
+
+MStatus Scene::renameNode(Node& node, const std::string& requested) {
+    if (!validName(requested)) return failure("Invalid node name: \"" + requested + "\"");
+    std::string name = uniqueName(requested, &node);
+    byName_.erase(node.name);
+    node.name = name;
+    byName_[name] = &node;
+    return MS::kSuccess;
+}
+
+NodePtr Scene::createNode(const std::string& typeName, const std::string& name, Node* parent, MStatus& status) {
+    NodeType* type = Registry::instance().findType(typeName);
+    if (!type) {
+        status = failure("Unknown object type: " + typeName);
+        return nullptr;
+    }
+    if (!name.empty() && !validName(name)) {
+        status = failure("Invalid node name: \"" + name + "\"");
+        return nullptr;
+    }
+    if (parent && (!type->isDag() || parent->type->kind != NodeKind::Transform)) {
+        status = failure(type->isDag() ? "The parent of " + typeName + " must be a transform, not " + parent->name
+                                       : typeName + " is not a DAG node and cannot have a parent");
+        return nullptr;
+    }
+    NodePtr transform;
+    if (type->isShape() && !parent) {
+        transform = createNode("transform", "transform#", nullptr, status);
+        if (!transform) return nullptr;
+        parent = transform.get();
+    }
+    auto node = std::make_shared<Node>(Registry::instance().sharedType(type));
+    node->user = type->creator ? type->creator() : nullptr;
+    if (!node->user) {
+        if (transform) deleteNode(*transform);
+        status = failure("The creator of " + typeName + " made no node");
+        return nullptr;
+    }
+    node->user->setHostNode(node.get());
+    std::string requested = !name.empty() ? name : parent && type->isShape() ? parent->name + "Shape" : typeName + "#";
+    node->name = uniqueName(requested);
+    byName_[node->name] = node.get();
+    nodes_.push_back(node);
+    if (parent) {
+        node->parent = parent;
+        parent->children.push_back(node.get());
+    }
+    for (Attribute* a : type->allAttributes)
+        if (isComputed(*type, a)) node->dirty.insert(a);
+    node->user->postConstructor();
+    status = MS::kSuccess;
+    return node;
+}
+
+MStatus Scene::deleteNode(Node& node) {
+    if (!node.alive) return failure("The node was already deleted");
+    if (&node == timeNode_) return failure("Cannot delete " + node.name);
+    while (!node.children.empty()) deleteNode(*node.children.back());
+    NodePtr keep = node.shared_from_this();
+    removeConnectionsOf(node);
+    if (node.parent) {
+        auto& siblings = node.parent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), &node), siblings.end());
+        node.parent = nullptr;
+    }
+    byName_.erase(node.name);
+    nodes_.erase(std::remove(nodes_.begin(), nodes_.end(), keep), nodes_.end());
+    node.alive = false;
+    delete node.user;
+    node.user = nullptr;
+    return MS::kSuccess;
+}
+
+Node* Scene::findNode(const std::string& name) const {
+    auto it = byName_.find(name);
+    return it == byName_.end() ? nullptr : it->second;
+}
+
+std::vector<NodePtr> Scene::nodesOfType(const NodeType* type) const {
+    std::vector<NodePtr> found;
+    for (auto& node : nodes_)
+        if (node->type.get() == type) found.push_back(node);
+    return found;
+}
+
+bool Scene::parsePlug(const std::string& text, PlugRef& plug, std::string& error) const {
+    size_t dot = text.find('.');
+    if (dot == std::string::npos || dot == 0 || dot + 1 >= text.size()) {
+        error = "\"" + text + "\" is not a plug (node.attribute)";
+        return false;
+    }
+    Node* node = findNode(text.substr(0, dot));
+    if (!node) {
+        error = "No object matches name: " + text.substr(0, dot);
+        return false;
+    }
+    plug.node = node->shared_from_this();
+    plug.path.clear();
+    std::string rest = text.substr(dot + 1);
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t end = rest.find('.', start);
+        std::string segment = rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        int index = -1;
+        size_t bracket = segment.find('[');
+        if (bracket != std::string::npos) {
+            size_t close = segment.find(']', bracket);
+            std::string digits = close == std::string::npos ? "" : segment.substr(bracket + 1, close - bracket - 1);
+            if (digits.empty() || digits.size() > 9 || close + 1 != segment.size() ||
+                !std::all_of(digits.begin(), digits.end(), ::isdigit)) {
+                error = "Invalid element index in " + text;
+                return false;
+            }
+            index = std::stoi(digits);
+            segment = segment.substr(0, bracket);
+        }
+        const Attribute* attribute = nullptr;
+        if (plug.path.empty()) {
+            attribute = node->type->findAttribute(segment);
+        } else {
+            for (auto& c : plug.path.back().attribute->children)
+                if (c->longName == segment || c->shortName == segment) attribute = c.get();
+        }
+        if (!attribute) {
+            error = "No attribute '" + segment + "' on " + node->name + " (" + node->type->name + ")";
+            return false;
+        }
+        if (index >= 0 && !attribute->array) {
+            error = text + ": " + attribute->longName + " is not an array";
+            return false;
+        }
+        if (plug.path.empty()) {
+            plug.path = pathOf(attribute, index);
+        } else {
+            plug.path.push_back(PlugStep{attribute, index});
+        }
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return true;
+}
+
+// ---- connections
+
+static bool compatible(const Attribute& a, const Attribute& b) {
+    using K = Attribute::Kind;
+    auto scalar = [](const Attribute& x) {
+        return (x.kind == K::Numeric && x.componentCount() == 1) || x.kind == K::Enum || x.kind == K::Time ||
+               x.kind == K::Angle || x.kind == K::Distance;
+    };
+    if (scalar(a) && scalar(b)) return true;
+    if (a.kind != b.kind) return false;
+    switch (a.kind) {
+        case K::Numeric: return a.componentCount() == b.componentCount();
+        case K::Typed: return a.dataType == b.dataType;
+        case K::Compound: return a.children.size() == b.children.size();
+        default: return true;
+    }
+}
+
+static bool needsIndex(const PlugPath& path) {
+    for (const PlugStep& s : path)
+        if (s.attribute->array && s.index < 0) return true;
+    return false;
+}
+
+MStatus Scene::connect(const PlugRef& source, const PlugRef& destination, bool force) {
+    if (!source.node || !destination.node || !source.node->alive || !destination.node->alive)
+        return failure("connectAttr: a node of the connection does not exist");
+    const Attribute* from = source.attribute();
+    const Attribute* to = destination.attribute();
+    if (!from->readable || !from->connectable) return failure("The source attribute '" + source.name() + "' cannot be connected");
+    if (!to->writable || !to->connectable) return failure("The destination attribute '" + destination.name() + "' cannot be connected to");
+    if (needsIndex(source.path) || needsIndex(destination.path))
+        return failure("Array plugs need an element index: " + (needsIndex(source.path) ? source.name() : destination.name()));
+    if (!compatible(*from, *to))
+        return failure("The attribute '" + source.name() + "' cannot be connected to '" + destination.name() + "': their types differ");
+    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+        if (it->destination.node != destination.node || !pathsOverlap(it->destination.path, destination.path)) continue;
+        if (it->source.node == source.node && it->source.path == source.path && it->destination.path == destination.path)
+            return failure("'" + source.name() + "' is already connected to '" + destination.name() + "'");
+        if (!force) return failure("'" + destination.name() + "' already has an incoming connection from '" + it->source.name() + "'");
+        connections_.erase(it);
+        break;
+    }
+    connections_.push_back(Connection{source, destination});
+    dirty(*destination.node, to);
+    return MS::kSuccess;
+}
+
+MStatus Scene::disconnect(const PlugRef& source, const PlugRef& destination) {
+    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+        if (it->source.node == source.node && it->source.path == source.path &&
+            it->destination.node == destination.node && it->destination.path == destination.path) {
+            // The destination keeps the last value that came through.
+            evaluate(*destination.node, destination.path);
+            connections_.erase(it);
+            propagate(*destination.node, destination.attribute());
+            return MS::kSuccess;
+        }
+    }
+    return failure("There is no connection from '" + source.name() + "' to '" + destination.name() + "'");
+}
+
+const Connection* Scene::incoming(const PlugRef& destination) const {
+    for (auto& c : connections_)
+        if (c.destination.node == destination.node && c.destination.path == destination.path) return &c;
+    return nullptr;
+}
+
+std::vector<Connection> Scene::outgoing(const PlugRef& source) const {
+    std::vector<Connection> found;
+    for (auto& c : connections_)
+        if (c.source.node == source.node && c.source.path == source.path) found.push_back(c);
+    return found;
+}
+
+std::vector<Connection> Scene::connectionsOf(const Node& node) const {
+    std::vector<Connection> found;
+    for (auto& c : connections_)
+        if (c.source.node.get() == &node || c.destination.node.get() == &node) found.push_back(c);
+    return found;
+}
+
+void Scene::removeConnectionsOf(const Node& node) {
+    std::vector<Connection> removed;
+    auto touches = [&](const Connection& c) { return c.source.node.get() == &node || c.destination.node.get() == &node; };
+    for (auto& c : connections_)
+        if (touches(c)) removed.push_back(c);
+    connections_.erase(std::remove_if(connections_.begin(), connections_.end(), touches), connections_.end());
+    for (auto& c : removed)
+        if (c.destination.node.get() != &node && c.destination.node->alive)
+            propagate(*c.destination.node, c.destination.attribute());
+}
+
+// ---- dirtiness
+
+bool Scene::isDirty(const Node& node, const Attribute* attribute) const {
+    if (node.dirty.count(attribute)) return true;
+    std::vector<const Attribute*> below;
+    collectDescendants(attribute, below);
+    for (const Attribute* a : below)
+        if (node.dirty.count(a)) return true;
+    return false;
+}
+
+void Scene::clean(Node& node, const Attribute* attribute) {
+    node.dirty.erase(attribute);
+    std::vector<const Attribute*> below;
+    collectDescendants(attribute, below);
+    for (const Attribute* a : below) node.dirty.erase(a);
+    for (const Attribute* a = attribute->parent; a; a = a->parent) node.dirty.erase(a);
+}
+
+void Scene::dirty(Node& node, const Attribute* attribute) {
+    std::set<std::pair<Node*, const Attribute*>> seen;
+    markDirty(node, attribute, seen);
+}
+
+void Scene::propagate(Node& node, const Attribute* changed) {
+    std::set<std::pair<Node*, const Attribute*>> seen;
+    seen.insert({&node, changed});
+    propagate(node, changed, seen);
+}
+
+void Scene::markDirty(Node& node, const Attribute* attribute, std::set<std::pair<Node*, const Attribute*>>& seen) {
+    if (!seen.insert({&node, attribute}).second) return;
+    node.dirty.insert(attribute);
+    std::vector<const Attribute*> below;
+    collectDescendants(attribute, below);
+    node.dirty.insert(below.begin(), below.end());
+    propagate(node, attribute, seen);
+}
+
+void Scene::propagate(Node& node, const Attribute* changed, std::set<std::pair<Node*, const Attribute*>>& seen) {
+    std::vector<const Attribute*> family{changed};
+    for (const Attribute* a = changed->parent; a; a = a->parent) family.push_back(a);
+    collectDescendants(changed, family);
+    for (const Attribute* a : family) {
+        auto it = node.type->affects.find(a);
+        if (it == node.type->affects.end()) continue;
+        for (const Attribute* affected : it->second) markDirty(node, affected, seen);
+    }
+    // Copy first: marking may not change the list, but keep the walk independent of it.
+    std::vector<Connection> downstream;
+    for (auto& c : connections_)
+        if (c.source.node.get() == &node && related(c.source.attribute(), changed)) downstream.push_back(c);
+    for (auto& c : downstream) markDirty(*c.destination.node, c.destination.attribute(), seen);
+    if (changed == worldMatrixAttribute())
+        for (Node* child : node.children) markDirty(*child, worldMatrixAttribute(), seen);
+}
+
+// ---- values and evaluation
+
+Slot* Scene::slotFor(Node& node, const PlugPath& path, int* component) {
+    if (component) *component = -1;
+    if (path.empty() || !node.type->hasAttribute(path[0].attribute)) return nullptr;
+    Slot* slot = &node.slot(path[0].attribute);
+    auto enter = [](Slot* s, const Attribute* a, int index) {
+        if (index < 0) return s;
+        auto found = s->elements.find(unsigned(index));
+        if (found != s->elements.end()) return &found->second;
+        Slot& element = s->elements[unsigned(index)];
+        initializeSlot(*a, element);
+        return &element;
+    };
+    slot = enter(slot, path[0].attribute, path[0].index);
+    for (size_t i = 1; i < path.size(); ++i) {
+        const Attribute* a = path[i].attribute;
+        if (a->component >= 0) {
+            if (component) *component = a->component;
+            continue;
+        }
+        auto found = slot->children.find(a);
+        if (found == slot->children.end()) {
+            found = slot->children.emplace(a, Slot()).first;
+            if (!a->array) initializeSlot(*a, found->second);
+        }
+        slot = enter(&found->second, a, path[i].index);
+    }
+    return slot;
+}
+
+MStatus Scene::setValue(Node& node, const PlugPath& path, const std::function<void(Slot&, int)>& write) {
+    if (!node.alive) return failure("The node was deleted");
+    PlugRef plug{node.shared_from_this(), path};
+    for (auto& c : connections_)
+        if (c.destination.node.get() == &node && pathsOverlap(c.destination.path, path))
+            return failure("The attribute '" + plug.name() + "' is connected and cannot be set");
+    int component = -1;
+    Slot* slot = slotFor(node, path, &component);
+    if (!slot) return failure("No such attribute on " + node.name);
+    write(*slot, component);
+    clean(node, path.back().attribute);
+    propagate(node, path.back().attribute);
+    return MS::kSuccess;
+}
+
+MStatus Scene::pullConnections(Node& node, const PlugPath& path, bool& connected) {
+    std::vector<Connection> sources;
+    for (auto& c : connections_)
+        if (c.destination.node.get() == &node && related(c.destination.attribute(), path.back().attribute))
+            sources.push_back(c);
+    connected = !sources.empty();
+    MStatus result;
+    for (auto& c : sources) {
+        Node& from = *c.source.node;
+        MStatus status = evaluate(from, c.source.path);
+        if (!status) result = status;
+        int fromComponent = -1, toComponent = -1;
+        Slot* value = slotFor(from, c.source.path, &fromComponent);
+        Slot* target = slotFor(node, c.destination.path, &toComponent);
+        if (value && target) copyValue(*value, fromComponent, *target, toComponent);
+    }
+    return result;
+}
+
+MStatus Scene::compute(Node& node, const PlugPath& path) {
+    const Attribute* attribute = path.back().attribute;
+    MPlug plug(node.object(), path);
+    MDataBlock block(&node);
+    Slot before = node.slot(path[0].attribute);
+    MStatus status = node.user ? node.user->compute(plug, block) : MStatus(MS::kUnknownParameter);
+    if (status == MS::kUnknownParameter) {
+        clean(node, attribute);
+        return MS::kSuccess;
+    }
+    if (!status) {
+        node.slot(path[0].attribute) = before;  // a failed compute leaves the previous value
+        return status;
+    }
+    clean(node, attribute);
+    return status;
+}
+
+MStatus Scene::evaluate(Node& node, const PlugPath& path) {
+    if (!node.alive) return failure("The node was deleted");
+    if (path.empty()) return failure("Empty plug");
+    const Attribute* attribute = path.back().attribute;
+    if (!isDirty(node, attribute) || node.evaluating.count(attribute)) return MS::kSuccess;
+    node.evaluating.insert(attribute);
+    struct Release {
+        Node& node;
+        const Attribute* attribute;
+        ~Release() { node.evaluating.erase(attribute); }
+    } release{node, attribute};
+
+    bool connected = false;
+    MStatus status = pullConnections(node, path, connected);
+    if (connected) {
+        clean(node, attribute);
+        return status;
+    }
+    if (computeDagAttribute(node, attribute)) {
+        clean(node, attribute);
+        return MS::kSuccess;
+    }
+    if (isComputed(*node.type, attribute)) return compute(node, path);
+    clean(node, attribute);
+    return MS::kSuccess;
+}
+
+void Scene::setTime(const MTime& time) {
+    time_ = time;
+    if (timeNode_) dirty(*timeNode_, timeNode_->type->findAttribute("outTime"));
+}
+
+}  // namespace mayahost
