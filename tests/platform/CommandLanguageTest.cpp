@@ -167,7 +167,7 @@ TEST(CommandLanguage, ParsesStatements) {
         {"setAttr pSphere1.tx[0] |grp|node ns:obj *Shape;",
          "L1 setAttr w:pSphere1.tx[0] w:|grp|node w:ns:obj w:*Shape"},
         {"a 1; // b 2;\n/* c;\n d; */ e", "L1 a i:1 | L3 e"},
-        {"\n\nfoo\n  1\n  2;\r\n\n bar", "L3 foo i:1 i:2 | L5 bar"},
+        {"\n\nfoo\n  1\n  2;\r\n\n bar", "L3 foo i:1 i:2 | L7 bar"},
         {";; a ;;", "L1 a"},
         {"print\"a\"\"\" x//c", "L1 print s:a s: w:x"},
         {"a /* one */ b/**/;", "L1 a w:b"},

@@ -119,8 +119,10 @@ MStatus addColorSet(MeshGeometry& mesh, const MString& name) {
 
 MStatus addUVSet(MeshGeometry& mesh, MString& name) {
     if (name.length() == 0) return invalid("a UV set needs a name");
+    // A used name keeps its stem and takes the first free number: "map1" becomes "map2".
     std::string unique = name.str();
-    for (int n = 1; mesh.findUVSet(unique); ++n) unique = name.str() + std::to_string(n);
+    const std::string stem = unique.substr(0, unique.find_last_not_of("0123456789") + 1);
+    for (int n = 1; mesh.findUVSet(unique); ++n) unique = stem + std::to_string(n);
     mesh.addUVSet(unique);
     name = MString(unique);
     return MS::kSuccess;
@@ -209,16 +211,16 @@ MObject MFnMesh::create(int numVertices, int numPolygons, const MPointArray& ver
 
 MObject MFnMesh::create(int numVertices, int numPolygons, const MFloatPointArray& vertexArray,
                         const MIntArray& polygonCounts, const MIntArray& polygonConnects,
-                        const MFloatArray& uArray, const MFloatArray& vArray,
-                        MObject parentOrOwner, MStatus* ReturnStatus) {
+                        const MFloatArray& uArray, const MFloatArray& vArray, MObject parentOrOwner,
+                        MStatus* ReturnStatus) {
     return createFrom(numVertices, numPolygons, vertexArray, polygonCounts, polygonConnects,
                       &uArray, &vArray, parentOrOwner, ReturnStatus);
 }
 
 MObject MFnMesh::create(int numVertices, int numPolygons, const MPointArray& vertexArray,
                         const MIntArray& polygonCounts, const MIntArray& polygonConnects,
-                        const MFloatArray& uArray, const MFloatArray& vArray,
-                        MObject parentOrOwner, MStatus* ReturnStatus) {
+                        const MFloatArray& uArray, const MFloatArray& vArray, MObject parentOrOwner,
+                        MStatus* ReturnStatus) {
     return createFrom(numVertices, numPolygons, toFloatPoints(vertexArray), polygonCounts,
                       polygonConnects, &uArray, &vArray, parentOrOwner, ReturnStatus);
 }
@@ -620,8 +622,7 @@ MStatus MFnMesh::assignUVs(const MIntArray& uvCounts, const MIntArray& uvIds,
     });
 }
 
-MStatus MFnMesh::getAssignedUVs(MIntArray& uvCounts, MIntArray& uvIds,
-                                const MString* uvSet) const {
+MStatus MFnMesh::getAssignedUVs(MIntArray& uvCounts, MIntArray& uvIds, const MString* uvSet) const {
     return withMesh(object_, [&](const MeshGeometry& m) {
         MStatus status;
         const UVSet* set = uvSetOf(m, uvSet, status);

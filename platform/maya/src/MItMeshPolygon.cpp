@@ -162,9 +162,9 @@ MStatus MItMeshPolygon::getUVIndex(int vertex, int& index, float& u, float& v,
     if (!set) return invalid("there is no UV set '" + name + "'");
     const int id = set->uvIds[position];
     if (!set->uvAt(id, u, v)) {
-        return MStatus(MS::kFailure, MString("MItMeshPolygon: vertex " + std::to_string(vertex) +
-                                             " of polygon " + std::to_string(index_) +
-                                             " has no UV in set '" + name + "'"));
+        return MStatus(MS::kFailure,
+                       MString("MItMeshPolygon: vertex " + std::to_string(vertex) + " of polygon " +
+                               std::to_string(index_) + " has no UV in set '" + name + "'"));
     }
     index = id;
     return status;

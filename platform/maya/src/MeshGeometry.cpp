@@ -126,8 +126,7 @@ void triangulatePolygon(const std::vector<MeshPoint>& polygon, std::vector<int>&
                 if (cornerTurn(at) > cornerTurn(ear)) ear = at;
             }
         }
-        corners.insert(corners.end(),
-                       {ring[(ear + m - 1) % m], ring[ear], ring[(ear + 1) % m]});
+        corners.insert(corners.end(), {ring[(ear + m - 1) % m], ring[ear], ring[(ear + 1) % m]});
         ring.erase(ring.begin() + ear);
         start = (ear + 1) % static_cast<int>(ring.size());
     }

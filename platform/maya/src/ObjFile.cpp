@@ -171,8 +171,7 @@ private:
                 if (!uvWord.empty() || !normalFollows) {
                     if (!resolve(uvWord, u_.size(), "texture coordinate", uv)) return false;
                 }
-                if (normalFollows &&
-                    !resolve(ref.substr(slash2 + 1), normals_, "normal", normal)) {
+                if (normalFollows && !resolve(ref.substr(slash2 + 1), normals_, "normal", normal)) {
                     return false;
                 }
             }

@@ -101,7 +101,10 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
         return false;
     };
     std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(std::string("cannot open: ") + std::strerror(errno));
+    if (!in) {
+        error = "cannot open '" + path + "': " + std::strerror(errno);
+        return false;
+    }
     in.seekg(0, std::ios::end);
     const std::streamoff fileSize = in.tellg();
     in.seekg(0, std::ios::beg);
@@ -131,8 +134,7 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
             std::string format, version;
             words >> format >> version;
             if (format != "binary_little_endian") {
-                return fail(where + "only binary_little_endian is supported, not '" + format +
-                            "'");
+                return fail(where + "only binary_little_endian is supported, not '" + format + "'");
             }
             haveFormat = true;
         } else if (keyword == "element") {
@@ -170,8 +172,9 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
     for (const PlyColumn& column : found) rowSize += sizeOf(column.type);
     if (static_cast<std::uint64_t>(fileSize) < headerBytes) return fail("the header is cut off");
     const std::uint64_t dataSize = static_cast<std::uint64_t>(fileSize) - headerBytes;
-    const bool sizesMatch = rowSize == 0 ? count == 0 && dataSize == 0
-                                         : count <= dataSize / rowSize && count * rowSize == dataSize;
+    const bool sizesMatch = rowSize == 0
+                                ? count == 0 && dataSize == 0
+                                : count <= dataSize / rowSize && count * rowSize == dataSize;
     if (!sizesMatch) {
         return fail("the header promises " + std::to_string(count) + " vertices of " +
                     std::to_string(rowSize) + " bytes but " + std::to_string(dataSize) +
@@ -206,8 +209,8 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
                     break;
                 }
                 case PlyColumn::kInt:
-                    column.integer[i] = static_cast<std::int32_t>(
-                        static_cast<std::uint32_t>(getLittle(at, 4)));
+                    column.integer[i] =
+                        static_cast<std::int32_t>(static_cast<std::uint32_t>(getLittle(at, 4)));
                     break;
             }
             at += sizeOf(column.type);

@@ -499,6 +499,7 @@ MStatus Scene::compute(Node& node, const PlugPath& path) {
     }
     if (!status) {
         node.slot(path[0].attribute) = before;  // a failed compute leaves the previous value
+        node.dirty.insert(attribute);
         return status;
     }
     clean(node, attribute);

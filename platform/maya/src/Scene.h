@@ -17,9 +17,7 @@ namespace mayahost {
 
 using PlugStep = MPlug::Step;
 using PlugPath = std::vector<MPlug::Step>;
-inline bool operator==(const PlugStep& a, const PlugStep& b) {
-    return a.attribute == b.attribute && a.index == b.index;
-}
+
 
 // A plug as the graph sees it: a node and a path of attributes and element indices.
 struct PlugRef {

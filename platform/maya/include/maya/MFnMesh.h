@@ -111,7 +111,8 @@ public:
     MString currentUVSetName(MStatus* ReturnStatus = NULL, int instance = -1) const;
     MStatus setCurrentUVSetName(const MString& setName, MDGModifier* modifier = NULL,
                                 MUintArray* instances = NULL);
-    // Adds an empty UV set. A used name is made unique by a number and passed back.
+    // Adds an empty UV set. A used name is given the first free number ("map1" becomes "map2")
+    // and passed back.
     MStatus createUVSet(MString& uvSetName, MDGModifier* modifier = NULL,
                         MUintArray* instances = NULL);
     MStatus createUVSetDataMesh(MString& uvSetName);
@@ -144,6 +145,6 @@ public:
 private:
     MObject createFrom(int numVertices, int numPolygons, const MFloatPointArray& vertexArray,
                        const MIntArray& polygonCounts, const MIntArray& polygonConnects,
-                       const MFloatArray* uArray, const MFloatArray* vArray,
-                       MObject parentOrOwner, MStatus* ReturnStatus);
+                       const MFloatArray* uArray, const MFloatArray* vArray, MObject parentOrOwner,
+                       MStatus* ReturnStatus);
 };

@@ -19,6 +19,8 @@ public:
     struct Step {
         const mayahost::Attribute* attribute;
         int index;  // logical element index, -1 for the whole attribute
+        bool operator==(const Step& o) const { return attribute == o.attribute && index == o.index; }
+        bool operator!=(const Step& o) const { return !(*this == o); }
     };
 
     MPlug() = default;
