@@ -17,7 +17,8 @@ build: configure
 	cmake --build $(BUILD_DIR) --parallel $(JOBS)
 
 demo: build
-	cd examples && ../$(BUILD_DIR)/bin/scenehost demo.mel
+	mkdir -p $(BUILD_DIR)/demo
+	cd $(BUILD_DIR)/demo && "$(CURDIR)/$(BUILD_DIR)/bin/scenehost" "$(CURDIR)/examples/demo.mel"
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
