@@ -9,7 +9,6 @@
 #include <mayahost/Interrupt.h>
 #include <mayahost/Messages.h>
 #include <mayahost/Workspace.h>
-
 #include <unistd.h>
 
 #include <cmath>
@@ -31,37 +30,37 @@ namespace {
 
 int countCalls = 0;
 
-MAYAHOST_BUILTIN_COMMAND(testCount, args, result) {
+MAYAHOST_BUILTIN_COMMAND(clCount, args, result) {
     (void)args;
     result.set(++countCalls);
     return MS::kSuccess;
 }
 
-MAYAHOST_BUILTIN_COMMAND(testEcho, args, result) {
+MAYAHOST_BUILTIN_COMMAND(clEcho, args, result) {
     std::vector<std::string> texts;
     for (unsigned int i = 0; i < args.length(); ++i) texts.push_back(args.asString(i).str());
     result.set(texts);
     return MS::kSuccess;
 }
 
-MAYAHOST_BUILTIN_COMMAND(testFail, args, result) {
+MAYAHOST_BUILTIN_COMMAND(clFail, args, result) {
     (void)args, (void)result;
-    MGlobal::displayError("testFail: bad input");
+    MGlobal::displayError("clFail: bad input");
     return MS::kFailure;
 }
 
-MAYAHOST_BUILTIN_COMMAND(testQuietFail, args, result) {
+MAYAHOST_BUILTIN_COMMAND(clQuietFail, args, result) {
     (void)args, (void)result;
     return MStatus(MS::kInvalidParameter, "quiet cause");
 }
 
-MAYAHOST_BUILTIN_COMMAND(testThrow, args, result) {
+MAYAHOST_BUILTIN_COMMAND(clThrow, args, result) {
     (void)args, (void)result;
     throw std::runtime_error("boom");
 }
 
-// testResult KIND: a result of the named kind.
-MAYAHOST_BUILTIN_COMMAND(testResult, args, result) {
+// clResult KIND: a result of the named kind.
+MAYAHOST_BUILTIN_COMMAND(clResult, args, result) {
     const std::string kind = args.asString(0).str();
     if (kind == "int") result.set(5);
     if (kind == "double") result.set(2.5);
@@ -94,7 +93,7 @@ struct NestedCommand : MPxCommand {
     MStatus doIt(const MArgList&) override {
         setResult(1);
         MString inner;
-        MStatus status = MGlobal::executeCommand("testResult string", inner);
+        MStatus status = MGlobal::executeCommand("clResult string", inner);
         appendToResult(2);
         return status;
     }
@@ -103,11 +102,16 @@ struct NestedCommand : MPxCommand {
 
 std::string kindName(ArgKind kind) {
     switch (kind) {
-        case ArgKind::kWord: return "w";
-        case ArgKind::kString: return "s";
-        case ArgKind::kInt: return "i";
-        case ArgKind::kFloat: return "f";
-        case ArgKind::kFlag: return "flag";
+        case ArgKind::kWord:
+            return "w";
+        case ArgKind::kString:
+            return "s";
+        case ArgKind::kInt:
+            return "i";
+        case ArgKind::kFloat:
+            return "f";
+        case ArgKind::kFlag:
+            return "flag";
     }
     return "?";
 }
@@ -290,125 +294,121 @@ TEST(CommandResultTest, AppendAndPrint) {
 }
 
 TEST_F(CommandTest, UnknownCommandNamesItAndTheLine) {
-    EXPECT_FALSE(run("testCount;\nnope 1;"));
-    EXPECT_EQ(messageTexts(),
-              (std::vector<std::string>{"Cannot find procedure \"nope\".", "t.mel line 2: nope failed"}));
+    EXPECT_FALSE(run("clCount;\nnope 1;"));
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Cannot find procedure \"nope\".",
+                                                        "t.mel line 2: nope failed"}));
     EXPECT_EQ(mayahost::recordedMessages()[0].kind, Message::kError);
 }
 
 TEST_F(CommandTest, StopsAtFirstFailure) {
     CommandResult result;
-    EXPECT_FALSE(run("testCount;\ntestCount;\n\ntestFail x;\ntestCount;", &result));
+    EXPECT_FALSE(run("clCount;\nclCount;\n\nclFail x;\nclCount;", &result));
     EXPECT_EQ(countCalls, 2);
     EXPECT_EQ(messageTexts(),
-              (std::vector<std::string>{"testFail: bad input", "t.mel line 4: testFail failed"}));
+              (std::vector<std::string>{"clFail: bad input", "t.mel line 4: clFail failed"}));
 
     mayahost::clearRecordedMessages();
-    MStatus status = run("testQuietFail");
+    MStatus status = run("clQuietFail");
     EXPECT_EQ(status.statusCode(), MS::kInvalidParameter);
     EXPECT_EQ(messageTexts(),
-              (std::vector<std::string>{"quiet cause", "t.mel line 1: testQuietFail failed"}));
+              (std::vector<std::string>{"quiet cause", "t.mel line 1: clQuietFail failed"}));
 
     mayahost::clearRecordedMessages();
-    EXPECT_FALSE(run("testThrow"));
-    EXPECT_TRUE(mayahost::hasMessage(Message::kError, "testThrow: boom"));
+    EXPECT_FALSE(run("clThrow"));
+    EXPECT_TRUE(mayahost::hasMessage(Message::kError, "clThrow: boom"));
 
     mayahost::clearRecordedMessages();
-    EXPECT_FALSE(run("testCount; testEcho \"unterminated"));
+    EXPECT_FALSE(run("clCount; clEcho \"unterminated"));
     EXPECT_EQ(countCalls, 2);
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{"t.mel line 1: unterminated string"}));
 }
 
 TEST_F(CommandTest, ResultIsTheLastStatements) {
     CommandResult result;
-    ASSERT_TRUE(run("testCount; testEcho a \"b c\" -d 1.50", &result));
+    ASSERT_TRUE(run("clCount; clEcho a \"b c\" -d 1.50", &result));
     EXPECT_EQ(result.type(), CommandResult::kStringArray);
     EXPECT_EQ(result.toString(), "a b c -d 1.50");
     EXPECT_TRUE(mayahost::recordedMessages().empty());
 }
 
 TEST_F(CommandTest, Registration) {
-    EXPECT_FALSE(mayahost::registerBuiltinCommand("testCount", [](const MArgList&, CommandResult&) {
-        return MStatus(MS::kSuccess);
-    }));
+    EXPECT_FALSE(mayahost::registerBuiltinCommand(
+        "clCount", [](const MArgList&, CommandResult&) { return MStatus(MS::kSuccess); }));
     EXPECT_FALSE(mayahost::registerPluginCommand("print", SumCommand::creator));
     EXPECT_FALSE(mayahost::registerPluginCommand("bad name", SumCommand::creator));
-    EXPECT_FALSE(mayahost::registerPluginCommand("testNull", nullptr));
-    EXPECT_EQ(mayahost::deregisterPluginCommand("testCount").statusCode(), MS::kNotFound);
-    EXPECT_TRUE(mayahost::commandExists("testCount"));
+    EXPECT_FALSE(mayahost::registerPluginCommand("clNull", nullptr));
+    EXPECT_EQ(mayahost::deregisterPluginCommand("clCount").statusCode(), MS::kNotFound);
+    EXPECT_TRUE(mayahost::commandExists("clCount"));
 }
 
 TEST_F(CommandTest, PluginCommandLifecycle) {
-    ASSERT_TRUE(mayahost::registerPluginCommand("testSum", SumCommand::creator));
-    EXPECT_FALSE(mayahost::registerPluginCommand("testSum", SumCommand::creator));
+    ASSERT_TRUE(mayahost::registerPluginCommand("clSum", SumCommand::creator));
+    EXPECT_FALSE(mayahost::registerPluginCommand("clSum", SumCommand::creator));
 
     SumCommand::created = 0;
     CommandResult result;
-    ASSERT_TRUE(run("testSum 1 2 3; testSum 4 5", &result));
+    ASSERT_TRUE(run("clSum 1 2 3; clSum 4 5", &result));
     EXPECT_EQ(SumCommand::created, 2);
     EXPECT_EQ(SumCommand::alive, 0);
     EXPECT_EQ(result.type(), CommandResult::kIntArray);
     EXPECT_EQ(result.toString(), "4 5");
 
-    EXPECT_EQ(run("testSum 1 x").statusCode(), MS::kInvalidParameter);
+    EXPECT_EQ(run("clSum 1 x").statusCode(), MS::kInvalidParameter);
     EXPECT_EQ(SumCommand::alive, 0);
     EXPECT_TRUE(mayahost::hasMessage(Message::kError, "argument \"x\" is not an integer"));
 
-    EXPECT_TRUE(mayahost::deregisterPluginCommand("testSum"));
-    EXPECT_EQ(mayahost::deregisterPluginCommand("testSum").statusCode(), MS::kNotFound);
-    EXPECT_FALSE(run("testSum 1"));
-    EXPECT_TRUE(mayahost::hasMessage(Message::kError, "Cannot find procedure \"testSum\"."));
+    EXPECT_TRUE(mayahost::deregisterPluginCommand("clSum"));
+    EXPECT_EQ(mayahost::deregisterPluginCommand("clSum").statusCode(), MS::kNotFound);
+    EXPECT_FALSE(run("clSum 1"));
+    EXPECT_TRUE(mayahost::hasMessage(Message::kError, "Cannot find procedure \"clSum\"."));
 }
 
 TEST_F(CommandTest, NestedCommandKeepsOuterResult) {
-    ASSERT_TRUE(mayahost::registerPluginCommand("testNested", NestedCommand::creator));
+    ASSERT_TRUE(mayahost::registerPluginCommand("clNested", NestedCommand::creator));
     CommandResult result;
-    EXPECT_TRUE(run("testNested", &result));
+    EXPECT_TRUE(run("clNested", &result));
     EXPECT_EQ(result.toString(), "1 2");
-    EXPECT_TRUE(mayahost::deregisterPluginCommand("testNested"));
+    EXPECT_TRUE(mayahost::deregisterPluginCommand("clNested"));
 }
 
+namespace {
+
+// Runs command through the executeCommand overload for T and prints what it got.
+template <class T>
+std::string fetchAs(const char* command, MStatus& status) {
+    T value{};
+    status = MGlobal::executeCommand(command, value);
+    CommandResult printed;
+    printed.set(value);
+    return printed.toString();
+}
+
+}  // namespace
+
 TEST_F(CommandTest, ExecuteCommandResultTypes) {
-    // Target: i int, d double, s string, I/D/S arrays. Printed as CommandResult prints.
-    auto fetch = [](const char* command, char target, MStatus& status) -> std::string {
-        CommandResult r;
-        switch (target) {
-            case 'i': { int v = 0; status = MGlobal::executeCommand(command, v); r.set(v); break; }
-            case 'd': { double v = 0; status = MGlobal::executeCommand(command, v); r.set(v); break; }
-            case 's': { MString v; status = MGlobal::executeCommand(command, v); r.set(v); break; }
-            case 'I': { MIntArray v; status = MGlobal::executeCommand(command, v); r.set(v); break; }
-            case 'D': { MDoubleArray v; status = MGlobal::executeCommand(command, v); r.set(v); break; }
-            case 'S': { MStringArray v; status = MGlobal::executeCommand(command, v); r.set(v); break; }
-        }
-        return r.toString();
-    };
+    using Fetch = std::string (*)(const char*, MStatus&);
+    const Fetch i = fetchAs<int>, d = fetchAs<double>, s = fetchAs<MString>,
+                ia = fetchAs<MIntArray>, da = fetchAs<MDoubleArray>, sa = fetchAs<MStringArray>;
     const struct {
         const char* command;
-        char target;
+        Fetch fetch;
         bool ok;
         const char* value;
     } cases[] = {
-        {"testResult int", 'i', true, "5"},
-        {"testResult int", 'd', true, "5"},
-        {"testResult double", 'd', true, "2.5"},
-        {"testResult string", 's', true, "s"},
-        {"testResult intArray", 'I', true, "1 2"},
-        {"testResult intArray", 'D', true, "1 2"},
-        {"testResult int", 'I', true, "5"},
-        {"testResult string", 'S', true, "s"},
-        {"testResult none", 'S', true, ""},
-        {"testResult string", 'i', false, ""},
-        {"testResult double", 'i', false, ""},
-        {"testResult int", 's', false, ""},
-        {"testResult none", 'd', false, ""},
-        {"testResult intArray", 'i', false, ""},
-        {"testResult double", 'I', false, ""},
-        {"testResult int", 'S', false, ""},
+        {"clResult int", i, true, "5"},         {"clResult int", d, true, "5"},
+        {"clResult double", d, true, "2.5"},    {"clResult string", s, true, "s"},
+        {"clResult intArray", ia, true, "1 2"}, {"clResult intArray", da, true, "1 2"},
+        {"clResult int", ia, true, "5"},        {"clResult string", sa, true, "s"},
+        {"clResult none", sa, true, ""},        {"clResult string", i, false, ""},
+        {"clResult double", i, false, ""},      {"clResult int", s, false, ""},
+        {"clResult none", d, false, ""},        {"clResult intArray", i, false, ""},
+        {"clResult double", ia, false, ""},     {"clResult int", sa, false, ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.command) + " as " + c.target);
+    for (size_t n = 0; n < sizeof cases / sizeof cases[0]; ++n) {
+        const auto& c = cases[n];
+        SCOPED_TRACE("case " + std::to_string(n) + ": " + c.command);
         MStatus status;
-        std::string value = fetch(c.command, c.target, status);
+        std::string value = c.fetch(c.command, status);
         EXPECT_EQ(static_cast<bool>(status), c.ok);
         if (c.ok) {
             EXPECT_EQ(value, c.value);
@@ -417,21 +417,22 @@ TEST_F(CommandTest, ExecuteCommandResultTypes) {
         }
     }
     MStatus status;
-    EXPECT_EQ(MGlobal::executeCommandStringResult("testResult string", false, false, &status), "s");
+    EXPECT_EQ(MGlobal::executeCommandStringResult("clResult string", false, false, &status), "s");
     EXPECT_TRUE(status);
-    EXPECT_FALSE(MGlobal::executeCommand("testFail"));
-    EXPECT_TRUE(mayahost::hasMessage(Message::kError, "line 1: testFail failed"));
+    EXPECT_FALSE(MGlobal::executeCommand("clFail"));
+    EXPECT_TRUE(mayahost::hasMessage(Message::kError, "line 1: clFail failed"));
 }
 
 TEST_F(CommandTest, ExecuteFile) {
     MStatus status = mayahost::executeFile("/nonexistent/x.mel");
     EXPECT_EQ(status.statusCode(), MS::kNotFound);
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{
-                                  "Cannot read file \"/nonexistent/x.mel\": No such file or directory"}));
+    EXPECT_EQ(messageTexts(),
+              (std::vector<std::string>{
+                  "Cannot read file \"/nonexistent/x.mel\": No such file or directory"}));
     EXPECT_FALSE(mayahost::executeFile("/tmp"));
 
     const std::string path = ::testing::TempDir() + "commandLanguageTest.mel";
-    std::ofstream(path) << "testCount;\n// comment\nnope;\n";
+    std::ofstream(path) << "clCount;\n// comment\nnope;\n";
     mayahost::clearRecordedMessages();
     EXPECT_FALSE(mayahost::executeFile(path));
     EXPECT_EQ(countCalls, 1);
@@ -480,7 +481,7 @@ TEST_F(CommandTest, InterruptHook) {
     uninterruptable.endComputation();
     EXPECT_TRUE(computation.isInterruptRequested());
 
-    EXPECT_FALSE(run("testCount"));
+    EXPECT_FALSE(run("clCount"));
     EXPECT_EQ(countCalls, 0);
     EXPECT_TRUE(mayahost::hasMessage(Message::kError, "t.mel line 1: interrupted"));
 }

@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
     }
 
     for (const Job& job : jobs) {
-        MStatus status = job.isCommand ? mayahost::executeText(job.text, "-c")
-                                       : mayahost::executeFile(job.text);
+        MStatus status =
+            job.isCommand ? mayahost::executeText(job.text, "-c") : mayahost::executeFile(job.text);
         if (!status) {
             std::fflush(stdout);
             return 1;

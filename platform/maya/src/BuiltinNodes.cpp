@@ -66,9 +66,11 @@ public:
         fnMatrix.setWritable(false);
         fnMatrix.setStorable(false);
         MStatus status = addAll({&translate, &rotate, &scale, &matrix});
-        MObject world(std::const_pointer_cast<Attribute>(
-            std::static_pointer_cast<const Attribute>(std::shared_ptr<const HostObject>())));
+        if (!status) return status;
         for (MObject* input : {&translate, &rotate, &scale}) attributeAffects(*input, matrix);
+        // A new local matrix moves the transform in the world, and with it everything below.
+        for (auto& a : inheritedAttributes(NodeKind::Transform))
+            if (a.get() == worldMatrixAttribute()) attributeAffects(matrix, MObject(a));
         return status;
     }
 

@@ -55,11 +55,15 @@ std::string describeChar(char c) {
 
 std::string describeArgument(const Argument& arg) {
     switch (arg.kind) {
-        case ArgKind::kString: return "string \"" + arg.text + "\"";
+        case ArgKind::kString:
+            return "string \"" + arg.text + "\"";
         case ArgKind::kInt:
-        case ArgKind::kFloat: return "number " + arg.text;
-        case ArgKind::kFlag: return "flag " + arg.text;
-        case ArgKind::kWord: break;
+        case ArgKind::kFloat:
+            return "number " + arg.text;
+        case ArgKind::kFlag:
+            return "flag " + arg.text;
+        case ArgKind::kWord:
+            break;
     }
     return "'" + arg.text + "'";
 }
@@ -167,13 +171,24 @@ private:
             if (c == '\\') {
                 char e = at(i + 1);
                 switch (e) {
-                    case '"': text += '"'; break;
-                    case '\\': text += '\\'; break;
-                    case 'n': text += '\n'; break;
-                    case 't': text += '\t'; break;
-                    case 'r': text += '\r'; break;
+                    case '"':
+                        text += '"';
+                        break;
+                    case '\\':
+                        text += '\\';
+                        break;
+                    case 'n':
+                        text += '\n';
+                        break;
+                    case 't':
+                        text += '\t';
+                        break;
+                    case 'r':
+                        text += '\r';
+                        break;
                     case '\0':
-                    case '\n': return fail(line_, "unterminated string");
+                    case '\n':
+                        return fail(line_, "unterminated string");
                     default:
                         return fail(line_, "unknown escape sequence '\\" + std::string(1, e) +
                                                "' in string");

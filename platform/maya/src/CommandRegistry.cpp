@@ -154,9 +154,10 @@ struct Registry {
     std::map<std::string, Entry> commands;
 };
 
+// Never destroyed: plug-ins may deregister their commands while the process exits.
 Registry& registry() {
-    static Registry instance;
-    return instance;
+    static auto* instance = new Registry;
+    return *instance;
 }
 
 bool isCommandName(const std::string& name) {
@@ -169,7 +170,8 @@ bool isCommandName(const std::string& name) {
 
 MStatus addCommand(const std::string& name, Entry entry) {
     if (!isCommandName(name))
-        return MStatus(MS::kInvalidParameter, ("\"" + name + "\" is not a valid command name").c_str());
+        return MStatus(MS::kInvalidParameter,
+                       ("\"" + name + "\" is not a valid command name").c_str());
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     if (!r.commands.emplace(name, std::move(entry)).second)
@@ -200,7 +202,9 @@ MStatus runPluginCommand(const std::string& name, MCreatorFunction creator, cons
     command->setCommandString(name.c_str());
     struct ResultScope {
         CommandResult* saved;
-        explicit ResultScope(CommandResult* r) : saved(runningPluginResult) { runningPluginResult = r; }
+        explicit ResultScope(CommandResult* r) : saved(runningPluginResult) {
+            runningPluginResult = r;
+        }
         ~ResultScope() { runningPluginResult = saved; }
     } scope(&result);
     return command->doIt(args);
@@ -253,7 +257,8 @@ MStatus executeStatement(const Statement& statement, CommandResult& result) {
     }
     if (nestingDepth >= kMaxNesting) {
         MGlobal::displayError(("commands nested more than " + std::to_string(kMaxNesting) +
-                               " deep at " + statement.command).c_str());
+                               " deep at " + statement.command)
+                                  .c_str());
         return MS::kFailure;
     }
     const MArgList args = ArgListAccess::fromArguments(statement.args);
@@ -279,8 +284,7 @@ MStatus executeStatement(const Statement& statement, CommandResult& result) {
     return status;
 }
 
-MStatus executeText(const std::string& text, const std::string& sourceName,
-                    CommandResult* result) {
+MStatus executeText(const std::string& text, const std::string& sourceName, CommandResult* result) {
     CommandResult scratch;
     CommandResult& out = result ? *result : scratch;
     out.clear();
@@ -313,7 +317,8 @@ MStatus executeFile(const std::string& path, CommandResult* result) {
         return MStatus(code, message.c_str());
     };
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return failure(MS::kInvalidParameter, "it is a directory");
+    if (std::filesystem::is_directory(path, ec))
+        return failure(MS::kInvalidParameter, "it is a directory");
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file) return failure(errno == ENOENT ? MS::kNotFound : MS::kFailure, std::strerror(errno));
     std::string text;

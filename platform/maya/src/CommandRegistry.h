@@ -85,12 +85,12 @@ struct BuiltinRegistration {
     BuiltinRegistration(const char* name, BuiltinCommand command);
 };
 
-#define MAYAHOST_BUILTIN_COMMAND(name, argsName, resultName)                                    \
-    static MStatus mayahostBuiltin_##name(const MArgList& argsName,                            \
-                                          ::mayahost::CommandResult& resultName);              \
-    static const ::mayahost::BuiltinRegistration mayahostBuiltinRegistration_##name(           \
-        #name, mayahostBuiltin_##name);                                                        \
-    static MStatus mayahostBuiltin_##name(const MArgList& argsName,                            \
+#define MAYAHOST_BUILTIN_COMMAND(name, argsName, resultName)                         \
+    static MStatus mayahostBuiltin_##name(const MArgList& argsName,                  \
+                                          ::mayahost::CommandResult& resultName);    \
+    static const ::mayahost::BuiltinRegistration mayahostBuiltinRegistration_##name( \
+        #name, mayahostBuiltin_##name);                                              \
+    static MStatus mayahostBuiltin_##name(const MArgList& argsName,                  \
                                           ::mayahost::CommandResult& resultName)
 
 // Runs one statement. An unknown command shows `Cannot find procedure "name".`

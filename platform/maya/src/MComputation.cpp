@@ -1,6 +1,5 @@
 #include <maya/MComputation.h>
 #include <mayahost/Interrupt.h>
-
 #include <unistd.h>
 
 #include <atomic>

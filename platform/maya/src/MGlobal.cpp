@@ -15,9 +15,10 @@ namespace {
 std::mutex messageMutex;
 unsigned long errorCount = 0;
 
+// Never destroyed, so that messages shown while the process exits are still recorded.
 std::vector<Message>& messages() {
-    static std::vector<Message> list;
-    return list;
+    static auto* list = new std::vector<Message>;
+    return *list;
 }
 
 void show(Message::Kind kind, const MString& text) {
@@ -31,13 +32,20 @@ void show(Message::Kind kind, const MString& text) {
 
 const char* typeName(CommandResult::Type type) {
     switch (type) {
-        case CommandResult::kNone: return "no result";
-        case CommandResult::kInt: return "an int";
-        case CommandResult::kDouble: return "a float";
-        case CommandResult::kString: return "a string";
-        case CommandResult::kIntArray: return "an int array";
-        case CommandResult::kDoubleArray: return "a float array";
-        case CommandResult::kStringArray: return "a string array";
+        case CommandResult::kNone:
+            return "no result";
+        case CommandResult::kInt:
+            return "an int";
+        case CommandResult::kDouble:
+            return "a float";
+        case CommandResult::kString:
+            return "a string";
+        case CommandResult::kIntArray:
+            return "an int array";
+        case CommandResult::kDoubleArray:
+            return "a float array";
+        case CommandResult::kStringArray:
+            return "a string array";
     }
     return "an unknown result";
 }
@@ -55,8 +63,8 @@ MStatus runFor(const MString& command, bool displayEnabled, CommandResult& resul
     for (CommandResult::Type type : accepted)
         if (result.type() == type) return MS::kSuccess;
     return MStatus(MS::kInvalidParameter, ("MGlobal::executeCommand: \"" + command.str() +
-                                           "\" gave " + typeName(result.type()) + ", not " +
-                                           wanted).c_str());
+                                           "\" gave " + typeName(result.type()) + ", not " + wanted)
+                                              .c_str());
 }
 
 }  // namespace
@@ -113,7 +121,8 @@ MStatus MGlobal::executeCommand(const MString& command, bool displayEnabled, boo
 MStatus MGlobal::executeCommand(const MString& command, MString& result, bool displayEnabled,
                                 bool) {
     CommandResult r;
-    MStatus status = mayahost::runFor(command, displayEnabled, r, {CommandResult::kString}, "a string");
+    MStatus status =
+        mayahost::runFor(command, displayEnabled, r, {CommandResult::kString}, "a string");
     if (status) result = r.strings().front();
     return status;
 }
@@ -125,8 +134,7 @@ MStatus MGlobal::executeCommand(const MString& command, int& result, bool displa
     return status;
 }
 
-MStatus MGlobal::executeCommand(const MString& command, double& result, bool displayEnabled,
-                                bool) {
+MStatus MGlobal::executeCommand(const MString& command, double& result, bool displayEnabled, bool) {
     CommandResult r;
     MStatus status = mayahost::runFor(command, displayEnabled, r,
                                       {CommandResult::kDouble, CommandResult::kInt}, "a float");
@@ -137,9 +145,9 @@ MStatus MGlobal::executeCommand(const MString& command, double& result, bool dis
 MStatus MGlobal::executeCommand(const MString& command, MIntArray& result, bool displayEnabled,
                                 bool) {
     CommandResult r;
-    MStatus status = mayahost::runFor(command, displayEnabled, r,
-                                      {CommandResult::kIntArray, CommandResult::kInt,
-                                       CommandResult::kNone}, "an int array");
+    MStatus status = mayahost::runFor(
+        command, displayEnabled, r,
+        {CommandResult::kIntArray, CommandResult::kInt, CommandResult::kNone}, "an int array");
     if (!status) return status;
     result.clear();
     for (int v : r.ints()) result.append(v);
@@ -149,10 +157,11 @@ MStatus MGlobal::executeCommand(const MString& command, MIntArray& result, bool 
 MStatus MGlobal::executeCommand(const MString& command, MDoubleArray& result, bool displayEnabled,
                                 bool) {
     CommandResult r;
-    MStatus status = mayahost::runFor(command, displayEnabled, r,
-                                      {CommandResult::kDoubleArray, CommandResult::kDouble,
-                                       CommandResult::kIntArray, CommandResult::kInt,
-                                       CommandResult::kNone}, "a float array");
+    MStatus status =
+        mayahost::runFor(command, displayEnabled, r,
+                         {CommandResult::kDoubleArray, CommandResult::kDouble,
+                          CommandResult::kIntArray, CommandResult::kInt, CommandResult::kNone},
+                         "a float array");
     if (!status) return status;
     result.clear();
     for (int v : r.ints()) result.append(v);
@@ -163,9 +172,10 @@ MStatus MGlobal::executeCommand(const MString& command, MDoubleArray& result, bo
 MStatus MGlobal::executeCommand(const MString& command, MStringArray& result, bool displayEnabled,
                                 bool) {
     CommandResult r;
-    MStatus status = mayahost::runFor(command, displayEnabled, r,
-                                      {CommandResult::kStringArray, CommandResult::kString,
-                                       CommandResult::kNone}, "a string array");
+    MStatus status = mayahost::runFor(
+        command, displayEnabled, r,
+        {CommandResult::kStringArray, CommandResult::kString, CommandResult::kNone},
+        "a string array");
     if (!status) return status;
     result.clear();
     for (const std::string& s : r.strings()) result.append(s);
@@ -180,4 +190,6 @@ MString MGlobal::executeCommandStringResult(const MString& command, bool display
     return result;
 }
 
-MStatus MGlobal::sourceFile(const MString& fileName) { return mayahost::executeFile(fileName.str()); }
+MStatus MGlobal::sourceFile(const MString& fileName) {
+    return mayahost::executeFile(fileName.str());
+}

@@ -22,17 +22,18 @@ bool MSyntax::hasFlag(const char* name) const {
 }
 
 MStatus MSyntax::addFlag(const char* shortName, const char* longName, MArgType argType1,
-                         MArgType argType2, MArgType argType3, MArgType argType4,
-                         MArgType argType5, MArgType argType6) {
+                         MArgType argType2, MArgType argType3, MArgType argType4, MArgType argType5,
+                         MArgType argType6) {
     Flag flag;
     flag.shortName = bareName(shortName);
     flag.longName = bareName(longName);
     if (flag.shortName.empty() || flag.longName.empty())
-        return MStatus(MS::kInvalidParameter, "MSyntax::addFlag: a flag needs a short and a long name");
-    if (findFlag(shortName) || findFlag(longName))
         return MStatus(MS::kInvalidParameter,
-                       ("MSyntax::addFlag: flag -" + flag.shortName + "/-" + flag.longName +
-                        " is already declared").c_str());
+                       "MSyntax::addFlag: a flag needs a short and a long name");
+    if (findFlag(shortName) || findFlag(longName))
+        return MStatus(MS::kInvalidParameter, ("MSyntax::addFlag: flag -" + flag.shortName + "/-" +
+                                               flag.longName + " is already declared")
+                                                  .c_str());
     for (MArgType type : {argType1, argType2, argType3, argType4, argType5, argType6}) {
         if (type == kNoArg) break;
         flag.argTypes.push_back(type);

@@ -6,6 +6,7 @@
 #include <maya/MGlobal.h>
 #include <mayahost/Plugins.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -111,7 +112,19 @@ MStatus loadPlugin(const std::string& nameOrPath) {
     }
     auto initialize = reinterpret_cast<EntryPoint>(dlsym(record->library, "initializePlugin"));
     MStatus status = initialize(MObject(record));
-    if (!status) return failure("loadPlugin: initializePlugin function failed (" + record->name + ")");
+    if (!status) {
+        // Take back what the plug-in registered before it failed, so that a later load starts clean.
+        for (NodeType* type : Registry::instance().typesOf(record.get()))
+            if (Scene::current().nodesOfType(type).empty()) Registry::instance().deregisterType(*type);
+        for (const std::string& command : record->commands) deregisterPluginCommand(command);
+        record->commands.clear();
+        if (Registry::instance().typesOf(record.get()).empty()) {
+            dlclose(record->library);
+            auto& list = plugins();
+            list.erase(std::remove(list.begin(), list.end(), record), list.end());
+        }
+        return failure("loadPlugin: initializePlugin function failed (" + record->name + ")");
+    }
     record->loaded = true;
     return MS::kSuccess;
 }
@@ -208,8 +221,10 @@ MStatus MFnPlugin::registerNode(const MString& typeName, const MTypeId& typeId, 
     nodeType->kind = kindOf(type, nodeType->apiType);
     nodeType->plugin = record;
     nodeType->creator = [creatorFunction] { return static_cast<MPxNode*>(creatorFunction()); };
-    return mayahost::Registry::instance().registerType(nodeType, initFunction ? std::function<MStatus()>(initFunction)
-                                                                              : std::function<MStatus()>());
+    MStatus status = mayahost::Registry::instance().registerType(
+        nodeType, initFunction ? std::function<MStatus()>(initFunction) : std::function<MStatus()>());
+    if (!status) MGlobal::displayError(MString("registerNode: ") + status.errorString());
+    return status;
 }
 
 MStatus MFnPlugin::deregisterNode(const MTypeId& typeId) {
@@ -228,6 +243,7 @@ MStatus MFnPlugin::registerCommand(const MString& commandName, MCreatorFunction 
     if (!record) return noPlugin();
     MStatus status = mayahost::registerPluginCommand(commandName.asChar(), creatorFunction);
     if (status) record->commands.push_back(commandName.asChar());
+    else MGlobal::displayError(MString("registerCommand: ") + status.errorString());
     return status;
 }
 

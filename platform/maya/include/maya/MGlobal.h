@@ -32,8 +32,8 @@ public:
     // double array, a single value for an array of its type, and no result for an empty array.
     static MStatus executeCommand(const MString& command, MString& result,
                                   bool displayEnabled = false, bool undoEnabled = false);
-    static MStatus executeCommand(const MString& command, int& result,
-                                  bool displayEnabled = false, bool undoEnabled = false);
+    static MStatus executeCommand(const MString& command, int& result, bool displayEnabled = false,
+                                  bool undoEnabled = false);
     static MStatus executeCommand(const MString& command, double& result,
                                   bool displayEnabled = false, bool undoEnabled = false);
     static MStatus executeCommand(const MString& command, MIntArray& result,

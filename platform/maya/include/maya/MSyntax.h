@@ -23,8 +23,13 @@ public:
         kSelectionItem,
         kLastArgType
     };
-    enum MObjectFormat { kInvalidObjectFormat, kNone, kStringObjects, kSelectionList,
-                         kLastObjectFormat };
+    enum MObjectFormat {
+        kInvalidObjectFormat,
+        kNone,
+        kStringObjects,
+        kSelectionList,
+        kLastObjectFormat
+    };
 
     // Fails with kInvalidParameter when a name is missing or already declared.
     MStatus addFlag(const char* shortName, const char* longName, MArgType argType1 = kNoArg,
