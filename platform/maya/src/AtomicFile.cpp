@@ -12,6 +12,18 @@
 namespace mayahost {
 
 bool writeFileReplacing(const std::string& path, const std::string& contents, std::string& error) {
+    // Renaming over a file ignores its permissions; keep a file that was made read-only.
+    struct stat existing;
+    if (::stat(path.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            error = "cannot write '" + path + "': it is a directory";
+            return false;
+        }
+        if ((existing.st_mode & 0222) == 0) {
+            error = "cannot write '" + path + "': the file is read-only";
+            return false;
+        }
+    }
     std::string pattern = path + ".tmpXXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');

@@ -42,6 +42,14 @@ void copyValue(const Slot& from, int fromComponent, Slot& to, int toComponent) {
     to = from;
 }
 
+// Times are held in seconds; a plain number connected to or from one is in the current unit.
+void convertTime(const Attribute& from, const Attribute& to, Slot& target, int toComponent) {
+    bool fromTime = from.kind == Attribute::Kind::Time, toTime = to.kind == Attribute::Kind::Time;
+    if (fromTime == toTime) return;
+    double& number = target.number[std::max(toComponent, 0)];
+    number = fromTime ? MTime(number, MTime::kSeconds).as(MTime::uiUnit()) : MTime(number, MTime::uiUnit()).as(MTime::kSeconds);
+}
+
 bool validName(const std::string& name) {
     if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
     return std::all_of(name.begin(), name.end(), [](char c) {
@@ -482,7 +490,10 @@ MStatus Scene::pullConnections(Node& node, const PlugPath& path, bool& connected
         int fromComponent = -1, toComponent = -1;
         Slot* value = slotFor(from, c.source.path, &fromComponent);
         Slot* target = slotFor(node, c.destination.path, &toComponent);
-        if (value && target) copyValue(*value, fromComponent, *target, toComponent);
+        if (value && target) {
+            copyValue(*value, fromComponent, *target, toComponent);
+            convertTime(*c.source.attribute(), *c.destination.attribute(), *target, toComponent);
+        }
     }
     return result;
 }

@@ -1,0 +1,620 @@
+// The dependency graph as a plug-in sees it: attributes, dirty propagation, computes,
+// connections, arrays and compounds, point-set data, the built-in nodes and plug-in loading.
+// Most cases drive the "testAdder" node of tests/plugins/graphTestPlugin.cpp.
+#include <gtest/gtest.h>
+#include <maya/MDagPath.h>
+#include <maya/MDoubleArray.h>
+#include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnAttribute.h>
+#include <maya/MFnDagNode.h>
+#include <maya/MFnDependencyNode.h>
+#include <maya/MGlobal.h>
+#include <maya/MIntArray.h>
+#include <maya/MPlug.h>
+#include <maya/MSelectionList.h>
+#include <maya/MStringArray.h>
+#include <mayahost/Messages.h>
+#include <mayahost/Plugins.h>
+
+#include <string>
+#include <vector>
+
+#include "Plugins.h"
+#include "Scene.h"
+
+using mayahost::Message;
+using mayahost::Scene;
+
+namespace {
+
+MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+
+// The value getAttr gives, as numbers (one for a scalar).
+std::vector<double> values(const std::string& plug) {
+    MDoubleArray result;
+    MStatus status = MGlobal::executeCommand(("getAttr " + plug).c_str(), result);
+    EXPECT_TRUE(status) << "getAttr " << plug << ": " << status.errorString();
+    std::vector<double> out;
+    for (unsigned i = 0; i < result.length(); ++i) out.push_back(result[i]);
+    return out;
+}
+
+double value(const std::string& plug) {
+    std::vector<double> v = values(plug);
+    EXPECT_EQ(v.size(), 1u) << plug;
+    return v.empty() ? 0.0 : v[0];
+}
+
+std::string text(const std::string& plug) {
+    MString result;
+    EXPECT_TRUE(MGlobal::executeCommand(("getAttr " + plug).c_str(), result)) << plug;
+    return result.asChar();
+}
+
+MPlug plugOf(const std::string& name) {
+    MSelectionList list;
+    MPlug plug;
+    EXPECT_TRUE(list.add(name.c_str())) << name;
+    EXPECT_TRUE(list.getPlug(0, plug)) << name;
+    return plug;
+}
+
+MObject nodeOf(const std::string& name) {
+    MSelectionList list;
+    MObject node;
+    EXPECT_TRUE(list.add(name.c_str())) << name;
+    EXPECT_TRUE(list.getDependNode(0, node)) << name;
+    return node;
+}
+
+// Whether the graph holds node.attribute as needing evaluation, without evaluating it.
+bool isDirty(const std::string& node, const std::string& attribute) {
+    mayahost::Node* n = Scene::current().findNode(node);
+    const mayahost::Attribute* a = n ? n->type->findAttribute(attribute) : nullptr;
+    EXPECT_TRUE(a) << node << "." << attribute;
+    return a && Scene::current().isDirty(*n, a);
+}
+
+int computes(const std::string& node) { return int(value(node + ".computes")); }
+
+bool errorContains(const std::string& part) {
+    for (const Message& m : mayahost::recordedMessages())
+        if (m.kind == Message::kError && m.text.find(part) != std::string::npos) return true;
+    return false;
+}
+
+class GraphTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static bool searchPathAdded = false;
+        if (!searchPathAdded) mayahost::addPluginSearchPath(TEST_PLUGIN_DIR);
+        searchPathAdded = true;
+        Scene::current().reset();
+        mayahost::clearRecordedMessages();
+    }
+    void TearDown() override {
+        Scene::current().reset();
+        mayahost::clearRecordedMessages();
+    }
+};
+
+// With graphTestPlugin loaded and testAdder nodes "a" and "b".
+class AdderTest : public GraphTest {
+protected:
+    void SetUp() override {
+        GraphTest::SetUp();
+        ASSERT_TRUE(run("loadPlugin graphTestPlugin"));
+        ASSERT_TRUE(run("createNode testAdder -n a; createNode testAdder -n b"));
+        mayahost::clearRecordedMessages();
+    }
+};
+
+// ---- attributes
+
+TEST_F(AdderTest, NewNodesHoldTheDefaults) {
+    struct Case {
+        const char* plug;
+        std::vector<double> expected;
+    } cases[] = {
+        {"a.input1", {1.5}}, {"a.input2", {2}}, {"a.offset", {0, 0, 0}}, {"a.mode", {0}},
+        {"a.count", {3}},    {"a.gain", {1}},   {"a.settings.bias", {0, 0, 0}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(values(c.plug), c.expected) << c.plug;
+    EXPECT_EQ(text("a.label"), "none");
+    EXPECT_EQ(plugOf("a.label").asString(), "none");
+}
+
+TEST_F(AdderTest, LimitsClampWhatSetAttrAndSetValueStore) {
+    struct Case {
+        const char* command;
+        const char* plug;
+        std::vector<double> expected;
+    } cases[] = {
+        {"setAttr a.input1 50", "a.input1", {10}},
+        {"setAttr a.input1 -50", "a.input1", {-10}},
+        {"setAttr a.input1 4.25", "a.input1", {4.25}},
+        {"setAttr a.count -4", "a.count", {0}},
+        {"setAttr a.offset 5 5 5", "a.offset", {1, 2, 3}},
+        {"setAttr a.offset -5 -5 -5", "a.offset", {-1, -2, -3}},
+        {"setAttr a.offset 0 0 0; setAttr a.offsetY 9", "a.offset", {0, 2, 0}},
+        {"setAttr a.offsetZ -9", "a.offsetZ", {-3}},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(run(c.command)) << c.command;
+        EXPECT_EQ(values(c.plug), c.expected) << c.command;
+    }
+
+    MPlug input1 = plugOf("a.input1");
+    EXPECT_TRUE(input1.setValue(99.0));
+    EXPECT_EQ(input1.asDouble(), 10.0);
+    MPlug offsetZ = plugOf("a.offset").child(2);
+    EXPECT_TRUE(offsetZ.setValue(-7.0f));
+    EXPECT_EQ(offsetZ.asFloat(), -3.0f);
+    EXPECT_EQ(values("a.offset"), (std::vector<double>{0, 2, -3}));
+}
+
+TEST_F(AdderTest, FlagsAreKeptAndGovernConnections) {
+    struct Flags {
+        const char* name;
+        bool readable, writable, storable, keyable, hidden, array, connectable;
+    } table[] = {
+        {"input1", true, true, true, true, false, false, true},
+        {"fail", false, true, false, false, true, false, true},
+        {"count", true, true, true, false, false, false, false},
+        {"weights", true, true, true, false, false, true, true},
+        {"sum", true, false, false, false, false, false, true},
+        {"computes", true, false, false, false, true, false, true},
+    };
+    MFnDependencyNode node(nodeOf("a"));
+    for (const Flags& f : table) {
+        MStatus status;
+        MFnAttribute attribute(node.attribute(f.name), &status);
+        ASSERT_TRUE(status) << f.name;
+        EXPECT_EQ(attribute.isReadable(), f.readable) << f.name;
+        EXPECT_EQ(attribute.isWritable(), f.writable) << f.name;
+        EXPECT_EQ(attribute.isStorable(), f.storable) << f.name;
+        EXPECT_EQ(attribute.isKeyable(), f.keyable) << f.name;
+        EXPECT_EQ(attribute.isHidden(), f.hidden) << f.name;
+        EXPECT_EQ(attribute.isArray(), f.array) << f.name;
+        EXPECT_EQ(attribute.isConnectable(), f.connectable) << f.name;
+    }
+
+    struct Connection {
+        const char* source;
+        const char* destination;
+        bool allowed;
+    } connections[] = {
+        {"a.sum", "b.input1", true},
+        {"a.fail", "b.input2", false},      // source not readable
+        {"a.sum", "b.count", false},        // not connectable
+        {"a.input1", "b.sum", false},       // destination not writable
+        {"a.sum", "b.weights", false},      // an array needs an element
+        {"a.sum", "b.weights[4]", true},
+        {"a.labelOut", "b.input2", false},  // a string into a number
+        {"a.labelOut", "b.label", true},
+    };
+    for (const Connection& c : connections) {
+        MStatus status = run(std::string("connectAttr ") + c.source + " " + c.destination);
+        EXPECT_EQ(bool(status), c.allowed) << c.source << " -> " << c.destination;
+    }
+    EXPECT_FALSE(run("setAttr a.weights 1")) << "an array plug needs an element index";
+}
+
+// ---- dirty propagation and computes
+
+TEST_F(AdderTest, AttributeAffectsDecidesWhatAChangeDirties) {
+    // Read every output once so that all start clean.
+    for (const char* plug : {"a.sum", "a.labelOut", "a.scaled", "a.points"}) ASSERT_TRUE(run(std::string("getAttr ") + plug));
+    struct Case {
+        const char* command;
+        bool sum, labelOut, scaled, points;
+    } cases[] = {
+        {"setAttr a.input1 3", true, false, false, true},
+        {"setAttr a.mode 1", true, true, false, false},
+        {"setAttr a.label -type \"string\" x", false, true, false, false},
+        {"setAttr a.count 5", false, false, false, true},
+        {"setAttr a.weights[2] 1", true, false, true, false},
+        {"setAttr a.gain 2", true, false, true, false},  // a child of settings
+        {"setAttr a.biasY 1", true, false, true, false},  // a grandchild of settings
+        {"setAttr a.offsetX 0.5", true, false, false, true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(run(c.command)) << c.command;
+        EXPECT_EQ(isDirty("a", "sum"), c.sum) << c.command;
+        EXPECT_EQ(isDirty("a", "labelOut"), c.labelOut) << c.command;
+        EXPECT_EQ(isDirty("a", "scaled"), c.scaled) << c.command;
+        EXPECT_EQ(isDirty("a", "points"), c.points) << c.command;
+        for (const char* plug : {"a.sum", "a.labelOut", "a.scaled[2]", "a.points"})
+            ASSERT_TRUE(run(std::string("getAttr ") + plug));
+    }
+    EXPECT_DOUBLE_EQ(value("a.sum"), ((3.0 * 2 + 0.5) + 1) * 2 + 1);
+    EXPECT_EQ(text("a.labelOut"), "[x]*");
+    EXPECT_EQ(value("a.scaled[2]"), 2.0);
+}
+
+TEST_F(AdderTest, ComputeRunsOncePerPullAndOnlyWhenDirty) {
+    // "computes" is never computed (kUnknownParameter): it reads back what the sum's compute stored.
+    EXPECT_EQ(computes("a"), 0);
+    EXPECT_EQ(value("a.sum"), 3.5);
+    EXPECT_EQ(computes("a"), 1);
+    EXPECT_EQ(value("a.sum"), 3.5);
+    EXPECT_EQ(plugOf("a.sum").asDouble(), 3.5);
+    EXPECT_EQ(computes("a"), 1) << "a clean output is not computed again";
+
+    ASSERT_TRUE(run("setAttr a.input1 2; setAttr a.input2 5; setAttr a.count 9"));
+    EXPECT_EQ(computes("a"), 1) << "setting inputs computes nothing";
+    EXPECT_EQ(value("a.sum"), 7.0);
+    EXPECT_EQ(computes("a"), 2) << "several changes, one compute";
+    ASSERT_TRUE(run("getAttr a.points; getAttr a.labelOut"));
+    EXPECT_EQ(computes("a"), 2) << "other outputs do not compute the sum";
+}
+
+TEST_F(AdderTest, ChangesTravelDownAChainOfConnections) {
+    ASSERT_TRUE(run("createNode testAdder -n c; connectAttr a.sum b.input1; connectAttr b.sum c.input1"));
+    EXPECT_EQ(value("c.sum"), 3.5 + 2 + 2);
+    EXPECT_EQ(computes("a"), 1);
+    EXPECT_EQ(computes("b"), 1);
+    EXPECT_EQ(computes("c"), 1);
+
+    ASSERT_TRUE(run("setAttr a.input2 4"));
+    const std::vector<std::pair<const char*, const char*>> downstream = {
+        {"a", "sum"}, {"b", "input1"}, {"b", "sum"}, {"c", "input1"}, {"c", "sum"}};
+    for (auto [node, attribute] : downstream) EXPECT_TRUE(isDirty(node, attribute)) << node << "." << attribute;
+    EXPECT_EQ(value("c.sum"), 5.5 + 2 + 2);
+    EXPECT_EQ(computes("a"), 2);
+    EXPECT_EQ(computes("b"), 2);
+    EXPECT_EQ(computes("c"), 2);
+
+    ASSERT_TRUE(run("setAttr c.input2 10"));
+    EXPECT_FALSE(isDirty("b", "sum")) << "nothing flows upstream";
+    EXPECT_EQ(value("c.sum"), 7.5 + 10);
+    EXPECT_EQ(computes("a"), 2);
+    EXPECT_EQ(computes("b"), 2);
+    EXPECT_EQ(computes("c"), 3);
+
+    EXPECT_FALSE(run("setAttr c.input1 0")) << "a connected input cannot be set";
+    ASSERT_TRUE(run("disconnectAttr b.sum c.input1"));
+    EXPECT_EQ(value("c.input1"), 7.5) << "the input keeps the last value that came through";
+    ASSERT_TRUE(run("setAttr a.input2 0; setAttr c.input1 1"));
+    EXPECT_EQ(value("c.sum"), 11.0);
+}
+
+TEST_F(AdderTest, AFailingComputeKeepsThePreviousOutput) {
+    MPlug sum = plugOf("a.sum");
+    EXPECT_EQ(sum.asDouble(), 3.5);
+    ASSERT_TRUE(run("setAttr a.input1 5; setAttr a.fail on"));
+
+    double got = 0;
+    MStatus status = sum.getValue(got);
+    EXPECT_FALSE(status);
+    EXPECT_EQ(got, 3.5) << "not what the failed compute wrote";
+    EXPECT_FALSE(run("getAttr a.sum"));
+    EXPECT_TRUE(errorContains("a.sum")) << "the failure names the plug";
+    EXPECT_EQ(computes("a"), 3) << "a failed output stays dirty and is tried again on each pull";
+
+    ASSERT_TRUE(run("setAttr a.fail off"));
+    EXPECT_EQ(value("a.sum"), 7.0);
+    EXPECT_TRUE(sum.getValue(got));
+    EXPECT_EQ(got, 7.0);
+}
+
+// ---- arrays and compounds
+
+TEST_F(AdderTest, ArrayElementsByLogicalIndexReachTheCompute) {
+    MPlug weights = plugOf("a.weights");
+    ASSERT_TRUE(weights.isArray());
+    EXPECT_EQ(weights.numElements(), 0u);
+    ASSERT_TRUE(weights.elementByLogicalIndex(7).setValue(4.0));
+    ASSERT_TRUE(weights.elementByLogicalIndex(2).setValue(1.5));
+    ASSERT_TRUE(run("setAttr a.weights[40] -1; setAttr a.gain 2"));
+
+    EXPECT_EQ(weights.numElements(), 3u);
+    MIntArray indices;
+    weights.getExistingArrayAttributeIndices(indices);
+    EXPECT_EQ(*indices.hostStorage(), (std::vector<int>{2, 7, 40}));
+    MPlug second = weights.elementByPhysicalIndex(1);
+    EXPECT_TRUE(second.isElement());
+    EXPECT_EQ(second.logicalIndex(), 7u);
+    EXPECT_EQ(second.asDouble(), 4.0);
+    EXPECT_EQ(second.array(), weights);
+    MStatus status;
+    plugOf("a.input1").elementByLogicalIndex(0, &status);
+    EXPECT_FALSE(status);
+
+    // scaled is built with MArrayDataBuilder from an MArrayDataHandle walk over weights.
+    MPlug scaled = plugOf("a.scaled");
+    EXPECT_EQ(scaled.evaluateNumElements(), 3u);
+    MIntArray built;
+    scaled.getExistingArrayAttributeIndices(built);
+    EXPECT_EQ(*built.hostStorage(), (std::vector<int>{2, 7, 40}));
+    EXPECT_EQ(value("a.scaled[2]"), 3.0);
+    EXPECT_EQ(value("a.scaled[7]"), 8.0);
+    EXPECT_EQ(value("a.scaled[40]"), -2.0);
+    EXPECT_EQ(value("a.sum"), (3.5 + 4.5) * 2);
+}
+
+TEST_F(AdderTest, CompoundChildrenArePlugsOfTheirOwn) {
+    MPlug settings = plugOf("a.settings");
+    ASSERT_TRUE(settings.isCompound());
+    ASSERT_EQ(settings.numChildren(), 2u);
+    MPlug bias = settings.child(1);
+    EXPECT_TRUE(bias.isChild());
+    EXPECT_TRUE(bias.isCompound());
+    EXPECT_EQ(bias.parent(), settings);
+    MPlug biasY = bias.child(1);
+    EXPECT_EQ(biasY.parent(), bias);
+    EXPECT_EQ(biasY, plugOf("a.settings.bias.biasY"));
+    EXPECT_EQ(biasY, plugOf("a.biasY"));
+
+    ASSERT_TRUE(biasY.setValue(0.25));
+    ASSERT_TRUE(settings.child(0).setValue(3.0));
+    EXPECT_EQ(values("a.bias"), (std::vector<double>{0, 0.25, 0}));
+    EXPECT_EQ(value("a.gain"), 3.0);
+    EXPECT_EQ(value("a.sum"), 3.5 * 3 + 0.25);
+
+    // A numeric child of a built-in: translateX is one component of translate.
+    ASSERT_TRUE(run("createNode transform -n t"));
+    MPlug translate = plugOf("t.translate");
+    ASSERT_EQ(translate.numChildren(), 3u);
+    ASSERT_TRUE(translate.child(0).setValue(4.0));
+    ASSERT_TRUE(run("setAttr t.tz -1"));
+    EXPECT_EQ(values("t.translate"), (std::vector<double>{4, 0, -1}));
+    EXPECT_EQ(plugOf("t.translateZ").asDouble(), -1.0);
+}
+
+// ---- point-set data
+
+TEST_F(GraphTest, ArrayAttrsDataCreatesArraysOnDemandAndSharesThem) {
+    MFnArrayAttrsData fn;
+    MObject data = fn.create();
+    MFnArrayAttrsData::Type kind;
+    EXPECT_FALSE(fn.checkArrayExist("position", kind));
+    EXPECT_EQ(kind, MFnArrayAttrsData::kInvalid);
+
+    MVectorArray position = fn.vectorArray("position");
+    MDoubleArray radius = fn.doubleArray("radius");
+    MIntArray id = fn.intArray("id");
+    struct Case {
+        const char* name;
+        MFnArrayAttrsData::Type kind;
+        int code;
+    } cases[] = {{"position", MFnArrayAttrsData::kVectorArray, 1},
+                 {"radius", MFnArrayAttrsData::kDoubleArray, 2},
+                 {"id", MFnArrayAttrsData::kIntArray, 3}};
+    for (const Case& c : cases) {
+        EXPECT_TRUE(fn.checkArrayExist(c.name, kind)) << c.name;
+        EXPECT_EQ(kind, c.kind) << c.name;
+        EXPECT_EQ(int(kind), c.code) << c.name;
+    }
+    EXPECT_EQ(fn.list().length(), 3u);
+
+    // Appending through the arrays handed out changes the data.
+    position.append(MVector(1, 2, 3));
+    position.append(MVector(4, 5, 6));
+    radius.append(0.5);
+    id.append(7);
+    EXPECT_EQ(fn.count(), 2u);
+    MFnArrayAttrsData again(data);
+    MVectorArray read = again.getVectorData("position");
+    ASSERT_EQ(read.length(), 2u);
+    EXPECT_EQ(read[1], MVector(4, 5, 6));
+    EXPECT_EQ(again.getIntData("id")[0], 7);
+    read.append(MVector(0, 0, 1));
+    EXPECT_EQ(position.length(), 3u);
+    EXPECT_EQ(fn.vectorArray("position").length(), 3u) << "asking again answers the existing array";
+
+    MStatus status;
+    again.getVectorData("missing", &status);
+    EXPECT_FALSE(status);
+    EXPECT_FALSE(again.checkArrayExist("missing", kind)) << "getVectorData does not create";
+    again.getDoubleData("position", &status);
+    EXPECT_FALSE(status) << "a name holds one kind of array";
+    fn.doubleArray("position", &status);
+    EXPECT_FALSE(status);
+}
+
+TEST_F(AdderTest, PointSetOutputFollowsItsInputs) {
+    ASSERT_TRUE(run("setAttr a.count 4; setAttr a.offset 0.5 0.25 -1"));
+    MObject data = plugOf("a.points").asMObject();
+    MStatus status;
+    MFnArrayAttrsData points(data, &status);
+    ASSERT_TRUE(status);
+    MStringArray names = points.list();
+    ASSERT_EQ(names.length(), 4u);
+    EXPECT_EQ(names[0], "position");
+    EXPECT_EQ(points.count(), 4u);
+    MVectorArray position = points.getVectorData("position");
+    EXPECT_EQ(position[3], MVector(3.5, 1.5 * 3 + 0.25, -1));
+    EXPECT_EQ(points.getDoubleData("radius")[3], 2.0);
+    EXPECT_EQ(points.getIntData("id")[3], 30);
+
+    ASSERT_TRUE(run("setAttr a.count 1"));
+    MFnArrayAttrsData fewer(plugOf("a.points").asMObject());
+    EXPECT_EQ(fewer.count(), 1u);
+}
+
+// ---- built-in nodes
+
+TEST_F(AdderTest, MeshBoundingBoxFollowsTheConnectedPoints) {
+    ASSERT_TRUE(run("polyCube -w 2 -h 4 -d 6 -n box; polySphere -r 0.5 -n ball; createNode mesh -n copyShape"));
+    ASSERT_TRUE(run("connectAttr boxShape.outMesh copyShape.inMesh"));
+    EXPECT_EQ(values("copyShape.boundingBoxMin"), (std::vector<double>{-1, -2, -3}));
+    EXPECT_EQ(values("copyShape.boundingBoxMax"), (std::vector<double>{1, 2, 3}));
+
+    ASSERT_TRUE(run("connectAttr copyShape.boundingBoxSize a.bias"));
+    EXPECT_EQ(value("a.sum"), 3.5 + 2 + 4 + 6);
+    ASSERT_TRUE(run("setAttr box.translate 10 10 10"));
+    EXPECT_EQ(values("boxShape.boundingBoxMax"), (std::vector<double>{1, 2, 3})) << "bounds are in object space";
+
+    ASSERT_TRUE(run("connectAttr -f ballShape.outMesh copyShape.inMesh"));
+    std::vector<double> size = values("copyShape.boundingBoxSize");
+    ASSERT_EQ(size.size(), 3u);
+    for (double s : size) EXPECT_NEAR(s, 1.0, 1e-6);
+    EXPECT_NEAR(value("a.sum"), 3.5 + 3, 1e-6);
+}
+
+TEST_F(GraphTest, WorldMatrixOfAShapeFollowsItsTransforms) {
+    ASSERT_TRUE(run("createNode transform -n top; createNode transform -n t -p top; createNode mesh -p t"));
+    auto translation = [](const std::string& plug) {
+        std::vector<double> m = values(plug);
+        EXPECT_EQ(m.size(), 16u) << plug;
+        return m.size() == 16 ? std::vector<double>{m[12], m[13], m[14]} : std::vector<double>{};
+    };
+    EXPECT_EQ(translation("tShape.worldMatrix[0]"), (std::vector<double>{0, 0, 0}));
+    ASSERT_TRUE(run("setAttr t.translate 1 2 3"));
+    EXPECT_EQ(translation("tShape.worldMatrix[0]"), (std::vector<double>{1, 2, 3}));
+    ASSERT_TRUE(run("setAttr t.translateX 5"));
+    EXPECT_EQ(translation("tShape.worldMatrix[0]"), (std::vector<double>{5, 2, 3}));
+    ASSERT_TRUE(run("setAttr top.ty 10"));
+    EXPECT_EQ(translation("tShape.worldMatrix[0]"), (std::vector<double>{5, 12, 3}));
+    EXPECT_EQ(translation("t.worldMatrix[0]"), (std::vector<double>{5, 12, 3}));
+
+    MDagPath path;
+    ASSERT_TRUE(MDagPath::getAPathTo(nodeOf("tShape"), path));
+    EXPECT_EQ(path.fullPathName(), "|top|t|tShape");
+    MMatrix world = path.inclusiveMatrix();
+    EXPECT_EQ(MVector(world[3][0], world[3][1], world[3][2]), MVector(5, 12, 3));
+}
+
+TEST_F(GraphTest, ShapesAreNamedAfterTheirTransform) {
+    struct Case {
+        const char* command;
+        std::vector<std::string> names;  // transform, shape
+    } cases[] = {
+        {"polyCube", {"pCube1", "pCube1Shape"}},
+        {"polyCube", {"pCube2", "pCube2Shape"}},
+        {"polySphere -n ball", {"ball", "ballShape"}},
+        {"polySphere -n ball", {"ball1", "ball1Shape"}},
+    };
+    for (const Case& c : cases) {
+        MStringArray result;
+        ASSERT_TRUE(MGlobal::executeCommand(c.command, result)) << c.command;
+        ASSERT_EQ(result.length(), 2u) << c.command;
+        EXPECT_EQ(result[0].asChar(), c.names[0]) << c.command;
+        EXPECT_EQ(result[1].asChar(), c.names[1]) << c.command;
+    }
+    MString shape;
+    ASSERT_TRUE(MGlobal::executeCommand("createNode transform -n holder; createNode mesh -p holder", shape));
+    EXPECT_EQ(shape, "holderShape");
+    ASSERT_TRUE(MGlobal::executeCommand("createNode mesh", shape));
+    MFnDagNode fn(nodeOf(shape.asChar()));
+    EXPECT_EQ(MFnDependencyNode(fn.parent(0)).name() + "Shape", shape);
+}
+
+TEST_F(GraphTest, SetNameNumbersHashesAndTakenNames) {
+    std::vector<MObject> nodes;
+    for (int i = 0; i < 4; ++i) {
+        MFnDependencyNode fn;
+        nodes.push_back(fn.create("transform"));
+    }
+    struct Case {
+        int node;
+        const char* requested;
+        const char* expected;
+    } cases[] = {
+        {0, "part#", "part1"},
+        {1, "part#", "part2"},
+        {2, "part1", "part3"},   // taken: numbered like a "#"
+        {0, "part1", "part1"},   // its own name
+        {3, "a#b", "a1b"},
+        {1, "arm_#_ctl", "arm_1_ctl"},
+    };
+    for (const Case& c : cases) {
+        MFnDependencyNode fn(nodes[c.node]);
+        MStatus status;
+        EXPECT_EQ(fn.setName(c.requested, false, &status), c.expected) << c.requested;
+        EXPECT_TRUE(status) << c.requested;
+        EXPECT_EQ(fn.name(), c.expected);
+    }
+    EXPECT_EQ(Scene::current().findNode("part2"), nullptr) << "the old name is free again";
+    MFnDependencyNode fn(nodes[0]);
+    MStatus status;
+    fn.setName("9lives", false, &status);
+    EXPECT_FALSE(status);
+    EXPECT_EQ(fn.name(), "part1");
+}
+
+TEST_F(AdderTest, TimeOutputFollowsCurrentTime) {
+    ASSERT_TRUE(run("currentTime 12"));
+    EXPECT_EQ(value("time1.outTime"), 12.0);
+    ASSERT_TRUE(run("connectAttr time1.outTime a.input1"));
+    EXPECT_EQ(value("a.sum"), 12 + 2.0);
+    for (double frame : {4.0, 7.5, 4.0}) {
+        ASSERT_TRUE(run("currentTime " + std::to_string(frame)));
+        EXPECT_EQ(value("time1.outTime"), frame);
+        EXPECT_EQ(value("a.sum"), frame + 2);
+    }
+}
+
+// ---- plug-ins
+
+class PluginTest : public GraphTest {
+protected:
+    void SetUp() override {
+        GraphTest::SetUp();
+        if (mayahost::isPluginLoaded("graphTestPlugin")) {
+            ASSERT_TRUE(run("unloadPlugin graphTestPlugin"));
+        }
+    }
+};
+
+TEST_F(PluginTest, LoadsByBareNameOrPathAndRegistersNodeAndCommand) {
+    EXPECT_FALSE(run("createNode testAdder"));
+    for (std::string name : {std::string("graphTestPlugin"), std::string(TEST_PLUGIN_DIR) + "/graphTestPlugin.so"}) {
+        ASSERT_TRUE(run("loadPlugin \"" + name + "\"")) << name;
+        EXPECT_TRUE(mayahost::isPluginLoaded("graphTestPlugin")) << name;
+        MString node;
+        ASSERT_TRUE(MGlobal::executeCommand("createNode testAdder", node)) << name;
+        EXPECT_EQ(node, "testAdder1");
+        MStringArray echoed;
+        ASSERT_TRUE(MGlobal::executeCommand("graphEcho one 2 \"three\"", echoed));
+        ASSERT_EQ(echoed.length(), 3u);
+        EXPECT_EQ(echoed[2], "three");
+        ASSERT_TRUE(run("delete " + std::string(node.asChar()) + "; unloadPlugin graphTestPlugin")) << name;
+    }
+    EXPECT_FALSE(run("loadPlugin noSuchPlugin"));
+    EXPECT_TRUE(errorContains("noSuchPlugin"));
+}
+
+TEST_F(PluginTest, AClashingNodeTypeFailsTheLoadAndLeavesNothingBehind) {
+    ASSERT_TRUE(run("loadPlugin graphTestPlugin"));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        mayahost::clearRecordedMessages();
+        EXPECT_FALSE(run("loadPlugin clashTestPlugin"));
+        EXPECT_TRUE(errorContains("\"testAdder\"")) << "the message names the type (attempt " << attempt << ")";
+        EXPECT_FALSE(errorContains("clashOnlyNode")) << "the type registered first was taken back";
+        EXPECT_TRUE(errorContains("initializePlugin"));
+        EXPECT_FALSE(mayahost::isPluginLoaded("clashTestPlugin"));
+        EXPECT_FALSE(run("createNode clashOnlyNode"));
+    }
+    MString node;
+    ASSERT_TRUE(MGlobal::executeCommand("createNode testAdder", node));
+    EXPECT_EQ(MFnDependencyNode(nodeOf(node.asChar())).typeId().id(), 0x0012F100u) << "the first type stays";
+}
+
+TEST_F(PluginTest, AnInterfaceVersionNewerThanTheHostsIsRefused) {
+    EXPECT_FALSE(run("loadPlugin futureApiTestPlugin"));
+    EXPECT_TRUE(errorContains("201600"));
+    EXPECT_FALSE(mayahost::isPluginLoaded("futureApiTestPlugin"));
+    EXPECT_FALSE(run("createNode futureNode")) << "initializePlugin was not called";
+}
+
+TEST_F(PluginTest, UnloadIsRefusedWhileNodesOfItsTypesExist) {
+    ASSERT_TRUE(run("loadPlugin graphTestPlugin; createNode testAdder -n x; createNode testAdder -n y"));
+    mayahost::clearRecordedMessages();
+    EXPECT_FALSE(run("unloadPlugin graphTestPlugin"));
+    EXPECT_TRUE(errorContains("2 node(s)"));
+    EXPECT_TRUE(mayahost::isPluginLoaded("graphTestPlugin"));
+    ASSERT_TRUE(run("setAttr x.input1 4"));
+    EXPECT_EQ(value("x.sum"), 6.0) << "the nodes still work";
+
+    ASSERT_TRUE(run("delete x"));
+    EXPECT_FALSE(run("unloadPlugin graphTestPlugin"));
+    ASSERT_TRUE(run("delete y"));
+    ASSERT_TRUE(run("unloadPlugin graphTestPlugin"));
+    EXPECT_FALSE(mayahost::isPluginLoaded("graphTestPlugin"));
+    EXPECT_FALSE(run("createNode testAdder"));
+    EXPECT_FALSE(run("graphEcho a"));
+}
+
+}  // namespace
