@@ -22,10 +22,8 @@ Slot& Node::slot(const Attribute* topLevel) {
     return slot;
 }
 
+// An array slot starts without elements; each element starts at the defaults when added.
 void initializeSlot(const Attribute& attribute, Slot& slot) {
-    if (attribute.array && slot.elements.empty() && slot.children.empty() && !slot.data) {
-        // An array starts without elements; each element starts at the defaults when added.
-    }
     for (int i = 0; i < 4; ++i) slot.number[i] = attribute.defaults[i];
     slot.data = attribute.defaultData ? attribute.defaultData->clone() : nullptr;
     if (attribute.kind == Attribute::Kind::Compound)
