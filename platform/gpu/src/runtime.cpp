@@ -1,0 +1,221 @@
+// The cpu backend's runtime subset: device memory is host memory, launches are synchronous.
+#include <gpu/runtime.h>
+
+#include <omp.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <unordered_set>
+
+namespace {
+
+thread_local cudaError_t lastError = cudaSuccess;
+
+cudaError_t fail(cudaError_t error) {
+    lastError = error;
+    return error;
+}
+
+constexpr size_t kAlignment = 256;  // what cudaMalloc guarantees
+
+// The blocks cudaMalloc handed out and cudaFree has not taken back.
+struct Allocations {
+    std::mutex mutex;
+    std::unordered_set<void*> live;
+};
+
+Allocations& allocations() {
+    static Allocations* table = new Allocations;  // never destroyed: frees may come at exit
+    return *table;
+}
+
+bool validKind(cudaMemcpyKind kind) {
+    switch (kind) {
+        case cudaMemcpyHostToHost:
+        case cudaMemcpyHostToDevice:
+        case cudaMemcpyDeviceToHost:
+        case cudaMemcpyDeviceToDevice:
+        case cudaMemcpyDefault:
+            return true;
+    }
+    return false;
+}
+
+// MemAvailable / MemTotal from /proc/meminfo, in bytes; 0 where missing.
+void readMemInfo(size_t* available, size_t* total) {
+    *available = *total = 0;
+    if (FILE* f = std::fopen("/proc/meminfo", "r")) {
+        char name[64];
+        unsigned long long kib;
+        while (std::fscanf(f, "%63s %llu kB", name, &kib) == 2) {
+            if (std::strcmp(name, "MemAvailable:") == 0) *available = kib * 1024;
+            if (std::strcmp(name, "MemTotal:") == 0) *total = kib * 1024;
+        }
+        std::fclose(f);
+    }
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    if (*total == 0) *total = static_cast<size_t>(sysconf(_SC_PHYS_PAGES)) * page;
+    if (*available == 0) *available = static_cast<size_t>(sysconf(_SC_AVPHYS_PAGES)) * page;
+}
+
+}  // namespace
+
+namespace gpu::detail {
+
+void recordError(cudaError_t error) { lastError = error; }
+
+bool validLaunch(dim3 grid, dim3 block) {
+    const unsigned long long threads = 1ull * block.x * block.y * block.z;
+    const bool valid = grid.x != 0 && grid.y != 0 && grid.z != 0 && threads != 0 &&
+                       threads <= 1024 && block.x <= 1024 && block.y <= 1024 && block.z <= 64 &&
+                       grid.x <= 0x7fffffffu && grid.y <= 65535 && grid.z <= 65535;
+    if (!valid) lastError = cudaErrorInvalidConfiguration;
+    return valid;
+}
+
+}  // namespace gpu::detail
+
+extern "C" {
+
+cudaError_t cudaMalloc(void** devPtr, size_t size) {
+    if (devPtr == nullptr) return fail(cudaErrorInvalidValue);
+    *devPtr = nullptr;
+    if (size == 0) return cudaSuccess;
+    if (size > SIZE_MAX - kAlignment) return fail(cudaErrorMemoryAllocation);
+    void* p = std::aligned_alloc(kAlignment, (size + kAlignment - 1) / kAlignment * kAlignment);
+    if (p == nullptr) return fail(cudaErrorMemoryAllocation);
+    try {
+        Allocations& table = allocations();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        table.live.insert(p);
+    } catch (const std::bad_alloc&) {
+        std::free(p);
+        return fail(cudaErrorMemoryAllocation);
+    }
+    *devPtr = p;
+    return cudaSuccess;
+}
+
+cudaError_t cudaFree(void* devPtr) {
+    if (devPtr == nullptr) return cudaSuccess;
+    {
+        Allocations& table = allocations();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        if (table.live.erase(devPtr) == 0) return fail(cudaErrorInvalidValue);
+    }
+    std::free(devPtr);
+    return cudaSuccess;
+}
+
+cudaError_t cudaMemcpy(void* dst, const void* src, size_t count, cudaMemcpyKind kind) {
+    if (!validKind(kind)) return fail(cudaErrorInvalidMemcpyDirection);
+    if (count == 0) return cudaSuccess;
+    if (dst == nullptr || src == nullptr) return fail(cudaErrorInvalidValue);
+    std::memmove(dst, src, count);
+    return cudaSuccess;
+}
+
+cudaError_t cudaMemcpyToSymbol(const void* symbol, const void* src, size_t count, size_t offset,
+                               cudaMemcpyKind kind) {
+    if (kind != cudaMemcpyHostToDevice && kind != cudaMemcpyDeviceToDevice &&
+        kind != cudaMemcpyDefault)
+        return fail(cudaErrorInvalidMemcpyDirection);
+    if (symbol == nullptr) return fail(cudaErrorInvalidValue);
+    return cudaMemcpy(static_cast<char*>(const_cast<void*>(symbol)) + offset, src, count, kind);
+}
+
+cudaError_t cudaMemcpyFromSymbol(void* dst, const void* symbol, size_t count, size_t offset,
+                                 cudaMemcpyKind kind) {
+    if (kind != cudaMemcpyDeviceToHost && kind != cudaMemcpyDeviceToDevice &&
+        kind != cudaMemcpyDefault)
+        return fail(cudaErrorInvalidMemcpyDirection);
+    if (symbol == nullptr) return fail(cudaErrorInvalidValue);
+    return cudaMemcpy(dst, static_cast<const char*>(symbol) + offset, count, kind);
+}
+
+cudaError_t cudaMemset(void* devPtr, int value, size_t count) {
+    if (count == 0) return cudaSuccess;
+    if (devPtr == nullptr) return fail(cudaErrorInvalidValue);
+    std::memset(devPtr, value, count);
+    return cudaSuccess;
+}
+
+cudaError_t cudaMemGetInfo(size_t* free, size_t* total) {
+    if (free == nullptr || total == nullptr) return fail(cudaErrorInvalidValue);
+    readMemInfo(free, total);
+    return cudaSuccess;
+}
+
+cudaError_t cudaGetLastError(void) {
+    const cudaError_t error = lastError;
+    lastError = cudaSuccess;
+    return error;
+}
+
+cudaError_t cudaPeekAtLastError(void) { return lastError; }
+
+const char* cudaGetErrorName(cudaError_t error) {
+    switch (error) {
+        case cudaSuccess: return "cudaSuccess";
+        case cudaErrorInvalidValue: return "cudaErrorInvalidValue";
+        case cudaErrorMemoryAllocation: return "cudaErrorMemoryAllocation";
+        case cudaErrorInvalidConfiguration: return "cudaErrorInvalidConfiguration";
+        case cudaErrorInvalidMemcpyDirection: return "cudaErrorInvalidMemcpyDirection";
+        case cudaErrorInvalidDevice: return "cudaErrorInvalidDevice";
+        case cudaErrorLaunchFailure: return "cudaErrorLaunchFailure";
+        default: return "cudaErrorUnknown";
+    }
+}
+
+const char* cudaGetErrorString(cudaError_t error) {
+    switch (error) {
+        case cudaSuccess: return "no error";
+        case cudaErrorInvalidValue: return "invalid argument";
+        case cudaErrorMemoryAllocation: return "out of memory";
+        case cudaErrorInvalidConfiguration: return "invalid launch configuration";
+        case cudaErrorInvalidMemcpyDirection: return "invalid copy direction";
+        case cudaErrorInvalidDevice: return "invalid device ordinal";
+        case cudaErrorLaunchFailure: return "kernel failed during launch";
+        default: return "unrecognized error code";
+    }
+}
+
+cudaError_t cudaDeviceSynchronize(void) { return cudaSuccess; }
+
+cudaError_t cudaGetDeviceCount(int* count) {
+    if (count == nullptr) return fail(cudaErrorInvalidValue);
+    *count = 1;
+    return cudaSuccess;
+}
+
+cudaError_t cudaGetDevice(int* device) {
+    if (device == nullptr) return fail(cudaErrorInvalidValue);
+    *device = 0;
+    return cudaSuccess;
+}
+
+cudaError_t cudaSetDevice(int device) {
+    return device == 0 ? cudaSuccess : fail(cudaErrorInvalidDevice);
+}
+
+cudaError_t cudaGetDeviceProperties(cudaDeviceProp* prop, int device) {
+    if (prop == nullptr) return fail(cudaErrorInvalidValue);
+    if (device != 0) return fail(cudaErrorInvalidDevice);
+    std::memset(prop, 0, sizeof *prop);
+    std::snprintf(prop->name, sizeof prop->name, "cpu backend (%d processors)", omp_get_num_procs());
+    size_t available;
+    readMemInfo(&available, &prop->totalGlobalMem);
+    prop->multiProcessorCount = omp_get_num_procs();
+    prop->warpSize = 32;
+    prop->maxThreadsPerBlock = 1024;
+    prop->maxThreadsDim[0] = prop->maxThreadsDim[1] = 1024;
+    prop->maxThreadsDim[2] = 64;
+    prop->maxGridSize[0] = 0x7fffffff;
+    prop->maxGridSize[1] = prop->maxGridSize[2] = 65535;
+    return cudaSuccess;
+}
+
+}  // extern "C"

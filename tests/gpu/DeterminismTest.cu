@@ -1,0 +1,98 @@
+#include <gpu/launch.h>
+#include <gpu/random.h>
+#include <thrust/device_vector.h>
+#include <thrust/reduce.h>
+#include <thrust/scan.h>
+#include <thrust/sort.h>
+
+#include <algorithm>
+
+#include "gpuTesting.h"
+
+namespace {
+
+constexpr int kBins = 64;
+
+__global__ void shade(const float* table, float* values, int* keys, int* histogram, int n) {
+    const int i = (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x;
+    if (i >= n) return;
+    const float r = table[i];
+    values[i] = sqrtf(r) * 100.0f + rsqrtf(r + 1.0f) - __fdividef(r, 3.0f);
+    keys[i] = __float2int_rd(r * 512.0f);
+    atomicAdd(&histogram[keys[i] % kBins], 1);
+}
+
+// Items above the threshold take slots in the order of the walk.
+__global__ void pick(const float* values, int* picked, unsigned int* count, int n) {
+    const int i = blockIdx.x * blockDim.x + threadIdx.x;
+    if (i < n && values[i] > 50.0f) picked[atomicAdd(count, 1u)] = i;
+}
+
+template <typename T>
+T* raw(thrust::device_vector<T>& v) {
+    return thrust::raw_pointer_cast(v.data());
+}
+
+template <typename T>
+std::vector<T> toHost(const thrust::device_vector<T>& v) {
+    std::vector<T> host(v.size());
+    thrust::copy(v.begin(), v.end(), host.begin());
+    return host;
+}
+
+struct Outputs {
+    std::vector<int> histogram, keys, picked;
+    std::vector<float> values, scanned;
+    float total;
+};
+
+// Random table -> kernels -> Thrust, as a node computes.
+Outputs compute() {
+    const int n = 100000;
+    thrust::device_vector<float> table(n), values(n), scanned(n);
+    thrust::device_vector<int> keys(n), histogram(kBins), picked(n);
+    curandGenerator_t generator;
+    EXPECT_EQ(CURAND_STATUS_SUCCESS, curandCreateGenerator(&generator, CURAND_RNG_PSEUDO_DEFAULT));
+    EXPECT_EQ(CURAND_STATUS_SUCCESS, curandSetPseudoRandomGeneratorSeed(generator, 2024));
+    EXPECT_EQ(CURAND_STATUS_SUCCESS, curandGenerateUniform(generator, raw(table), n));
+    curandDestroyGenerator(generator);
+
+    gpuLaunch(shade, squareGrid(n, 128), dim3(128), raw(table), raw(values), raw(keys),
+              raw(histogram), n);
+    DeviceArray<unsigned int> count(1);
+    gpuLaunchInOrder(pick, dim3(n / 64 + 1), dim3(64), raw(values), raw(picked), count.get(), n);
+    EXPECT_EQ(cudaSuccess, cudaGetLastError());
+    picked.resize(count.download()[0]);
+
+    thrust::sort_by_key(keys.begin(), keys.end(), values.begin());
+    thrust::inclusive_scan(values.begin(), values.end(), scanned.begin());
+    Outputs out;
+    out.total = thrust::reduce(values.begin(), values.end(), 0.0f);
+    out.histogram = toHost(histogram), out.keys = toHost(keys), out.picked = toHost(picked);
+    out.values = toHost(values), out.scanned = toHost(scanned);
+#if !defined(GPU_BACKEND_CPU)
+    std::sort(out.picked.begin(), out.picked.end());  // a GPU takes the slots in its own order
+#endif
+    return out;
+}
+
+TEST(Determinism, SameResultsWithOneAndEightHostThreads) {
+    Outputs one, eight;
+    {
+        HostThreads threads(1);
+        one = compute();
+    }
+    {
+        HostThreads threads(8);
+        eight = compute();
+    }
+    EXPECT_EQ(one.histogram, eight.histogram);
+    EXPECT_EQ(one.keys, eight.keys);
+    EXPECT_EQ(one.picked, eight.picked);
+    EXPECT_EQ(one.values, eight.values);
+    EXPECT_EQ(one.scanned, eight.scanned);
+    EXPECT_EQ(one.total, eight.total);
+    EXPECT_FALSE(one.picked.empty());
+}
+
+}  // namespace

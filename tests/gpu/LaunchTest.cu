@@ -1,0 +1,153 @@
+#include <gpu/launch.h>
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+#include "gpuTesting.h"
+
+namespace {
+
+constexpr int kGuard = 64;  // elements past the range that no thread may touch
+
+// Counts every thread of the grid and marks the items below n.
+__global__ void markLinear(unsigned int* hits, unsigned int* threads, int n) {
+    atomicAdd(threads, 1u);
+    const int i = blockIdx.x * blockDim.x + threadIdx.x;
+    if (i < n) atomicAdd(&hits[i], 1u);
+}
+
+__global__ void markSquare(unsigned int* hits, unsigned int* threads, int n) {
+    atomicAdd(threads, 1u);
+    const int i = (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x;
+    if (i < n) atomicAdd(&hits[i], 1u);
+}
+
+struct Shape {
+    const char* name;
+    void (*kernel)(unsigned int*, unsigned int*, int);
+    dim3 (*grid)(int n);
+    dim3 block;
+};
+
+dim3 linearGrid(int n) { return dim3(n / 64 + 1); }
+dim3 squareGrid256(int n) { return squareGrid(n, 256); }
+
+const Shape kShapes[] = {
+    {"one-dimensional", markLinear, linearGrid, dim3(64)},
+    {"two-dimensional", markSquare, squareGrid256, dim3(256)},
+};
+
+// Each thread counts itself at its linear index over the whole three-dimensional grid.
+__global__ void markEveryCoordinate(unsigned int* seen, dim3 grid, dim3 block, int* wrongShape) {
+    if (gridDim.x != grid.x || gridDim.y != grid.y || gridDim.z != grid.z ||
+        blockDim.x != block.x || blockDim.y != block.y || blockDim.z != block.z)
+        atomicAdd(wrongShape, 1);
+    const unsigned int blockNumber = (blockIdx.z * gridDim.y + blockIdx.y) * gridDim.x + blockIdx.x;
+    const unsigned int threadNumber = (threadIdx.z * blockDim.y + threadIdx.y) * blockDim.x + threadIdx.x;
+    atomicAdd(&seen[blockNumber * blockDim.x * blockDim.y * blockDim.z + threadNumber], 1u);
+}
+
+__global__ void count(unsigned int* threads) { atomicAdd(threads, 1u); }
+
+// Item i takes the next free slot.
+__global__ void takeSlot(int* order, unsigned int* next, int n) {
+    const int i = (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x;
+    if (i < n) order[atomicAdd(next, 1u)] = i;
+}
+
+TEST(Launch, BothShapesCoverTheirRangeWithSpareThreadsIdle) {
+    HostThreads threads(8);
+    for (const Shape& shape : kShapes) {
+        for (int n : {0, 1, 63, 64, 65, 1000, 65537}) {
+            if (n == 0 && shape.grid(n).x == 0) continue;  // no blocks: not a launch
+            SCOPED_TRACE(std::string(shape.name) + ", n = " + std::to_string(n));
+            const dim3 grid = shape.grid(n);
+            DeviceArray<unsigned int> hits(n + kGuard), visited(1);
+            gpuLaunch(shape.kernel, grid, shape.block, hits.get(), visited.get(), n);
+            ASSERT_EQ(cudaSuccess, cudaGetLastError());
+
+            EXPECT_EQ(grid.x * grid.y * shape.block.x, visited.download()[0]);
+            const std::vector<unsigned int> h = hits.download();
+            for (int i = 0; i < n + kGuard; ++i) ASSERT_EQ(i < n ? 1u : 0u, h[i]) << "item " << i;
+        }
+    }
+}
+
+TEST(Launch, ThreeDimensionalGridVisitsEveryThreadOnce) {
+    HostThreads threads(8);
+    const dim3 grid(3, 4, 5), block(4, 2, 8);
+    const int total = 3 * 4 * 5 * 4 * 2 * 8;
+    DeviceArray<unsigned int> seen(total + kGuard);
+    DeviceArray<int> wrongShape(1);
+    gpuLaunch(markEveryCoordinate, grid, block, seen.get(), grid, block, wrongShape.get());
+    ASSERT_EQ(cudaSuccess, cudaGetLastError());
+
+    EXPECT_EQ(0, wrongShape.download()[0]);
+    const std::vector<unsigned int> s = seen.download();
+    for (int i = 0; i < total + kGuard; ++i) ASSERT_EQ(i < total ? 1u : 0u, s[i]) << "thread " << i;
+}
+
+TEST(Launch, ShapesCudaRefusesRunNothingAndRecordAnError) {
+    const struct {
+        dim3 grid, block;
+    } refused[] = {
+        {dim3(0), dim3(64)},        {dim3(4, 0), dim3(32)},     {dim3(1, 1, 0), dim3(32)},
+        {dim3(1), dim3(0)},         {dim3(1), dim3(1025)},      {dim3(1), dim3(32, 32, 2)},
+        {dim3(1), dim3(1, 1, 65)},  {dim3(1, 65536), dim3(1)},  {dim3(1, 1, 65536), dim3(1)},
+    };
+    DeviceArray<unsigned int> visited(1);
+    for (const auto& shape : refused) {
+        SCOPED_TRACE(testing::Message() << "grid " << shape.grid.x << "x" << shape.grid.y << "x"
+                                        << shape.grid.z << ", block " << shape.block.x << "x"
+                                        << shape.block.y << "x" << shape.block.z);
+        gpuLaunch(count, shape.grid, shape.block, visited.get());
+        EXPECT_EQ(cudaErrorInvalidConfiguration, cudaGetLastError());
+        gpuLaunchInOrder(count, shape.grid, shape.block, visited.get());
+        EXPECT_EQ(cudaErrorInvalidConfiguration, cudaGetLastError());
+        EXPECT_EQ(cudaSuccess, cudaGetLastError());
+    }
+    EXPECT_EQ(0u, visited.download()[0]);
+
+    // The largest shapes it accepts do run.
+    gpuLaunch(count, dim3(1, 2, 3), dim3(16, 8, 8), visited.get());
+    gpuLaunch(count, dim3(1, 65535), dim3(1, 1, 64), visited.get());
+    EXPECT_EQ(cudaSuccess, cudaGetLastError());
+    EXPECT_EQ(6u * 1024 + 65535u * 64, visited.download()[0]);
+}
+
+TEST(Launch, InOrderTakesAtomicsInIndexOrder) {
+    const int n = 1000;
+    DeviceArray<int> order(n);
+    DeviceArray<unsigned int> next(1);
+    gpuLaunchInOrder(takeSlot, squareGrid(n, 32), dim3(32), order.get(), next.get(), n);
+    ASSERT_EQ(cudaSuccess, cudaGetLastError());
+
+    ASSERT_EQ(unsigned(n), next.download()[0]);
+    std::vector<int> taken = order.download(), expected(n);
+    std::iota(expected.begin(), expected.end(), 0);
+#if defined(GPU_BACKEND_CPU)
+    EXPECT_EQ(expected, taken);
+#else
+    std::sort(taken.begin(), taken.end());  // the GPU's order is its own: only every item once
+    EXPECT_EQ(expected, taken);
+#endif
+}
+
+#if defined(GPU_BACKEND_CPU)
+__global__ void throwInBlockThree(unsigned int* threads) {
+    if (blockIdx.x == 3) throw std::runtime_error("kernel fault");
+    atomicAdd(threads, 1u);
+}
+
+TEST(Launch, AKernelThatThrowsEndsTheLaunchWithALaunchFailure) {
+    DeviceArray<unsigned int> visited(1);
+    EXPECT_NO_THROW(gpuLaunch(throwInBlockThree, dim3(8), dim3(4), visited.get()));
+    EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
+    EXPECT_NO_THROW(gpuLaunchInOrder(throwInBlockThree, dim3(8), dim3(4), visited.get()));
+    EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
+    EXPECT_EQ(cudaSuccess, cudaGetLastError());
+}
+#endif
+
+}  // namespace

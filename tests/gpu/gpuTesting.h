@@ -1,0 +1,72 @@
+#pragma once
+// What the device layer's tests share.
+#include <gpu/runtime.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#if defined(GPU_BACKEND_CPU)
+#include <omp.h>
+#endif
+
+// An array in device memory, freed with the object.
+template <typename T>
+class DeviceArray {
+public:
+    explicit DeviceArray(size_t n) : n_(n) {
+        EXPECT_EQ(cudaSuccess, cudaMalloc(&data_, n * sizeof(T)));
+        EXPECT_EQ(cudaSuccess, cudaMemset(data_, 0, n * sizeof(T)));
+    }
+    explicit DeviceArray(const std::vector<T>& values) : DeviceArray(values.size()) {
+        EXPECT_EQ(cudaSuccess,
+                  cudaMemcpy(data_, values.data(), n_ * sizeof(T), cudaMemcpyHostToDevice));
+    }
+    ~DeviceArray() { cudaFree(data_); }
+    DeviceArray(const DeviceArray&) = delete;
+    DeviceArray& operator=(const DeviceArray&) = delete;
+
+    T* get() const { return data_; }
+    std::vector<T> download() const {
+        std::vector<T> values(n_);
+        EXPECT_EQ(cudaSuccess,
+                  cudaMemcpy(values.data(), data_, n_ * sizeof(T), cudaMemcpyDeviceToHost));
+        return values;
+    }
+
+private:
+    size_t n_;
+    T* data_ = nullptr;
+};
+
+// On the cpu backend, the launches and Thrust calls made while this lives run on `threads` host
+// threads. Nothing on a GPU.
+class HostThreads {
+public:
+    explicit HostThreads(int threads) {
+#if defined(GPU_BACKEND_CPU)
+        saved_ = omp_get_max_threads();
+        omp_set_num_threads(threads);
+#else
+        (void)threads;
+#endif
+    }
+    ~HostThreads() {
+#if defined(GPU_BACKEND_CPU)
+        omp_set_num_threads(saved_);
+#endif
+    }
+    HostThreads(const HostThreads&) = delete;
+    HostThreads& operator=(const HostThreads&) = delete;
+
+private:
+    int saved_ = 0;
+};
+
+// The two-dimensional shape for n items: blocks of `block` threads on a square grid, item
+// i = (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x.
+inline dim3 squareGrid(int n, int block) {
+    const double blocks = std::ceil(static_cast<double>(n) / block);
+    const auto side = static_cast<unsigned int>(std::ceil(std::sqrt(blocks)));
+    return dim3(side, side);
+}
