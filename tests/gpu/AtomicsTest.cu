@@ -48,7 +48,8 @@ TEST(Atomics, CountsAreExactUnderTheParallelWalk) {
     DeviceArray<Counters> counters(std::vector<Counters>{start});
     DeviceArray<int> addOld(n);
     DeviceArray<unsigned int> incOld(n);
-    gpuLaunch(contend, squareGrid(n, 128), dim3(128), counters.get(), addOld.get(), incOld.get(), n);
+    gpuLaunch(contend, squareGrid(n, 128), dim3(128), counters.get(), addOld.get(), incOld.get(),
+              n);
     ASSERT_EQ(cudaSuccess, cudaGetLastError());
 
     const Counters c = counters.download()[0];
@@ -82,17 +83,39 @@ enum Op { kInc, kDec, kCAS, kExch, kAdd, kSub, kMin, kMax, kAnd, kOr, kXor };
 __global__ void applyOnce(Op op, unsigned int* value, unsigned int operand, unsigned int compare,
                           unsigned int* old) {
     switch (op) {
-        case kInc: *old = atomicInc(value, operand); break;
-        case kDec: *old = atomicDec(value, operand); break;
-        case kCAS: *old = atomicCAS(value, compare, operand); break;
-        case kExch: *old = atomicExch(value, operand); break;
-        case kAdd: *old = atomicAdd(value, operand); break;
-        case kSub: *old = atomicSub(value, operand); break;
-        case kMin: *old = atomicMin(value, operand); break;
-        case kMax: *old = atomicMax(value, operand); break;
-        case kAnd: *old = atomicAnd(value, operand); break;
-        case kOr: *old = atomicOr(value, operand); break;
-        case kXor: *old = atomicXor(value, operand); break;
+        case kInc:
+            *old = atomicInc(value, operand);
+            break;
+        case kDec:
+            *old = atomicDec(value, operand);
+            break;
+        case kCAS:
+            *old = atomicCAS(value, compare, operand);
+            break;
+        case kExch:
+            *old = atomicExch(value, operand);
+            break;
+        case kAdd:
+            *old = atomicAdd(value, operand);
+            break;
+        case kSub:
+            *old = atomicSub(value, operand);
+            break;
+        case kMin:
+            *old = atomicMin(value, operand);
+            break;
+        case kMax:
+            *old = atomicMax(value, operand);
+            break;
+        case kAnd:
+            *old = atomicAnd(value, operand);
+            break;
+        case kOr:
+            *old = atomicOr(value, operand);
+            break;
+        case kXor:
+            *old = atomicXor(value, operand);
+            break;
     }
 }
 

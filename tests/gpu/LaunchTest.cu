@@ -44,7 +44,8 @@ __global__ void markEveryCoordinate(unsigned int* seen, dim3 grid, dim3 block, i
         blockDim.x != block.x || blockDim.y != block.y || blockDim.z != block.z)
         atomicAdd(wrongShape, 1);
     const unsigned int blockNumber = (blockIdx.z * gridDim.y + blockIdx.y) * gridDim.x + blockIdx.x;
-    const unsigned int threadNumber = (threadIdx.z * blockDim.y + threadIdx.y) * blockDim.x + threadIdx.x;
+    const unsigned int threadNumber =
+        (threadIdx.z * blockDim.y + threadIdx.y) * blockDim.x + threadIdx.x;
     atomicAdd(&seen[blockNumber * blockDim.x * blockDim.y * blockDim.z + threadNumber], 1u);
 }
 
@@ -60,9 +61,9 @@ TEST(Launch, BothShapesCoverTheirRangeWithSpareThreadsIdle) {
     HostThreads threads(8);
     for (const Shape& shape : kShapes) {
         for (int n : {0, 1, 63, 64, 65, 1000, 65537}) {
-            if (n == 0 && shape.grid(n).x == 0) continue;  // no blocks: not a launch
-            SCOPED_TRACE(std::string(shape.name) + ", n = " + std::to_string(n));
             const dim3 grid = shape.grid(n);
+            if (grid.x == 0) continue;  // the two-dimensional shape has no grid for n = 0
+            SCOPED_TRACE(std::string(shape.name) + ", n = " + std::to_string(n));
             DeviceArray<unsigned int> hits(n + kGuard), visited(1);
             gpuLaunch(shape.kernel, grid, shape.block, hits.get(), visited.get(), n);
             ASSERT_EQ(cudaSuccess, cudaGetLastError());
@@ -92,9 +93,9 @@ TEST(Launch, ShapesCudaRefusesRunNothingAndRecordAnError) {
     const struct {
         dim3 grid, block;
     } refused[] = {
-        {dim3(0), dim3(64)},        {dim3(4, 0), dim3(32)},     {dim3(1, 1, 0), dim3(32)},
-        {dim3(1), dim3(0)},         {dim3(1), dim3(1025)},      {dim3(1), dim3(32, 32, 2)},
-        {dim3(1), dim3(1, 1, 65)},  {dim3(1, 65536), dim3(1)},  {dim3(1, 1, 65536), dim3(1)},
+        {dim3(0), dim3(64)},       {dim3(4, 0), dim3(32)},    {dim3(1, 1, 0), dim3(32)},
+        {dim3(1), dim3(0)},        {dim3(1), dim3(1025)},     {dim3(1), dim3(32, 32, 2)},
+        {dim3(1), dim3(1, 1, 65)}, {dim3(1, 65536), dim3(1)}, {dim3(1, 1, 65536), dim3(1)},
     };
     DeviceArray<unsigned int> visited(1);
     for (const auto& shape : refused) {

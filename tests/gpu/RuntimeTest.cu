@@ -132,9 +132,9 @@ TEST(Runtime, SymbolsTakeAndGiveCopies) {
 
 // A few device functions whose results CUDA defines exactly.
 __global__ void deviceMath(int* i, float* f) {
-    i[0] = min(-1, 1u) == 1u;          // signed and unsigned compare as unsigned
+    i[0] = min(-1, 1u) == 1u;  // signed and unsigned compare as unsigned
     i[1] = max(-3, 2);
-    i[2] = __float2int_rn(2.5f);      // to nearest even
+    i[2] = __float2int_rn(2.5f);  // to nearest even
     i[3] = __float2int_rn(-3.5f);
     i[4] = __float2int_rd(-0.5f);
     i[5] = __float2int_rz(-1.7f);

@@ -69,7 +69,8 @@ TEST(Thrust, ScansAndReductions) {
         }
         EXPECT_EQ(expected, toHost(out));
 
-        EXPECT_EQ(std::accumulate(host.begin(), host.end(), 0), thrust::reduce(in.begin(), in.end()));
+        EXPECT_EQ(std::accumulate(host.begin(), host.end(), 0),
+                  thrust::reduce(in.begin(), in.end()));
         EXPECT_EQ(n ? *std::max_element(host.begin(), host.end()) : -1000,
                   thrust::reduce(in.begin(), in.end(), -1000, thrust::maximum<int>()));
 

@@ -63,10 +63,12 @@ private:
     int saved_ = 0;
 };
 
-// The two-dimensional shape for n items: blocks of `block` threads on a square grid, item
-// i = (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x.
-inline dim3 squareGrid(int n, int block) {
-    const double blocks = std::ceil(static_cast<double>(n) / block);
-    const auto side = static_cast<unsigned int>(std::ceil(std::sqrt(blocks)));
-    return dim3(side, side);
+// The two-dimensional shape the plug-ins launch n items with, in blocks of b threads:
+// x = ceil(sqrt(ceil(n / b))), y = ceil(n / (x * b)); item
+// i = (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x. No grid for n = 0.
+inline dim3 squareGrid(unsigned int n, unsigned int b) {
+    const unsigned int blocks = (n + b - 1) / b;
+    const auto x = static_cast<unsigned int>(std::ceil(std::sqrt(static_cast<double>(blocks))));
+    const unsigned int y = x ? (n + x * b - 1) / (x * b) : 0;
+    return dim3(x, y);
 }
