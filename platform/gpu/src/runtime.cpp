@@ -1,6 +1,5 @@
 // The cpu backend's runtime subset: device memory is host memory, launches are synchronous.
 #include <gpu/runtime.h>
-
 #include <omp.h>
 #include <unistd.h>
 
@@ -159,27 +158,43 @@ cudaError_t cudaPeekAtLastError(void) { return lastError; }
 
 const char* cudaGetErrorName(cudaError_t error) {
     switch (error) {
-        case cudaSuccess: return "cudaSuccess";
-        case cudaErrorInvalidValue: return "cudaErrorInvalidValue";
-        case cudaErrorMemoryAllocation: return "cudaErrorMemoryAllocation";
-        case cudaErrorInvalidConfiguration: return "cudaErrorInvalidConfiguration";
-        case cudaErrorInvalidMemcpyDirection: return "cudaErrorInvalidMemcpyDirection";
-        case cudaErrorInvalidDevice: return "cudaErrorInvalidDevice";
-        case cudaErrorLaunchFailure: return "cudaErrorLaunchFailure";
-        default: return "cudaErrorUnknown";
+        case cudaSuccess:
+            return "cudaSuccess";
+        case cudaErrorInvalidValue:
+            return "cudaErrorInvalidValue";
+        case cudaErrorMemoryAllocation:
+            return "cudaErrorMemoryAllocation";
+        case cudaErrorInvalidConfiguration:
+            return "cudaErrorInvalidConfiguration";
+        case cudaErrorInvalidMemcpyDirection:
+            return "cudaErrorInvalidMemcpyDirection";
+        case cudaErrorInvalidDevice:
+            return "cudaErrorInvalidDevice";
+        case cudaErrorLaunchFailure:
+            return "cudaErrorLaunchFailure";
+        default:
+            return "cudaErrorUnknown";
     }
 }
 
 const char* cudaGetErrorString(cudaError_t error) {
     switch (error) {
-        case cudaSuccess: return "no error";
-        case cudaErrorInvalidValue: return "invalid argument";
-        case cudaErrorMemoryAllocation: return "out of memory";
-        case cudaErrorInvalidConfiguration: return "invalid launch configuration";
-        case cudaErrorInvalidMemcpyDirection: return "invalid copy direction";
-        case cudaErrorInvalidDevice: return "invalid device ordinal";
-        case cudaErrorLaunchFailure: return "kernel failed during launch";
-        default: return "unrecognized error code";
+        case cudaSuccess:
+            return "no error";
+        case cudaErrorInvalidValue:
+            return "invalid argument";
+        case cudaErrorMemoryAllocation:
+            return "out of memory";
+        case cudaErrorInvalidConfiguration:
+            return "invalid launch configuration";
+        case cudaErrorInvalidMemcpyDirection:
+            return "invalid copy direction";
+        case cudaErrorInvalidDevice:
+            return "invalid device ordinal";
+        case cudaErrorLaunchFailure:
+            return "kernel failed during launch";
+        default:
+            return "unrecognized error code";
     }
 }
 
@@ -205,7 +220,8 @@ cudaError_t cudaGetDeviceProperties(cudaDeviceProp* prop, int device) {
     if (prop == nullptr) return fail(cudaErrorInvalidValue);
     if (device != 0) return fail(cudaErrorInvalidDevice);
     std::memset(prop, 0, sizeof *prop);
-    std::snprintf(prop->name, sizeof prop->name, "cpu backend (%d processors)", omp_get_num_procs());
+    std::snprintf(prop->name, sizeof prop->name, "cpu backend (%d processors)",
+                  omp_get_num_procs());
     size_t available;
     readMemInfo(&available, &prop->totalGlobalMem);
     prop->multiProcessorCount = omp_get_num_procs();

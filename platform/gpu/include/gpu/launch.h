@@ -1,5 +1,6 @@
 #pragma once
-// Kernel launches. Node code launches through these two, never with <<< >>> itself.
+// Kernel launches. Node code launches through these two, never with <<< >>> itself, and from
+// .cu files only (on the cuda backend nvcc alone compiles launches).
 //
 //   gpuLaunch(kernel, grid, block, args...)
 //       Runs `kernel` over every thread of the grid. On the GPU: kernel<<<grid, block>>>. On the
@@ -40,9 +41,7 @@ inline void gpuLaunchInOrder(void (*kernel)(Params...), dim3 grid, dim3 block, A
 
 namespace gpu::detail {
 
-inline long long blockCount(dim3 grid) {
-    return static_cast<long long>(grid.x) * grid.y * grid.z;
-}
+inline long long blockCount(dim3 grid) { return static_cast<long long>(grid.x) * grid.y * grid.z; }
 
 // Runs the threads of block number `linear` in order. Each call of the kernel takes its own copy
 // of the arguments, as each GPU thread does.
@@ -90,7 +89,8 @@ inline void gpuLaunchInOrder(void (*kernel)(Params...), dim3 grid, dim3 block,
     if (!gpu::detail::validLaunch(grid, block)) return;
     const long long blocks = gpu::detail::blockCount(grid);
     try {
-        for (long long b = 0; b < blocks; ++b) gpu::detail::runBlock(b, grid, block, kernel, args...);
+        for (long long b = 0; b < blocks; ++b)
+            gpu::detail::runBlock(b, grid, block, kernel, args...);
     } catch (...) {
         gpu::detail::recordError(cudaErrorLaunchFailure);
     }

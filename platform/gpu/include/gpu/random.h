@@ -10,9 +10,8 @@
 // generator produces the same numbers as its device generator for the same type, seed, offset
 // and ordering, so a table is the same on both backends. curandGenerateUniform's values lie in
 // (0, 1].
-#include <gpu/runtime.h>
-
 #include <curand.h>
+#include <gpu/runtime.h>
 
 #if !defined(__CUDACC__) && !defined(GPU_BACKEND_CUDA)
 #define curandCreateGenerator curandCreateGeneratorHost

@@ -27,7 +27,6 @@
 
 #else
 #include <cuda_runtime.h>
-
 #include <math.h>
 
 #include <cstring>
@@ -49,13 +48,14 @@
 //   cudaGetErrorString     this layer's texts ("unrecognized error code" for others); and
 //   cudaGetErrorName       the enumerator's name
 //   cudaDeviceSynchronize  cudaSuccess: launches have finished when they return
-//   cudaGetDeviceCount     one device, number 0; cudaGetDevice, cudaSetDevice(0) and
-//   cudaGetDeviceProperties describe it (a name, the memory, CUDA's launch limits)
+//   cudaGetDeviceCount     one device, number 0 (cudaGetDevice; cudaSetDevice takes only 0)
+//   cudaGetDeviceProperties  its name, the machine's memory, CUDA's launch limits
 
 // The C++ overloads that take the variable itself (the toolkit declares them for nvcc only).
 template <class T>
 inline cudaError_t cudaMemcpyToSymbol(const T& symbol, const void* src, size_t count,
-                                      size_t offset = 0, cudaMemcpyKind kind = cudaMemcpyHostToDevice) {
+                                      size_t offset = 0,
+                                      cudaMemcpyKind kind = cudaMemcpyHostToDevice) {
     return ::cudaMemcpyToSymbol(static_cast<const void*>(&symbol), src, count, offset, kind);
 }
 template <class T>
@@ -153,11 +153,11 @@ inline unsigned long long atomicCAS(unsigned long long* address, unsigned long l
     return compare;
 }
 
-#define GPU_ATOMIC_MIN_MAX(T)                                                          \
-    inline T atomicMin(T* address, T val) {                                            \
+#define GPU_ATOMIC_MIN_MAX(T)                                                                      \
+    inline T atomicMin(T* address, T val) {                                                        \
         return gpu::detail::atomicUpdate(address, [val](T old) { return val < old ? val : old; }); \
-    }                                                                                  \
-    inline T atomicMax(T* address, T val) {                                            \
+    }                                                                                              \
+    inline T atomicMax(T* address, T val) {                                                        \
         return gpu::detail::atomicUpdate(address, [val](T old) { return val > old ? val : old; }); \
     }
 GPU_ATOMIC_MIN_MAX(int)
@@ -262,8 +262,8 @@ inline R greater(A a, B b) {
     return static_cast<R>(a) > static_cast<R>(b) ? static_cast<R>(a) : static_cast<R>(b);
 }
 }  // namespace gpu::detail
-#define GPU_MIN_MAX(R, A, B)                                             \
-    inline R min(A a, B b) { return gpu::detail::lesser<R>(a, b); }      \
+#define GPU_MIN_MAX(R, A, B)                                        \
+    inline R min(A a, B b) { return gpu::detail::lesser<R>(a, b); } \
     inline R max(A a, B b) { return gpu::detail::greater<R>(a, b); }
 GPU_MIN_MAX(int, int, int)
 GPU_MIN_MAX(unsigned int, unsigned int, unsigned int)
@@ -290,8 +290,12 @@ inline unsigned int umin(unsigned int a, unsigned int b) { return a < b ? a : b;
 inline unsigned int umax(unsigned int a, unsigned int b) { return a > b ? a : b; }
 inline long long llmin(long long a, long long b) { return a < b ? a : b; }
 inline long long llmax(long long a, long long b) { return a > b ? a : b; }
-inline unsigned long long ullmin(unsigned long long a, unsigned long long b) { return a < b ? a : b; }
-inline unsigned long long ullmax(unsigned long long a, unsigned long long b) { return a > b ? a : b; }
+inline unsigned long long ullmin(unsigned long long a, unsigned long long b) {
+    return a < b ? a : b;
+}
+inline unsigned long long ullmax(unsigned long long a, unsigned long long b) {
+    return a > b ? a : b;
+}
 
 // ---- For the launcher.
 namespace gpu::detail {
