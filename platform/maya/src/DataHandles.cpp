@@ -86,15 +86,15 @@ short& MDataHandle::asShort() const { return view_.s = static_cast<short>(number
 int& MDataHandle::asInt() const { return view_.i = static_cast<int>(numbers()[0]), view_.i; }
 float& MDataHandle::asFloat() const { return view_.f = static_cast<float>(numbers()[0]), view_.f; }
 double& MDataHandle::asDouble() const { return numbers()[0]; }
-double2& MDataHandle::asDouble2() const { return *reinterpret_cast<double2*>(numbers()); }
-double3& MDataHandle::asDouble3() const { return *reinterpret_cast<double3*>(numbers()); }
+MDouble2& MDataHandle::asDouble2() const { return *reinterpret_cast<MDouble2*>(numbers()); }
+MDouble3& MDataHandle::asDouble3() const { return *reinterpret_cast<MDouble3*>(numbers()); }
 
-float2& MDataHandle::asFloat2() const {
+MFloat2& MDataHandle::asFloat2() const {
     for (int i = 0; i < 2; ++i) view_.f2[i] = static_cast<float>(numbers()[i]);
     return view_.f2;
 }
 
-float3& MDataHandle::asFloat3() const {
+MFloat3& MDataHandle::asFloat3() const {
     for (int i = 0; i < 3; ++i) view_.f3[i] = static_cast<float>(numbers()[i]);
     return view_.f3;
 }

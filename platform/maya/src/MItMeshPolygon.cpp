@@ -141,7 +141,7 @@ bool MItMeshPolygon::hasUVs(const MString& uvSet, MStatus* ReturnStatus) const {
     return true;
 }
 
-MStatus MItMeshPolygon::getUV(int vertex, float2& uvPoint, const MString* uvSet) const {
+MStatus MItMeshPolygon::getUV(int vertex, MFloat2& uvPoint, const MString* uvSet) const {
     int index = 0;
     return getUVIndex(vertex, index, uvPoint[0], uvPoint[1], uvSet);
 }

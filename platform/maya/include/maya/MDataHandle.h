@@ -35,10 +35,10 @@ public:
     int& asLong() const { return asInt(); }
     float& asFloat() const;
     double& asDouble() const;
-    double2& asDouble2() const;
-    double3& asDouble3() const;
-    float2& asFloat2() const;
-    float3& asFloat3() const;
+    MDouble2& asDouble2() const;
+    MDouble3& asDouble3() const;
+    MFloat2& asFloat2() const;
+    MFloat3& asFloat3() const;
     int* asInt3() const;
     MVector& asVector() const;
     MFloatVector& asFloatVector() const;

@@ -1,4 +1,5 @@
 #pragma once
+#include <maya/MTypes.h>
 #include <maya/MIntArray.h>
 #include <maya/MObject.h>
 #include <maya/MPoint.h>
@@ -10,11 +11,6 @@
 
 #include <memory>
 
-#ifndef MAYAHOST_FLOAT2_DEFINED
-#define MAYAHOST_FLOAT2_DEFINED
-typedef float float2[2];
-typedef float float3[3];
-#endif
 
 namespace mayahost {
 class MeshData;
@@ -47,7 +43,7 @@ public:
     // True when every vertex of the face has a UV in the current (or named) set.
     bool hasUVs(MStatus* ReturnStatus = NULL) const;
     bool hasUVs(const MString& uvSet, MStatus* ReturnStatus = NULL) const;
-    MStatus getUV(int vertex, float2& uvPoint, const MString* uvSet = NULL) const;
+    MStatus getUV(int vertex, MFloat2& uvPoint, const MString* uvSet = NULL) const;
     MStatus getUVIndex(int vertex, int& index, const MString* uvSet = NULL) const;
     MStatus getUVIndex(int vertex, int& index, float& u, float& v,
                        const MString* uvSet = NULL) const;
