@@ -33,13 +33,53 @@ void collectDescendants(const Attribute* attribute, std::vector<const Attribute*
     }
 }
 
+// The value of one component of a numeric compound, or of a plain number.
+double componentOf(const Attribute& attribute, const Slot& slot, int i) {
+    if (attribute.isNumericCompound() || attribute.component >= 0) return slot.number[i];
+    auto child = i < int(attribute.children.size()) ? slot.children.find(attribute.children[i].get()) : slot.children.end();
+    return child == slot.children.end() ? 0.0 : child->second.number[0];
+}
+
+// Copies a value between attributes of the same shape, matching compound children by position,
+// so a numeric triple (boundingBoxMin of a mesh) feeds a compound of three numbers and back.
+void copyStructured(const Attribute& fromAttribute, const Slot& from, const Attribute& toAttribute, Slot& to) {
+    to.data = from.data;
+    std::copy(from.number, from.number + 4, to.number);
+    if (toAttribute.array && fromAttribute.array) {
+        to.elements.clear();
+        for (auto& element : from.elements) {
+            Slot& target = to.elements[element.first];
+            initializeSlot(toAttribute, target);
+            copyStructured(fromAttribute, element.second, toAttribute, target);
+        }
+    }
+    if (toAttribute.kind != Attribute::Kind::Compound) {
+        if (toAttribute.isNumericCompound() && fromAttribute.kind == Attribute::Kind::Compound)
+            for (int i = 0; i < toAttribute.componentCount(); ++i) to.number[i] = componentOf(fromAttribute, from, i);
+        return;
+    }
+    for (size_t i = 0; i < toAttribute.children.size(); ++i) {
+        const Attribute& toChild = *toAttribute.children[i];
+        Slot& target = to.children[&toChild];
+        if (i >= fromAttribute.children.size()) continue;
+        const Attribute& fromChild = *fromAttribute.children[i];
+        if (fromAttribute.kind == Attribute::Kind::Compound) {
+            auto source = from.children.find(&fromChild);
+            if (source != from.children.end()) copyStructured(fromChild, source->second, toChild, target);
+        } else {
+            target.number[0] = componentOf(fromAttribute, from, int(i));
+        }
+    }
+}
+
 // Copies a pulled value, converting between a numeric compound's component and a number.
-void copyValue(const Slot& from, int fromComponent, Slot& to, int toComponent) {
+void copyValue(const Attribute& fromAttribute, const Slot& from, int fromComponent, const Attribute& toAttribute,
+               Slot& to, int toComponent) {
     if (fromComponent >= 0 || toComponent >= 0) {
         to.number[std::max(toComponent, 0)] = from.number[std::max(fromComponent, 0)];
         return;
     }
-    to = from;
+    copyStructured(fromAttribute, from, toAttribute, to);
 }
 
 // Times are held in seconds; a plain number connected to or from one is in the current unit.
@@ -491,7 +531,7 @@ MStatus Scene::pullConnections(Node& node, const PlugPath& path, bool& connected
         Slot* value = slotFor(from, c.source.path, &fromComponent);
         Slot* target = slotFor(node, c.destination.path, &toComponent);
         if (value && target) {
-            copyValue(*value, fromComponent, *target, toComponent);
+            copyValue(*c.source.attribute(), *value, fromComponent, *c.destination.attribute(), *target, toComponent);
             convertTime(*c.source.attribute(), *c.destination.attribute(), *target, toComponent);
         }
     }
