@@ -26,7 +26,7 @@ bool gpuMemoryCheck(unsigned long long bytes) {
         std::fflush(stdout);
         return false;
     }
-    return bytes <= freeBytes;
+    return fitsInFreeMemory(bytes, freeBytes);
 }
 
 bool kernelLaunchSucceeded(const char* kernelName) {

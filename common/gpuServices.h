@@ -22,6 +22,8 @@ dim3 gridForCountOneDimensional(unsigned int n);
 // "Error: cudaMemGetInfo fails, <text> \n" on standard output and answers false, so that the
 // caller reports its own lack of memory and fails its compute.
 bool gpuMemoryCheck(unsigned long long bytes);
+// The rule the check applies: a request fits when it is at most the free memory.
+inline bool fitsInFreeMemory(unsigned long long bytes, unsigned long long freeBytes) { return bytes <= freeBytes; }
 
 // After a launch: on an error, writes "Failed to launch <kernel> kernel, error code: <text>"
 // and a line end to standard output and answers false.

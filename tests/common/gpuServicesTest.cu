@@ -33,6 +33,8 @@ TEST(GridForCount, OneDimensionalLaunchKeepsASpareBlock) {
 TEST(GpuMemoryCheck, ARequestEqualToFreeMemoryFits) {
     size_t freeBytes = 0, totalBytes = 0;
     ASSERT_EQ(cudaMemGetInfo(&freeBytes, &totalBytes), cudaSuccess);
+    EXPECT_TRUE(fitsInFreeMemory(1000, 1000));
+    EXPECT_FALSE(fitsInFreeMemory(1001, 1000));
     // Free memory moves between calls on a busy machine; zero and a huge request bound it.
     EXPECT_TRUE(gpuMemoryCheck(0));
     EXPECT_FALSE(gpuMemoryCheck(totalBytes + (1ull << 40)));
