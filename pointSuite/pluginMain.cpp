@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "common/pluginRegistration.h"
+#include "pointSuite/cache/doZuPointsCacheCmd.h"
+#include "pointSuite/cache/zuPointsCache.h"
+#include "pointSuite/zuScatterPoints.h"
 
 PLUGIN_EXPORT const char MApiVersion[] = "201402";
 
@@ -12,7 +15,13 @@ namespace {
 
 // Node types join this table, at their place in the order, as they are built.
 const std::vector<RegistrationStep>& registrationTable() {
-    static const std::vector<RegistrationStep> steps = {};
+    static const std::vector<RegistrationStep> steps = {
+        RegistrationStep::command("doZuPointsCache", "doZuPointsCacheCmd", doZuPointsCacheCmd::creator),
+        RegistrationStep::node("zuPointsCache", zuPointsCache::id, zuPointsCache::creator,
+                               zuPointsCache::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuScatterPoints", zuScatterPoints::id, zuScatterPoints::creator,
+                               zuScatterPoints::initialize, MPxNode::kDependNode),
+    };
     return steps;
 }
 

@@ -1,0 +1,198 @@
+#include "pointSuite/cache/doZuPointsCacheCmd.h"
+
+#include <maya/MComputation.h>
+#include <maya/MDoubleArray.h>
+#include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnDependencyNode.h>
+#include <maya/MGlobal.h>
+#include <maya/MIntArray.h>
+#include <maya/MSelectionList.h>
+#include <maya/MStringArray.h>
+#include <maya/MVectorArray.h>
+
+#include <iostream>
+#include <regex>
+#include <string>
+
+#include "common/cache/cacheFrame.h"
+#include "common/cache/cachePlayback.h"
+#include "common/statusCheck.h"
+
+namespace {
+
+// The names the particle instancer reads (mode 2), and those our nodes add to them (mode 3).
+// clang-format off
+const char* const kBaseNames[] = {
+    "position", "id", "visibility", "scale", "shear", "rotationType", "rotation", "aimDirection",
+    "aimPosition", "aimAxis", "aimUpAxis", "aimWorldUp", "objectIndex", "cycleStartObject", "age"};
+const char* const kExtraNames[] = {
+    "intersection", "distanceToEdge", "triID", "rotationRGB", "uv", "normal"};
+// clang-format on
+
+template <std::size_t N>
+bool isOneOf(const MString& name, const char* const (&names)[N]) {
+    for (const char* candidate : names)
+        if (name == candidate) return true;
+    return false;
+}
+
+bool isWritten(std::int16_t mode, const MString& name) {
+    if (mode < 2) return true;
+    return isOneOf(name, kBaseNames) || (mode == 3 && isOneOf(name, kExtraNames));
+}
+
+MStatus fail(const MString& message) {
+    MGlobal::displayError(message);
+    return MS::kFailure;
+}
+
+MStatus findDependNodeByName(const MString& name, MObject& node) {
+    MSelectionList list;
+    list.add(name);
+    if (list.isEmpty()) return MS::kFailure;
+    return list.getDependNode(0, node);
+}
+
+// The folder part of the files' names: the path with a "/" after it, or nothing at all for an
+// empty path, which leaves the files in the working directory.
+MString directoryOf(const MString& path) {
+    if (path.length() == 0) return path;
+    const std::string text = path.asChar();
+    return text.back() == '/' ? path : path + "/";
+}
+
+// Ends the computation on every way out of the bake.
+class ComputationScope {
+public:
+    ComputationScope() { computation_.beginComputation(); }
+    ~ComputationScope() { computation_.endComputation(); }
+    bool interrupted() { return computation_.isInterruptRequested(); }
+
+private:
+    MComputation computation_;
+};
+
+}  // namespace
+
+doZuPointsCacheCmd::~doZuPointsCacheCmd() = default;
+
+void* doZuPointsCacheCmd::creator() { return new doZuPointsCacheCmd; }
+
+MStatus doZuPointsCacheCmd::doIt(const MArgList& args) {
+    MStatus status = parseArgs(args);
+    if (!status) return MS::kFailure;
+
+    MFnDependencyNode fnNode(node);
+    MPlug outPoints = fnNode.findPlug("outPoints", &status);
+    if (!status) {
+        MGlobal::displayError("Can not get 'outPoints' plug");
+        return status;
+    }
+    const MString directory = directoryOf(pathToCache);
+
+    ComputationScope computation;
+    for (std::int64_t frame = startFrame; frame <= endFrame; ++frame) {
+        if (computation.interrupted()) {
+            MGlobal::displayError("Caching aborted");
+            return MS::kFailure;
+        }
+        STATUS_CHECK(MGlobal::viewFrame(static_cast<double>(frame)));
+        status = writeFrame(outPoints, directory, static_cast<int>(frame));
+        if (!status) return status;
+    }
+    MGlobal::displayInfo("zuPointsCache completed");
+    return MS::kSuccess;
+}
+
+MStatus doZuPointsCacheCmd::parseArgs(const MArgList& args) {
+    static const std::regex kCacheNamePattern("^[a-zA-Z]+[a-zA-Z0-9_]*$");
+
+    const unsigned int count = args.length();
+    if (count == 0) return fail("Missing zuNode node name argument.");
+    if (count > 6) return fail("Too many arguments.");
+
+    MStatus status;
+    nodeName = args.asString(0, &status);
+    if (!status) return fail("Failed to parse zuNode node name argument.");
+    if (!findDependNodeByName(nodeName, node))
+        return fail("There is no zuPoints node with the given name.");
+    if (!node.hasFn(MFn::kDependencyNode)) return fail("The named node is not kDependencyNode.");
+
+    pathToCache = args.asString(1, &status);
+    if (!status) return fail("Failed to parse pathToCache argument.");
+    cacheName = args.asString(2, &status);
+    if (!status) return fail("Failed to parse cacheName argument.");
+    if (!std::regex_search(cacheName.asChar(), kCacheNamePattern))
+        return fail(MString("Wrong cache name: '") + cacheName + "'");
+
+    startFrame = args.asInt(3, &status);
+    if (!status) return fail("Failed to parse startFrame argument.");
+    endFrame = args.asInt(4, &status);
+    if (!status) return fail("Failed to parse endFrame argument.");
+    if (endFrame < startFrame) return fail("frameStore: endFrame < startFrame.");
+
+    // Held in 16 bits before the range test; a missing mode is 0.
+    const int modeValue = args.asInt(5, &status);
+    mode = status ? static_cast<std::int16_t>(modeValue) : 0;
+    if (mode < 0 || mode > 3) return fail("frameStore: Wrong mode.");
+    return MS::kSuccess;
+}
+
+MStatus doZuPointsCacheCmd::writeFrame(const MPlug& outPoints, const MString& directory,
+                                       int frame) const {
+    MObject value;
+    MStatus status = outPoints.getValue(value);
+    STATUS_RETURN_ON_ERROR(status, "in outPointsPlug.attribute.\n");
+    MFnArrayAttrsData points(value, &status);
+    STATUS_RETURN_ON_ERROR(status, "in fnArrayAttrsData(vectorArrayData).\n");
+    const MStringArray names = points.list(&status);
+    STATUS_CHECK(status);
+
+    const std::string path =
+        cacheFrameFileName(std::string(directory.asChar()) + cacheName.asChar(), frame);
+    CacheFrameWriter file(path);
+    if (!file.isOpen()) return fail(MString("Can not create cache file: ") + path.c_str());
+
+    CacheFrame arrays;
+    for (unsigned int i = 0; i < names.length(); ++i) {
+        const MString& name = names[i];
+        if (!isWritten(mode, name)) continue;
+        MFnArrayAttrsData::Type kind = MFnArrayAttrsData::kInvalid;
+        points.checkArrayExist(name, kind, &status);
+        STATUS_CHECK(status);
+        switch (kind) {
+            case MFnArrayAttrsData::kVectorArray: {
+                const MVectorArray array = points.getVectorData(name, &status);
+                STATUS_CHECK(status);
+                std::vector<float>& stored = arrays.vectors[name.asChar()];
+                stored.reserve(3 * array.length());
+                for (unsigned int p = 0; p < array.length(); ++p) {
+                    stored.push_back(static_cast<float>(array[p].x));
+                    stored.push_back(static_cast<float>(array[p].y));
+                    stored.push_back(static_cast<float>(array[p].z));
+                }
+                break;
+            }
+            case MFnArrayAttrsData::kDoubleArray: {
+                const MDoubleArray array = points.getDoubleData(name, &status);
+                STATUS_CHECK(status);
+                std::vector<double>& stored = arrays.doubles[name.asChar()];
+                for (unsigned int p = 0; p < array.length(); ++p) stored.push_back(array[p]);
+                break;
+            }
+            case MFnArrayAttrsData::kIntArray: {
+                const MIntArray array = points.getIntData(name, &status);
+                STATUS_CHECK(status);
+                std::vector<unsigned int>& stored = arrays.ints[name.asChar()];
+                for (unsigned int p = 0; p < array.length(); ++p)
+                    stored.push_back(bitsFromInt(array[p]));
+                break;
+            }
+            default:
+                std::cerr << "doZuPointsCacheCmd: invalid array type" << std::endl;
+                return MS::kFailure;
+        }
+    }
+    if (!file.save(arrays)) return fail(MString("Can not write cache file: ") + path.c_str());
+    return MS::kSuccess;
+}

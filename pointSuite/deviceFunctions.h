@@ -1,0 +1,107 @@
+#pragma once
+// Device functions that the kernels of pointSuite share: the thread index of the two launch
+// shapes, the cells of the hashed grid, weighted picks from running sums and barycentric blends.
+// All but the thread indices are __host__ __device__, so host code and tests call them too.
+#include <gpu/runtime.h>
+
+#include <climits>
+
+#if defined(__CUDACC__) || !defined(GPU_BACKEND_CUDA)
+// The calling thread's index in the two-dimensional launch (grid from gridForCount).
+__device__ inline unsigned int twoDimensionalThreadIndex() {
+    return (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x;
+}
+
+// The calling thread's index in the one-dimensional launch (grid from gridForCountOneDimensional).
+__device__ inline unsigned int oneDimensionalThreadIndex() {
+    return blockIdx.x * blockDim.x + threadIdx.x;
+}
+#endif
+
+// value truncated toward zero, saturating at the ends of the int range as the device's
+// conversion does; NaN gives 0.
+__host__ __device__ inline int truncateToInt(float value) {
+    if (!(value == value)) return 0;
+    if (value >= 2147483648.0f) return INT_MAX;
+    if (value <= -2147483648.0f) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// The cell coordinate of p along one axis of the grid: floor(max(0, p - minimum) / cellSize),
+// so never negative; points below the grid's minimum fall into cell 0.
+__host__ __device__ inline int cellCoordinate(float p, float minimum, float cellSize) {
+    return truncateToInt(floorf(fmaxf(0.0f, p - minimum) / cellSize));
+}
+
+// The id of the cell holding (x, y, z): kx + kz * stepZ + ky * stepY (x fastest, then z, then y)
+// in unsigned 32-bit arithmetic, which wraps around for grids of more than 2^32 cells. Cells
+// next to each other along an axis always have ids that differ by 1, stepZ or stepY.
+__host__ __device__ inline unsigned int cellIdOf(float x, float y, float z, float minX, float minY,
+                                                 float minZ, float cellSize, unsigned int stepZ,
+                                                 unsigned int stepY) {
+    const unsigned int kx = static_cast<unsigned int>(cellCoordinate(x, minX, cellSize));
+    const unsigned int ky = static_cast<unsigned int>(cellCoordinate(y, minY, cellSize));
+    const unsigned int kz = static_cast<unsigned int>(cellCoordinate(z, minZ, cellSize));
+    return kx + kz * stepZ + ky * stepY;
+}
+
+// The position 0..26 of a cell within its block of 3 x 3 x 3 cells, from the cell coordinates
+// (never negative): x fastest, then z, then y, the order of the cell ids. Two cells at the same
+// position are 3 or more cells apart along some axis.
+__host__ __device__ inline unsigned int positionInCellBlock(int kx, int ky, int kz) {
+    return static_cast<unsigned int>(kx % 3 + 3 * (kz % 3) + 9 * (ky % 3));
+}
+
+// Picks an element with probability proportional to its share of the inclusive running sum
+// cumulative[0..count-1] (total = its last value), for random in [0, 1]: the first index whose
+// running sum exceeds total * random. random 0 picks 0, random 1 (and a target that rounding
+// puts at or above the last sum) picks count - 1. Reads only cumulative[0..count-1]; count 0
+// gives 0 without reading.
+__host__ __device__ inline unsigned int getTriIndex(const float* cumulative, unsigned int count,
+                                                    float total, float random) {
+    if (count <= 1 || random <= 0.0f) return 0;
+    if (random >= 1.0f) return count - 1;
+    const float target = total * random;
+    if (!(target < cumulative[count - 1])) return count - 1;
+    unsigned int lo = 0, hi = count - 1;
+    while (lo < hi) {
+        const unsigned int mid = lo + (hi - lo) / 2;
+        if (cumulative[mid] > target) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return lo;
+}
+
+// One coordinate of the point A + u (B - A) + v (C - A), evaluated as (a + (b - a) u) + (c - a) v.
+__host__ __device__ inline float barycentricBlend(float a, float b, float c, float u, float v) {
+    return (a + (b - a) * u) + (c - a) * v;
+}
+
+// The barycentric (u, v) in the triangle with corners c0, c1, c2 (triangle-list order) of the
+// point a + s (b - a) on its edge between vertices a and b.
+__host__ __device__ inline void edgeBarycentric(unsigned int a, unsigned int b, unsigned int c0,
+                                                unsigned int c1, unsigned int c2, float s,
+                                                float& u, float& v) {
+    const float rest = static_cast<float>(1.0 - static_cast<double>(s));
+    if (a == c0 && b == c1) {
+        u = s, v = 0.0f;
+    } else if (a == c1 && b == c0) {
+        u = rest, v = 0.0f;
+    } else if (a == c0 && b == c2) {
+        u = 0.0f, v = s;
+    } else if (a == c2 && b == c0) {
+        u = 0.0f, v = rest;
+    } else if (a == c1 && b == c2) {
+        u = rest, v = s;
+    } else {
+        u = s, v = rest;
+    }
+}
+
+// The weight of corner A in the blend with (u, v): 1 - (u + v), computed in double precision.
+__host__ __device__ inline float firstCornerWeight(float u, float v) {
+    return static_cast<float>(1.0 - (static_cast<double>(u) + static_cast<double>(v)));
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The two launch shapes of pointSuite's kernels over a count of work items, for .cu files. A
+// count of 0 launches nothing (there is no grid for it), so the runtime's last error stays as
+// it was. Kernels whose result depends on the order in which their threads take atomics use
+// the InOrder forms, which run the threads in index order on the cpu backend.
+#include <gpu/launch.h>
+
+#include "common/gpuServices.h"
+
+// Grid gridForCount(n, threadsPerBlock), blocks of threadsPerBlock threads.
+template <typename... Params, typename... Args>
+void launchTwoDimensional(void (*kernel)(Params...), unsigned int n, unsigned int threadsPerBlock,
+                          const Args&... args) {
+    if (n == 0) return;
+    gpuLaunch(kernel, gridForCount(n, threadsPerBlock), dim3(threadsPerBlock, 1, 1), args...);
+}
+
+template <typename... Params, typename... Args>
+void launchTwoDimensionalInOrder(void (*kernel)(Params...), unsigned int n,
+                                 unsigned int threadsPerBlock, const Args&... args) {
+    if (n == 0) return;
+    gpuLaunchInOrder(kernel, gridForCount(n, threadsPerBlock), dim3(threadsPerBlock, 1, 1),
+                     args...);
+}
+
+// Grid (n / 64 + 1, 1, 1), blocks of 64 threads.
+template <typename... Params, typename... Args>
+void launchOneDimensional(void (*kernel)(Params...), unsigned int n, const Args&... args) {
+    if (n == 0) return;
+    gpuLaunch(kernel, gridForCountOneDimensional(n), dim3(64, 1, 1), args...);
+}

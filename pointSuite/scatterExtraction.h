@@ -1,0 +1,11 @@
+#pragma once
+// The accepted samples of a phase's hash table, for .cu files.
+#include <maya/MStatus.h>
+
+#include "pointSuite/scatterBuffers.h"
+
+// Copies the sample of every occupied slot of `table`, in slot order (slot 0 of every bucket,
+// then slot 1, ...), out of the phase's candidates into `samples`. A failed launch or runtime
+// call prints "Error at <file>:<line>" and fails. An empty table gives no samples.
+MStatus extractAcceptedSamples(const CellHashTable& table, const Candidates& candidates,
+                               AcceptedSamples& samples);

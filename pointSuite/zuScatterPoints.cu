@@ -1,0 +1,522 @@
+#include "pointSuite/zuScatterPoints.h"
+
+#include <maya/MFloatPointArray.h>
+#include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnCompoundAttribute.h>
+#include <maya/MFnMesh.h>
+#include <maya/MFnNumericAttribute.h>
+#include <maya/MFnStringData.h>
+#include <maya/MFnTypedAttribute.h>
+#include <maya/MGlobal.h>
+#include <maya/MIntArray.h>
+#include <maya/MVectorArray.h>
+
+#include <cmath>
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "common/stageTimer.h"
+#include "common/statusCheck.h"
+#include "pointSuite/meshNormals.h"
+#include "pointSuite/scatterBuffers.h"
+#include "pointSuite/scatterCandidates.h"
+#include "pointSuite/scatterDartThrowing.h"
+#include "pointSuite/scatterExtraction.h"
+#include "pointSuite/scatterMeshPreparation.h"
+#include "pointSuite/scatterSetup.h"
+
+const MTypeId zuScatterPoints::id(0xB2);
+
+MObject zuScatterPoints::outPoints;
+MObject zuScatterPoints::inMesh;
+MObject zuScatterPoints::boundingBoxMinX, zuScatterPoints::boundingBoxMinY,
+    zuScatterPoints::boundingBoxMinZ;
+MObject zuScatterPoints::boundingBoxMaxX, zuScatterPoints::boundingBoxMaxY,
+    zuScatterPoints::boundingBoxMaxZ;
+MObject zuScatterPoints::boundingBoxSizeX, zuScatterPoints::boundingBoxSizeY,
+    zuScatterPoints::boundingBoxSizeZ;
+MObject zuScatterPoints::boundingBoxMin, zuScatterPoints::boundingBoxMax,
+    zuScatterPoints::boundingBoxSize, zuScatterPoints::boundingBox;
+MObject zuScatterPoints::radius;
+MObject zuScatterPoints::seed;
+MObject zuScatterPoints::computeNormal;
+MObject zuScatterPoints::randomsMultipler;
+MObject zuScatterPoints::trials;
+MObject zuScatterPoints::mode;
+MObject zuScatterPoints::addAll;
+MObject zuScatterPoints::partial;
+MObject zuScatterPoints::faces;
+MObject zuScatterPoints::scatterOnVertices;
+MObject zuScatterPoints::scatterOnBorderEdges;
+MObject zuScatterPoints::scatterOnSurface;
+
+namespace {
+
+const char kNodeName[] = "zuScatterPoints";
+// pi as the single-precision constant.
+constexpr float kPi = 3.14159274f;
+
+enum class Phase { kVertices = 1, kBorderEdges = 2, kSurface = 3 };
+
+// The inputs compute reads besides the mesh.
+struct ScatterSettings {
+    float radius = 1.0f;
+    bool computeNormal = true;
+    bool onVertices = false, onBorderEdges = false, onSurface = true;
+    float minX = 0, minY = 0, minZ = 0, maxX = 0, maxZ = 0;
+    int seed = 0, multiplier = 1, trials = 1;
+};
+
+// An input value; a failed read is reported with its file and line and reads as 0.
+MDataHandle input(MDataBlock& block, const MObject& attribute) {
+    MStatus status;
+    MDataHandle handle = block.inputValue(attribute, &status);
+    STATUS_CHECK(status);
+    return handle;
+}
+
+// Creates the output arrays, empty, in their order.
+MStatus createOutputArrays(MFnArrayAttrsData& set, bool withNormals) {
+    MStatus status;
+    set.vectorArray("position", &status);
+    STATUS_RETURN_ON_ERROR(status, "in fnArrayAttrsData.vectorArray(position).\n");
+    set.intArray("triID", &status);
+    STATUS_RETURN_ON_ERROR(status, "in fnArrayAttrsData.intArray(triID).\n");
+    set.vectorArray("uv", &status);
+    STATUS_RETURN_ON_ERROR(status, "in fnArrayAttrsData.vectorArray(uv).\n");
+    set.intArray("pointID", &status);
+    STATUS_RETURN_ON_ERROR(status, "in fnArrayAttrsData.intArray(pointID).\n");
+    if (withNormals) {
+        set.vectorArray("normal", &status);
+        STATUS_RETURN_ON_ERROR(status, "in fnArrayAttrsData.vectorArray(normal)\n");
+    }
+    return MS::kSuccess;
+}
+
+// The mesh's points (x, y, z each) and triangle vertex list on the host, checked, and their
+// device copies. Shows why a mesh is refused.
+MStatus uploadMesh(const MFnMesh& meshFn, MDataBlock& block, std::vector<float>& hostPoints,
+                   std::vector<unsigned int>& hostTriangles, DeviceMesh& mesh) {
+    MFloatPointArray points;
+    MStatus status = meshFn.getPoints(points, MSpace::kObject);
+    STATUS_RETURN_ON_ERROR(status, "meshFn.getPoints");
+    const unsigned int vertexCount = points.length();
+    hostPoints.resize(3ull * vertexCount);
+    for (unsigned int i = 0; i < vertexCount; ++i) {
+        hostPoints[3ull * i] = points[i].x;
+        hostPoints[3ull * i + 1] = points[i].y;
+        hostPoints[3ull * i + 2] = points[i].z;
+    }
+    MIntArray triangleCounts, triangleVertices;
+    STATUS_CHECK(meshFn.getTriangles(triangleCounts, triangleVertices));
+    const unsigned int triangleCount = triangleVertices.length() / 3;
+    std::vector<int> vertexList(triangleVertices.length());
+    if (!vertexList.empty()) triangleVertices.get(vertexList.data());
+    vertexList.resize(3ull * triangleCount);
+
+    // Nothing that the kernels could not sample reaches them.
+    const std::string problem =
+        findMeshProblem(hostPoints.data(), vertexCount, vertexList.data(), 3 * triangleCount);
+    if (!problem.empty()) {
+        MGlobal::displayError(MString(kNodeName) + ": inMesh: " + problem.c_str());
+        return MS::kFailure;
+    }
+
+    if (!scatterMemoryFits(12ull * vertexCount)) return MS::kFailure;
+    mesh.points.assign(hostPoints.begin(), hostPoints.end());
+    mesh.vertexCount = vertexCount;
+    hostTriangles.assign(vertexList.begin(), vertexList.end());
+    if (!scatterMemoryFits(4ull * hostTriangles.size())) return MS::kFailure;
+    mesh.triangles.assign(hostTriangles.begin(), hostTriangles.end());
+    mesh.triangleCount = triangleCount;
+    input(block, zuScatterPoints::partial).asBool();
+    if (!scatterMemoryFits(4ull * hostTriangles.size())) return MS::kFailure;
+    return MS::kSuccess;
+}
+
+// The candidates of one phase, after the `carried` samples of the phases before it.
+MStatus makeCandidates(Phase phase, const ScatterSettings& settings, const ScatterGrid& grid,
+                       const std::vector<float>& hostPoints,
+                       const std::vector<unsigned int>& hostTriangles, const DeviceMesh& mesh,
+                       const TriangleAreas& areas, const BorderEdges& edges,
+                       const AcceptedSamples& carried, Candidates& candidates) {
+    const float discArea = kPi * settings.radius * settings.radius;
+    CandidateCount count;
+    if (phase == Phase::kVertices) {
+        count = vertexCandidateCount(carried.count, mesh.vertexCount);
+    } else if (phase == Phase::kBorderEdges) {
+        count = randomCandidateCount(edges.totalLength, settings.radius, settings.multiplier,
+                                     carried.count);
+    } else {
+        count = randomCandidateCount(areas.totalArea, discArea, settings.multiplier,
+                                     carried.count);
+    }
+    if (count.capped)
+        MGlobal::displayWarning("Reached maximum randoms number, undersampling can occur");
+    if (!scatterMemoryFits(24ull * count.count + 8)) return MS::kFailure;
+    const unsigned long long seed = static_cast<unsigned long long>(settings.seed);
+    if (phase == Phase::kVertices)
+        return makeVertexCandidates(hostPoints, hostTriangles, carried, grid, count.count,
+                                    candidates);
+    if (phase == Phase::kBorderEdges)
+        return makeBorderEdgeCandidates(mesh, edges, carried, grid, count.count, seed,
+                                        candidates);
+    return makeSurfaceCandidates(mesh, areas, carried, grid, count.count, seed, candidates);
+}
+
+// Writes the samples (and their normals, when given) to the output arrays in sample order.
+void fillOutputArrays(const std::vector<float>& positions, const std::vector<float>& uv,
+                      const std::vector<unsigned int>& triangles,
+                      const std::vector<float>* normals, MFnArrayAttrsData& set) {
+    const unsigned int count = static_cast<unsigned int>(triangles.size());
+    // The arrays share their storage with the set.
+    MVectorArray position = set.vectorArray("position");
+    MVectorArray uvArray = set.vectorArray("uv");
+    MIntArray triID = set.intArray("triID");
+    MIntArray pointID = set.intArray("pointID");
+    MVectorArray normal = normals ? set.vectorArray("normal") : MVectorArray();
+    position.setLength(count);
+    uvArray.setLength(count);
+    triID.setLength(count);
+    pointID.setLength(count);
+    normal.setLength(normals ? count : 0);
+    for (unsigned int i = 0; i < count; ++i) {
+        const size_t p = 3ull * i;
+        position[i] = MVector(positions[p], positions[p + 1], positions[p + 2]);
+        uvArray[i] = MVector(uv[2ull * i], uv[2ull * i + 1], 0.0);
+        triID[i] = static_cast<int>(triangles[i]);
+        if (normals) normal[i] = MVector((*normals)[p], (*normals)[p + 1], (*normals)[p + 2]);
+        pointID[i] = static_cast<int>(i);
+    }
+}
+
+template <typename T>
+std::vector<T> toHost(const thrust::device_vector<T>& values) {
+    std::vector<T> host(values.size());
+    thrust::copy(values.begin(), values.end(), host.begin());
+    return host;
+}
+
+MStatus setOutput(MDataBlock& block, MDataHandle& output, const MObject& data, const MPlug& plug) {
+    MStatus status = output.set(data);
+    if (!status) {
+        std::cerr << "ERROR\n" << std::endl << status.errorString() << std::endl;
+        return status;
+    }
+    block.setClean(plug);
+    return MS::kSuccess;
+}
+
+MStatus setEmptyOutput(MDataBlock& block, MDataHandle& output, const MPlug& plug) {
+    MFnArrayAttrsData empty;
+    MStatus status;
+    MObject data = empty.create(&status);
+    STATUS_RETURN_ON_ERROR(status, "in fnOutput.create.\n");
+    return setOutput(block, output, data, plug);
+}
+
+}  // namespace
+
+zuScatterPoints::zuScatterPoints()
+    : phaseMap{0, 15, 24, 11, 25, 9, 23, 19, 22, 5, 16, 3, 26, 18,
+               21, 1, 10, 20, 13, 7, 17, 14, 8, 6, 2, 4, 12} {}
+
+zuScatterPoints::~zuScatterPoints() = default;
+
+void* zuScatterPoints::creator() { return new zuScatterPoints; }
+
+MStatus zuScatterPoints::compute(const MPlug& plug, MDataBlock& block) {
+    if (plug != outPoints) return MS::kUnknownParameter;
+    try {
+        return scatter(plug, block);
+    } catch (const std::exception& error) {
+        // Device allocations and Thrust algorithms report their failures by throwing.
+        MGlobal::displayError(MString(kNodeName) + ": " + error.what());
+        return MS::kFailure;
+    }
+}
+
+MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {
+    MStatus status;
+    MDataHandle meshHandle = block.inputValue(inMesh, &status);
+    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
+    ScatterSettings settings;
+    settings.radius = input(block, radius).asFloat();
+    input(block, addAll).asBool();
+    input(block, mode).asShort();
+
+    MFnMesh meshFn(meshHandle.asMesh(), &status);
+    if (!status) {
+        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() + ": please supply inMesh");
+        return status;
+    }
+    settings.minX = input(block, boundingBoxMinX).asFloat();
+    settings.minY = input(block, boundingBoxMinY).asFloat();
+    settings.minZ = input(block, boundingBoxMinZ).asFloat();
+    settings.maxX = input(block, boundingBoxMaxX).asFloat();
+    settings.maxZ = input(block, boundingBoxMaxZ).asFloat();
+    settings.computeNormal = input(block, computeNormal).asBool();
+    settings.onVertices = input(block, scatterOnVertices).asBool();
+    settings.onBorderEdges = input(block, scatterOnBorderEdges).asBool();
+    settings.onSurface = input(block, scatterOnSurface).asBool();
+
+    MDataHandle output = block.outputValue(outPoints, &status);
+    STATUS_RETURN_ON_ERROR(status, "in hOutArray = block.outputArrayValue.\n");
+    MFnArrayAttrsData outputSet;
+    MObject outputData = outputSet.create(&status);
+    STATUS_RETURN_ON_ERROR(status, "in fnOutput.create.\n");
+
+    if (!settings.onVertices && !settings.onBorderEdges && !settings.onSurface)
+        return setOutput(block, output, outputData, plug);
+    if (settings.minX == 0 && settings.minY == 0 && settings.minZ == 0 && settings.maxX == 0 &&
+        settings.maxZ == 0) {
+        const MString box = MPlug(thisMObject(), boundingBox).name();
+        MGlobal::displayError(box + ": plug-in bouinding box attribute or type: dgdirty " + box +
+                              " in command line if bbox already connected");
+        return MS::kFailure;
+    }
+    const ScatterGrid grid = makeScatterGrid(settings.radius, settings.minX, settings.minY,
+                                             settings.minZ, settings.maxX, settings.maxZ);
+    settings.seed = input(block, seed).asInt();
+    settings.multiplier = input(block, randomsMultipler).asInt();
+    settings.trials = clampTrials(input(block, trials).asInt());
+
+    status = createOutputArrays(outputSet, settings.computeNormal);
+    if (!status) return status;
+
+    StageTimer stage("mesh preparation");
+    std::vector<float> hostPoints;
+    std::vector<unsigned int> hostTriangles;
+    DeviceMesh mesh;
+    status = uploadMesh(meshFn, block, hostPoints, hostTriangles, mesh);
+    if (!status) return status;
+    TriangleAreas areas;
+    status = computeTriangleAreas(mesh, areas);
+    if (!status) return status;
+    if (!std::isfinite(areas.totalArea)) {
+        MGlobal::displayError(MString(kNodeName) + ": inMesh is too large to scatter on");
+        return MS::kFailure;
+    }
+    if (areas.totalArea < 0.0001f) {
+        block.setClean(plug);
+        return MS::kSuccess;
+    }
+    int phasesAsked = int(settings.onVertices) + int(settings.onBorderEdges) +
+                      int(settings.onSurface);
+    BorderEdges edges;
+    bool onBorderEdges = settings.onBorderEdges;
+    if (onBorderEdges) {
+        status = findBorderEdges(mesh, edges);
+        if (!status) return status;
+        if (edges.count == 0 || !(edges.totalLength >= 0.0001f)) {
+            onBorderEdges = false;
+            --phasesAsked;
+        }
+    }
+    const thrust::device_vector<unsigned short> devicePhaseMap(phaseMap.begin(), phaseMap.end());
+
+    std::vector<Phase> phases;
+    if (settings.onVertices) phases.push_back(Phase::kVertices);
+    if (onBorderEdges) phases.push_back(Phase::kBorderEdges);
+    if (settings.onSurface) phases.push_back(Phase::kSurface);
+    if (static_cast<int>(phases.size()) != phasesAsked) {
+        MGlobal::displayError("drawModeArray length does not match draw count");
+        return MS::kFailure;
+    }
+    if (phases.empty()) return setEmptyOutput(block, output, plug);
+
+    AcceptedSamples samples;
+    Candidates candidates;
+    CellHashTable table;
+    for (size_t p = 0; p < phases.size(); ++p) {
+        if (p > 0) {
+            stage.next("extraction");
+            status = extractAcceptedSamples(table, candidates, samples);
+            if (!status) return status;
+            table = CellHashTable();
+            candidates.release();
+        }
+        stage.next("candidates");
+        status = makeCandidates(phases[p], settings, grid, hostPoints, hostTriangles, mesh, areas,
+                                edges, samples, candidates);
+        if (!status) return status;
+        if (!scatterMemoryFits(8ull * candidates.count)) return MS::kFailure;
+        stage.next(nullptr);
+        status = throwDarts(candidates, samples.count, settings.radius, grid, settings.trials,
+                            devicePhaseMap, table);
+        if (!status) return status;
+    }
+    stage.next("extraction");
+    status = extractAcceptedSamples(table, candidates, samples);
+    if (!status) return status;
+    table = CellHashTable();
+    candidates.release();
+    const std::vector<float> positions = toHost(samples.positions), uv = toHost(samples.uv);
+    const std::vector<unsigned int> sampleTriangles = toHost(samples.triangles);
+
+    std::vector<float> normals;
+    if (settings.computeNormal) {
+        stage.next("normals");
+        if (!scatterMemoryFits(12ull * mesh.triangleCount)) return MS::kFailure;
+        thrust::device_vector<float> sampleNormals(3ull * samples.count);
+        status = computeSampleNormals(devicePointer(mesh.points), mesh.vertexCount,
+                                      devicePointer(mesh.triangles), mesh.triangleCount,
+                                      devicePointer(samples.triangles), devicePointer(samples.uv),
+                                      samples.count, devicePointer(sampleNormals));
+        if (!status) return status;
+        normals = toHost(sampleNormals);
+    }
+
+    stage.next("output arrays");
+    fillOutputArrays(positions, uv, sampleTriangles, settings.computeNormal ? &normals : nullptr,
+                     outputSet);
+    return setOutput(block, output, outputData, plug);
+}
+
+namespace {
+
+void setInputFlags(MFnAttribute& attribute, bool hidden) {
+    attribute.setKeyable(true);
+    attribute.setStorable(true);
+    attribute.setReadable(true);
+    attribute.setWritable(true);
+    if (hidden) attribute.setHidden(true);
+}
+
+}  // namespace
+
+MStatus zuScatterPoints::initialize() {
+    MFnTypedAttribute typed;
+    MFnNumericAttribute numeric;
+    MFnCompoundAttribute compound;
+    MStatus status;
+
+    outPoints = typed.create("outPoints", "op", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
+    STATUS_RETURN_ON_ERROR(status, "in MFnData::kDynArrayAttrs.\n");
+    typed.setStorable(false);
+    typed.setWritable(false);
+    typed.setKeyable(false);
+
+    inMesh = typed.create("inMesh", "im", MFnData::kMesh, MObject::kNullObj, &status);
+    STATUS_RETURN_ON_ERROR(status, "in inMesh.\n");
+    setInputFlags(typed, false);
+
+    struct Child {
+        MObject* attribute;
+        const char* longName;
+        const char* shortName;
+    };
+    const Child children[] = {
+        {&boundingBoxMinX, "boundingBoxMinX", "bmix"}, {&boundingBoxMinY, "boundingBoxMinY", "bmiy"},
+        {&boundingBoxMinZ, "boundingBoxMinZ", "bmiz"}, {&boundingBoxMaxX, "boundingBoxMaxX", "bmax"},
+        {&boundingBoxMaxY, "boundingBoxMaxY", "bmay"}, {&boundingBoxMaxZ, "boundingBoxMaxZ", "bmaz"},
+        {&boundingBoxSizeX, "boundingBoxSizeX", "bmsx"},
+        {&boundingBoxSizeY, "boundingBoxSizeY", "bmsy"},
+        {&boundingBoxSizeZ, "boundingBoxSizeZ", "bmsz"},
+    };
+    for (const Child& child : children) {
+        *child.attribute = numeric.create(child.longName, child.shortName, MFnNumericData::kFloat,
+                                          0.0, &status);
+        STATUS_RETURN_ON_ERROR(status, std::string("in ") + child.longName + ".\n");
+        setInputFlags(numeric, true);
+    }
+    struct Group {
+        MObject* attribute;
+        const char* longName;
+        const char* shortName;
+        const MObject* children[3];
+    };
+    const Group groups[] = {
+        {&boundingBoxMin, "boundingBoxMin", "bmi",
+         {&boundingBoxMinX, &boundingBoxMinY, &boundingBoxMinZ}},
+        {&boundingBoxMax, "boundingBoxMax", "bma",
+         {&boundingBoxMaxX, &boundingBoxMaxY, &boundingBoxMaxZ}},
+        {&boundingBoxSize, "boundingBoxSize", "bms",
+         {&boundingBoxSizeX, &boundingBoxSizeY, &boundingBoxSizeZ}}};
+    for (const Group& group : groups) {
+        *group.attribute = compound.create(group.longName, group.shortName, &status);
+        STATUS_RETURN_ON_ERROR(status, std::string("in ") + group.longName + ".\n");
+        for (const MObject* child : group.children) {
+            status = compound.addChild(*child);
+            STATUS_RETURN_ON_ERROR(status, std::string("in ") + group.longName + ".\n");
+        }
+        compound.setReadable(true);
+        compound.setWritable(true);
+        compound.setHidden(true);
+    }
+    boundingBox = compound.create("boundingBox", "bb", &status);
+    STATUS_RETURN_ON_ERROR(status, "in boundingBox.\n");
+    for (const MObject* child : {&boundingBoxMin, &boundingBoxMax, &boundingBoxSize}) {
+        status = compound.addChild(*child);
+        STATUS_RETURN_ON_ERROR(status, "in boundingBox.\n");
+    }
+    compound.setReadable(true);
+    compound.setWritable(true);
+
+    struct Numeric {
+        MObject* attribute;
+        const char* longName;
+        const char* shortName;
+        MFnNumericData::Type type;
+        double defaultValue;
+        bool hasMin, hasMax;
+        double min, max;
+    };
+    const Numeric settings[] = {
+        {&radius, "radius", "r", MFnNumericData::kFloat, 1.0, true, false, 0.001, 0},
+        {&seed, "seed", "s", MFnNumericData::kInt, 1234, true, false, 0, 0},
+        {&computeNormal, "computeNormal", "cn", MFnNumericData::kBoolean, 1, false, false, 0, 0},
+        {&randomsMultipler, "randomsMultipler", "rm", MFnNumericData::kInt, 50, true, false, 1, 0},
+        {&trials, "trials", "t", MFnNumericData::kInt, 5, true, true, 1, 20},
+        {&mode, "mode", "mod", MFnNumericData::kShort, 0, true, true, 0, 1},
+        {&addAll, "addAll", "aa", MFnNumericData::kBoolean, 0, false, false, 0, 0},
+        {&partial, "partial", "p", MFnNumericData::kBoolean, 0, false, false, 0, 0},
+    };
+    for (const Numeric& setting : settings) {
+        *setting.attribute = numeric.create(setting.longName, setting.shortName, setting.type,
+                                            setting.defaultValue, &status);
+        STATUS_RETURN_ON_ERROR(status, std::string("in ") + setting.longName + ".\n");
+        if (setting.hasMin) numeric.setMin(setting.min);
+        if (setting.hasMax) numeric.setMax(setting.max);
+        setInputFlags(numeric, false);
+    }
+
+    faces = typed.create("faces", "f", MFnData::kString, MObject::kNullObj, &status);
+    STATUS_RETURN_ON_ERROR(status, "in faces.\n");
+    typed.setStorable(true);
+    typed.setReadable(true);
+    typed.setWritable(true);
+    typed.setKeyable(false);
+
+    const Numeric switches[] = {
+        {&scatterOnVertices, "scatterOnVertices", "sov", MFnNumericData::kBoolean, 0, false,
+         false, 0, 0},
+        {&scatterOnBorderEdges, "scatterOnBorderEdges", "sobe", MFnNumericData::kBoolean, 0,
+         false, false, 0, 0},
+        {&scatterOnSurface, "scatterOnSurface", "sos", MFnNumericData::kBoolean, 1, false, false,
+         0, 0},
+    };
+    for (const Numeric& setting : switches) {
+        *setting.attribute = numeric.create(setting.longName, setting.shortName, setting.type,
+                                            setting.defaultValue, &status);
+        STATUS_RETURN_ON_ERROR(status, std::string("in ") + setting.longName + ".\n");
+        setInputFlags(numeric, false);
+    }
+
+    for (const MObject* attribute :
+         {&outPoints, &inMesh, &boundingBox, &radius, &seed, &computeNormal, &randomsMultipler,
+          &trials, &mode, &addAll, &partial, &faces, &scatterOnVertices, &scatterOnBorderEdges,
+          &scatterOnSurface}) {
+        status = addAttribute(*attribute);
+        STATUS_RETURN_ON_ERROR(status, "in addAttribute.\n");
+    }
+    for (const MObject* attribute :
+         {&inMesh, &boundingBox, &radius, &seed, &computeNormal, &addAll, &partial, &faces,
+          &scatterOnVertices, &scatterOnBorderEdges, &scatterOnSurface, &randomsMultipler,
+          &trials, &mode}) {
+        status = attributeAffects(*attribute, outPoints);
+        STATUS_RETURN_ON_ERROR(status, "in attributeAffects.\n");
+    }
+    return MS::kSuccess;
+}

@@ -1,0 +1,179 @@
+// doZuPointsCache: argument checks in their order, the files of a bake, the mode filters and
+// interruption. The points come from testPointSource (tests/plugins/pointSourceTestPlugin.cpp).
+#include <gtest/gtest.h>
+#include <maya/MGlobal.h>
+#include <unistd.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cacheTesting.h"
+
+namespace {
+
+using namespace cacheTesting;
+using mayahost::Message;
+
+const std::string kPointSource = std::string(TEST_PLUGIN_DIR) + "/pointSourceTestPlugin.so";
+
+class DoZuPointsCache : public CacheSceneTest {
+protected:
+    void SetUp() override {
+        CacheSceneTest::SetUp();
+        usePlugins({POINTSUITE_PLUGIN, kPointSource.c_str()}, {"frameStore"});
+        ASSERT_TRUE(run("createNode testPointSource -n src; connectAttr time1.outTime src.time"));
+        mayahost::clearRecordedMessages();
+    }
+
+    MStatus bake(const std::string& args) { return run("doZuPointsCache " + args); }
+    std::string quotedDir() const { return "\"" + dir.path() + "\""; }
+    double currentTime() {
+        double time = 0;
+        EXPECT_TRUE(MGlobal::executeCommand("currentTime -q", time));
+        return time;
+    }
+    // The file of a frame, read back.
+    CacheFrame fileOf(int frame, const std::string& name = "crowd") {
+        CacheFrame read;
+        EXPECT_EQ(readCacheFrame(cacheFrameFileName(dir / name, frame), read),
+                  CacheReadResult::kRead)
+            << frame;
+        return read;
+    }
+    // What the source gives at a frame.
+    PointSet sourceAt(int frame) {
+        EXPECT_TRUE(run("currentTime " + std::to_string(frame)));
+        return outPointsOf("src");
+    }
+};
+
+// ---- argument checks: each case's later arguments are bad too, so that the order shows
+
+struct BadCall {
+    const char* args;  // "D" stands for the scratch folder
+    const char* message;
+};
+
+const BadCall kBadCalls[] = {
+    {"", "Missing zuNode node name argument."},
+    {"src D crowd 1 2 0 7", "Too many arguments."},
+    {"nosuch D \"1crowd\" x y 9", "There is no zuPoints node with the given name."},
+    {"src", "Failed to parse pathToCache argument."},
+    {"src D", "Failed to parse cacheName argument."},
+    {"src D \"1crowd\" x y 9", "Wrong cache name: '1crowd'"},
+    {"src D _crowd", "Wrong cache name: '_crowd'"},
+    {"src D crowd.v2", "Wrong cache name: 'crowd.v2'"},
+    {"src D \"crowd v2\"", "Wrong cache name: 'crowd v2'"},
+    {"src D \"\"", "Wrong cache name: ''"},
+    {"src D crowd", "Failed to parse startFrame argument."},
+    {"src D crowd 1.5 y 9", "Failed to parse startFrame argument."},
+    {"src D crowd 1", "Failed to parse endFrame argument."},
+    {"src D crowd 1 y 9", "Failed to parse endFrame argument."},
+    {"src D crowd 5 4 9", "frameStore: endFrame < startFrame."},
+    {"src D crowd 1 2 4", "frameStore: Wrong mode."},
+    {"src D crowd 1 2 -1", "frameStore: Wrong mode."},
+    {"src D crowd 1 2 65540", "frameStore: Wrong mode."},  // 65540 is 4 in 16 bits
+    {"time1 D crowd 1 2 0", "Can not get 'outPoints' plug"},
+};
+
+TEST_F(DoZuPointsCache, RefusesBadCallsWithOneMessageInTheirOrder) {
+    for (const BadCall& call : kBadCalls) {
+        std::string args = call.args;
+        for (std::size_t at; (at = args.find(" D")) != std::string::npos;)
+            args.replace(at + 1, 1, quotedDir());
+        mayahost::clearRecordedMessages();
+        EXPECT_FALSE(bake(args)) << args;
+        EXPECT_EQ(commandErrors(), std::vector<std::string>{call.message}) << args;
+        EXPECT_TRUE(filesIn(dir.path()).empty()) << args;
+    }
+}
+
+TEST_F(DoZuPointsCache, ModeIsHeldIn16Bits) {
+    ASSERT_TRUE(bake("src " + quotedDir() + " crowd 1 1 65538"));  // 2 in 16 bits
+    EXPECT_EQ(fileOf(1).doubles.count("fallof"), 0u);
+}
+
+TEST_F(DoZuPointsCache, ReportsAFileItCannotCreate) {
+    EXPECT_FALSE(bake("src \"/nonexistent-folder\" crowd 1 2 0"));
+    EXPECT_EQ(commandErrors(), std::vector<std::string>{
+                                   "Can not create cache file: /nonexistent-folder/crowd_1.zuc"});
+}
+
+// ---- baking
+
+TEST_F(DoZuPointsCache, WritesEachFrameOfTheRangeAsTheNodeGivesIt) {
+    ASSERT_TRUE(bake("src " + quotedDir() + " crowd 1 3 0"));
+    EXPECT_EQ(filesIn(dir.path()),
+              (std::vector<std::string>{"crowd_1.zuc", "crowd_2.zuc", "crowd_3.zuc"}));
+    EXPECT_EQ(currentTime(), 3.0);
+    EXPECT_EQ(messagesOf(Message::kInfo), std::vector<std::string>{"zuPointsCache completed"});
+    EXPECT_TRUE(messagesOf(Message::kError).empty());
+    for (int frame : {1, 2, 3}) {
+        const CacheFrame file = fileOf(frame);
+        const CacheFrame expected = frameOf(sourceAt(frame));
+        EXPECT_EQ(file.ints, expected.ints) << frame;
+        EXPECT_EQ(file.doubles, expected.doubles) << frame;
+        EXPECT_EQ(file.vectors, expected.vectors) << frame;
+    }
+    EXPECT_EQ(fileOf(2).ints.at("rotationType"),
+              (std::vector<unsigned int>{4294967295u, 4294967295u, 4294967295u}));
+}
+
+TEST_F(DoZuPointsCache, NamesFilesAlikeWithOrWithoutATrailingSlash) {
+    std::string withoutSlash = dir.path();
+    withoutSlash.pop_back();
+    for (const std::string& path : {dir.path(), withoutSlash}) {
+        ASSERT_TRUE(bake("src \"" + path + "\" crowd -2 -2 0")) << path;
+        EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"crowd_-2.zuc"}) << path;
+    }
+}
+
+TEST_F(DoZuPointsCache, EmptyPathWritesIntoTheWorkingDirectory) {
+    char* previous = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    const MStatus status = bake("src \"\" crowd 4 4 0");
+    ASSERT_EQ(chdir(previous), 0);
+    free(previous);
+    EXPECT_TRUE(status);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"crowd_4.zuc"});
+}
+
+std::set<std::string> namesIn(const CacheFrame& frame) {
+    std::set<std::string> names;
+    for (const auto& entry : frame.ints) names.insert(entry.first);
+    for (const auto& entry : frame.doubles) names.insert(entry.first);
+    for (const auto& entry : frame.vectors) names.insert(entry.first);
+    return names;
+}
+
+TEST_F(DoZuPointsCache, ModesFilterTheArraysByName) {
+    const std::set<std::string> all = {"position",    "pointID",      "normal",       "fallof",
+                                       "id",          "uv",           "triID",        "scale",
+                                       "objectIndex", "aimDirection", "rotationType", "rotationRGB",
+                                       "age",         "velocity",     "radius"};
+    const std::set<std::string> base = {"position",     "id",           "scale", "objectIndex",
+                                        "aimDirection", "rotationType", "age"};
+    std::set<std::string> extended = base;
+    extended.insert({"triID", "rotationRGB", "uv", "normal"});
+    const struct {
+        const char* mode;
+        std::set<std::string> names;
+    } cases[] = {{"0", all}, {"1", all}, {"2", base}, {"3", extended}, {"", all}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(bake("src " + quotedDir() + " crowd 1 1 " + c.mode)) << "mode " << c.mode;
+        EXPECT_EQ(namesIn(fileOf(1)), c.names) << "mode " << c.mode;
+    }
+}
+
+TEST_F(DoZuPointsCache, InterruptionLeavesTheFramesWrittenAndFails) {
+    mayahost::requestInterruptAfterChecks(4);
+    EXPECT_FALSE(bake("src " + quotedDir() + " crowd 1 10 0"));
+    mayahost::clearInterrupt();
+    EXPECT_EQ(filesIn(dir.path()),
+              (std::vector<std::string>{"crowd_1.zuc", "crowd_2.zuc", "crowd_3.zuc"}));
+    EXPECT_EQ(commandErrors(), std::vector<std::string>{"Caching aborted"});
+    EXPECT_EQ(currentTime(), 3.0);
+}
+
+}  // namespace
