@@ -3,22 +3,21 @@
 #include <boost/archive/archive_exception.hpp>
 #include <boost/archive/binary_iarchive_impl.hpp>
 #include <boost/archive/binary_oarchive.hpp>
-#include <boost/archive/detail/register_archive.hpp>
 #include <boost/archive/impl/archive_serializer_map.ipp>
 #include <boost/archive/impl/basic_binary_iarchive.ipp>
 #include <boost/archive/impl/basic_binary_iprimitive.ipp>
+#include <boost/filesystem/operations.hpp>
 #include <boost/serialization/array_wrapper.hpp>
 #include <boost/serialization/collection_size_type.hpp>
 #include <boost/serialization/map.hpp>
 #include <boost/serialization/string.hpp>
 #include <boost/serialization/vector.hpp>
+#include <boost/system/error_code.hpp>
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <streambuf>
-#include <system_error>
 #include <type_traits>
 
 std::string cacheFrameFileName(const std::string& prefix, int frame) {
@@ -68,8 +67,9 @@ namespace {
 class FileBytes : public std::streambuf {
 public:
     bool open(const std::string& path) {
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(path, error)) return false;
+        boost::system::error_code error;
+        if (!boost::filesystem::is_regular_file(path, error)) return false;
+        file_.pubsetbuf(nullptr, 0);  // reads go through chunk_ alone
         if (!file_.open(path, std::ios::binary | std::ios::in)) return false;
         const std::streamoff end = file_.pubseekoff(0, std::ios::end, std::ios::in);
         if (end < 0 || file_.pubseekoff(0, std::ios::beg, std::ios::in) != 0) return false;
@@ -96,7 +96,7 @@ private:
     std::filebuf file_;
     std::uint64_t size_ = 0;
     std::uint64_t fetched_ = 0;
-    char chunk_[1 << 16];
+    char chunk_[1 << 14];
 };
 
 // The binary input archive, reading exactly the bytes the binary output archive writes, with
@@ -135,6 +135,15 @@ private:
     }
 
     using Base::load;
+    // A stored bool other than 0 or 1 is corruption.
+    void load(bool& value) {
+        unsigned char byte = 0;
+        load_binary(&byte, 1);
+        if (byte > 1)
+            throw boost::archive::archive_exception(
+                boost::archive::archive_exception::input_stream_error);
+        value = byte == 1;
+    }
     void load(std::string& text) {
         std::size_t length = 0;
         load(length);
@@ -175,6 +184,10 @@ bool loadMap(CacheInputArchive& archive, Map& map) {
     }
 }
 
+// The archive's first bytes: the signature's length (8 bytes), "serialization::archive" and
+// the library version (2 bytes).
+constexpr std::uint64_t kSignatureAndVersionBytes = 8 + 22 + 2;
+
 }  // namespace
 
 BOOST_SERIALIZATION_USE_ARRAY_OPTIMIZATION(CacheInputArchive)
@@ -182,6 +195,9 @@ BOOST_SERIALIZATION_USE_ARRAY_OPTIMIZATION(CacheInputArchive)
 CacheReadResult readCacheFrame(const std::string& path, CacheFrame& frame) {
     FileBytes bytes;
     if (!bytes.open(path)) return CacheReadResult::kCannotOpen;
+    // The library reads the version after the signature byte by byte, unchecked: make sure that
+    // the signature's length, the signature and the version are there.
+    if (bytes.remaining() < kSignatureAndVersionBytes) return CacheReadResult::kBadHeader;
     std::unique_ptr<CacheInputArchive> archive;
     try {
         archive.reset(new CacheInputArchive(bytes));

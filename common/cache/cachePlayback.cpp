@@ -18,7 +18,7 @@
 
 namespace {
 
-MStatus reportAttributeFailure(const MStatus& status) {
+MStatus reportFailure(const MStatus& status) {
     std::cerr << status.errorString() << std::endl;
     return status;
 }
@@ -30,18 +30,35 @@ bool isMissing(const std::string& path) {
     return type == boost::filesystem::file_not_found || type == boost::filesystem::status_error;
 }
 
+MString failureMessage(CacheReadResult result, const std::string& path) {
+    switch (result) {
+        case CacheReadResult::kCannotOpen:
+            return MString("zuPointsCache: can not open cache file ") + path.c_str();
+        case CacheReadResult::kBadHeader:
+            return MString("zuPointsCache: not a cache file (bad archive header): ") + path.c_str();
+        case CacheReadResult::kBadIntMap:
+            return "Failed to load cache data (int map)";
+        case CacheReadResult::kBadDoubleMap:
+            return "Failed to load cache data (double map)";
+        case CacheReadResult::kBadVectorMap:
+        case CacheReadResult::kRead:
+            break;
+    }
+    return "Failed to load cache data (vector map)";
+}
+
 }  // namespace
 
 MStatus createCacheAttributes(CacheAttributes& attributes) {
     MStatus status;
     MFnUnitAttribute unit;
     attributes.time = unit.create("time", "tm", MFnUnitAttribute::kTime, 0.0, &status);
-    if (!status) return reportAttributeFailure(status);
+    if (!status) return reportFailure(status);
 
     MFnTypedAttribute typed;
     attributes.cachePath =
         typed.create("cachePath", "cp", MFnData::kString, MObject::kNullObj, &status);
-    if (!status) return reportAttributeFailure(status);
+    if (!status) return reportFailure(status);
     STATUS_CHECK(typed.setStorable(true));
     STATUS_CHECK(typed.setReadable(true));
     STATUS_CHECK(typed.setWritable(true));
@@ -59,10 +76,7 @@ MStatus createCacheAttributes(CacheAttributes& attributes) {
 MStatus readCacheInputs(MDataBlock& block, const CacheAttributes& attributes, CacheInputs& inputs) {
     MStatus status;
     MDataHandle pathHandle = block.inputValue(attributes.cachePath, &status);
-    if (!status) {
-        std::cerr << status.errorString() << std::endl;
-        return status;
-    }
+    if (!status) return reportFailure(status);
     inputs.cachePath = pathHandle.asString();
     MDataHandle timeHandle = block.inputValue(attributes.time, &status);
     STATUS_RETURN_ON_ERROR(status, "getting time data handle\n");
@@ -90,29 +104,9 @@ CacheFileLookup findCacheFrameFile(const MString& cachePath, int frame, std::str
 }
 
 MStatus loadCacheFrame(const std::string& path, CacheFrame& frame) {
-    const char* message = nullptr;
-    switch (readCacheFrame(path, frame)) {
-        case CacheReadResult::kRead:
-            return MS::kSuccess;
-        case CacheReadResult::kCannotOpen:
-            MGlobal::displayError(MString("zuPointsCache: can not open cache file ") +
-                                  path.c_str());
-            return MS::kFailure;
-        case CacheReadResult::kBadHeader:
-            MGlobal::displayError(
-                MString("zuPointsCache: not a cache file (bad archive header): ") + path.c_str());
-            return MS::kFailure;
-        case CacheReadResult::kBadIntMap:
-            message = "Failed to load cache data (int map)";
-            break;
-        case CacheReadResult::kBadDoubleMap:
-            message = "Failed to load cache data (double map)";
-            break;
-        case CacheReadResult::kBadVectorMap:
-            message = "Failed to load cache data (vector map)";
-            break;
-    }
-    MGlobal::displayError(message);
+    const CacheReadResult result = readCacheFrame(path, frame);
+    if (result == CacheReadResult::kRead) return MS::kSuccess;
+    MGlobal::displayError(failureMessage(result, path));
     return MS::kFailure;
 }
 

@@ -270,6 +270,18 @@ TEST(CorruptCacheFrame, EveryCutOfAFileFails) {
     }
 }
 
+TEST(CorruptCacheFrame, AnyByteOverwrittenIsReadSafely) {
+    Files files;
+    for (std::size_t at = 0; at < files.small.size(); ++at)
+        for (char value : {'\x00', '\x02', '\xff'}) {
+            cacheTesting::writeBytes(files.dir / "bad.zuc",
+                                     patched(files.small, at, std::string(1, value)));
+            EXPECT_LE(watchedRead(files.dir / "bad.zuc").largestAllocation,
+                      files.small.size() + kFixedBuffers)
+                << "byte " << at << " set to " << int(value);
+        }
+}
+
 TEST(CorruptCacheFrame, OnlyRegularFilesAreOpened) {
     ScratchDir dir;
     ASSERT_EQ(mkfifo((dir / "pipe_1.zuc").c_str(), 0600), 0);  // opening it would wait for a writer

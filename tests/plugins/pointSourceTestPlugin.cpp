@@ -2,7 +2,8 @@
 // and the demo to bake.
 //
 // testPointSource
-//   time, count  ->  outPoints: "count" points, at frame f (the time in the current unit):
+//   time, count, fail  ->  outPoints: "count" points, at frame f (the time in the current unit);
+//   the compute fails while "fail" is on:
 //     position     (i + 0.1, f / 2, -i)      vector    pointID       i             int
 //     normal       (0, 1, 0)                 vector    id            100 + i       int
 //     uv           (i / 10, f / 10, 0)       vector    triID         10 f + i      int
@@ -26,7 +27,7 @@ namespace {
 class TestPointSource : public MPxNode {
 public:
     static const MTypeId id;
-    static MObject time, count, outPoints;
+    static MObject time, count, fail, outPoints;
 
     static void* creator() { return new TestPointSource; }
 
@@ -35,20 +36,25 @@ public:
         time = unit.create("time", "tm", MFnUnitAttribute::kTime, 0.0);
         MFnNumericAttribute numeric;
         count = numeric.create("count", "cnt", MFnNumericData::kInt, 3);
+        fail = numeric.create("fail", "fl", MFnNumericData::kBoolean, 0);
         MFnTypedAttribute typed;
         outPoints = typed.create("outPoints", "op", MFnData::kDynArrayAttrs);
         typed.setWritable(false);
         typed.setStorable(false);
-        for (MObject* a : {&time, &count, &outPoints}) {
+        for (MObject* a : {&time, &count, &fail, &outPoints}) {
             MStatus status = addAttribute(*a);
             if (!status) return status;
         }
-        MStatus status = attributeAffects(time, outPoints);
-        return status ? attributeAffects(count, outPoints) : status;
+        for (MObject* in : {&time, &count, &fail}) {
+            MStatus status = attributeAffects(*in, outPoints);
+            if (!status) return status;
+        }
+        return MS::kSuccess;
     }
 
     MStatus compute(const MPlug& plug, MDataBlock& block) override {
         if (plug != outPoints) return MS::kUnknownParameter;
+        if (block.inputValue(fail).asBool()) return MStatus(MS::kFailure, "testPointSource: asked to fail");
         const double f = block.inputValue(time).asTime().as(MTime::uiUnit());
         const int n = block.inputValue(count).asInt();
         MFnArrayAttrsData fn;
@@ -93,7 +99,7 @@ public:
 };
 
 const MTypeId TestPointSource::id(0x0012F110);
-MObject TestPointSource::time, TestPointSource::count, TestPointSource::outPoints;
+MObject TestPointSource::time, TestPointSource::count, TestPointSource::fail, TestPointSource::outPoints;
 
 }  // namespace
 

@@ -100,6 +100,17 @@ TEST_F(DoZuPointsCache, ReportsAFileItCannotCreate) {
                                    "Can not create cache file: /nonexistent-folder/crowd_1.zuc"});
 }
 
+TEST_F(DoZuPointsCache, ReportsAPlugItCannotRead) {
+    ASSERT_TRUE(run("setAttr src.fail 1"));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(bake("src " + quotedDir() + " crowd 1 2 0"));
+    const std::string reported = testing::internal::GetCapturedStderr();
+    EXPECT_NE(reported.find("ERROR in outPointsPlug.attribute.\n\ntestPointSource: asked to fail\n"),
+              std::string::npos)
+        << reported;
+    EXPECT_TRUE(filesIn(dir.path()).empty());
+}
+
 // ---- baking
 
 TEST_F(DoZuPointsCache, WritesEachFrameOfTheRangeAsTheNodeGivesIt) {

@@ -1,0 +1,387 @@
+// zuScatterPoints through the host: the properties of its point set checked by brute force on
+// several meshes and phase choices, carried vertices, repeatability, and the cases where it
+// gives an empty set, keeps its output, refuses its inputs or cuts its candidates.
+#include <gtest/gtest.h>
+#include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnMesh.h>
+#include <maya/MGlobal.h>
+#include <maya/MPlug.h>
+#include <maya/MSelectionList.h>
+#include <maya/MStringArray.h>
+#include <maya/MVectorArray.h>
+#include <mayahost/Messages.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "Plugins.h"
+#include "Scene.h"
+#include "shapes.h"
+
+namespace {
+
+using mayahost::Message;
+
+MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+
+MPlug plugOf(const std::string& name) {
+    MSelectionList list;
+    MPlug plug;
+    EXPECT_TRUE(list.add(name.c_str())) << name;
+    EXPECT_TRUE(list.getPlug(0, plug)) << name;
+    return plug;
+}
+
+struct PointSet {
+    std::vector<std::string> names;
+    std::vector<MVector> position, uv, normal;
+    std::vector<int> triID, pointID;
+
+    size_t size() const { return position.size(); }
+    bool operator==(const PointSet& o) const {
+        return names == o.names && position == o.position && uv == o.uv && normal == o.normal &&
+               triID == o.triID && pointID == o.pointID;
+    }
+};
+
+// Evaluates scatter.outPoints; `status` tells whether the compute succeeded.
+PointSet outPoints(MStatus* status = nullptr, const std::string& node = "scatter") {
+    MObject data;
+    MStatus evaluated = plugOf(node + ".outPoints").getValue(data);
+    if (status) {
+        *status = evaluated;
+    } else {
+        EXPECT_TRUE(evaluated) << node << ".outPoints";
+    }
+    PointSet set;
+    MFnArrayAttrsData fn;
+    if (data.isNull() || !fn.setObject(data)) return set;
+    const MStringArray names = fn.list();
+    for (unsigned int i = 0; i < names.length(); ++i) set.names.push_back(names[i].asChar());
+    auto vectors = [&fn](const char* name, std::vector<MVector>& out) {
+        MFnArrayAttrsData::Type type;
+        if (!fn.checkArrayExist(name, type)) return;
+        const MVectorArray array = fn.getVectorData(name);
+        for (unsigned int i = 0; i < array.length(); ++i) out.push_back(array[i]);
+    };
+    auto ints = [&fn](const char* name, std::vector<int>& out) {
+        MFnArrayAttrsData::Type type;
+        if (!fn.checkArrayExist(name, type)) return;
+        const MIntArray array = fn.getIntData(name);
+        for (unsigned int i = 0; i < array.length(); ++i) out.push_back(array[i]);
+    };
+    vectors("position", set.position);
+    vectors("uv", set.uv);
+    vectors("normal", set.normal);
+    ints("triID", set.triID);
+    ints("pointID", set.pointID);
+    return set;
+}
+
+// The points and triangle vertex list the host makes of a shape.
+struct Triangulated {
+    std::vector<MVector> points;
+    std::vector<int> triangles;
+};
+
+Triangulated triangulate(const shapes::Shape& shape) {
+    Triangulated mesh;
+    MFnMesh fn(shapes::meshData(shape));
+    MIntArray counts, vertices;
+    EXPECT_TRUE(fn.getTriangles(counts, vertices));
+    for (const shapes::Point& p : shape.points) mesh.points.emplace_back(p.x, p.y, p.z);
+    for (unsigned int i = 0; i < vertices.length(); ++i) mesh.triangles.push_back(vertices[i]);
+    return mesh;
+}
+
+double smallestDistance(const std::vector<MVector>& points) {
+    double smallest = std::numeric_limits<double>::infinity();
+    for (size_t i = 0; i < points.size(); ++i)
+        for (size_t j = i + 1; j < points.size(); ++j)
+            smallest = std::min(smallest, (points[i] - points[j]).length());
+    return smallest;
+}
+
+// What every scatter result promises, checked point by point.
+void expectScatterProperties(const PointSet& set, const Triangulated& mesh, double radius,
+                             bool withNormals, const MVector* flatNormal) {
+    std::vector<std::string> names = {"position", "triID", "uv", "pointID"};
+    if (withNormals) names.push_back("normal");
+    EXPECT_EQ(set.names, names);
+    const size_t n = set.size();
+    ASSERT_EQ(set.triID.size(), n);
+    ASSERT_EQ(set.uv.size(), n);
+    ASSERT_EQ(set.pointID.size(), n);
+    ASSERT_EQ(set.normal.size(), withNormals ? n : 0u);
+    EXPECT_GT(smallestDistance(set.position), radius) << "two points at most the radius apart";
+    const int triangleCount = static_cast<int>(mesh.triangles.size() / 3);
+    for (size_t i = 0; i < n; ++i) {
+        EXPECT_EQ(set.pointID[i], static_cast<int>(i));
+        const int t = set.triID[i];
+        ASSERT_TRUE(t >= 0 && t < triangleCount) << "point " << i << " on triangle " << t;
+        const double u = set.uv[i].x, v = set.uv[i].y;
+        EXPECT_EQ(set.uv[i].z, 0.0);
+        EXPECT_TRUE(u >= -1e-6 && v >= -1e-6 && u + v <= 1 + 1e-6) << "point " << i << ": " << u << ", " << v;
+        const MVector& a = mesh.points[mesh.triangles[3 * t]];
+        const MVector& b = mesh.points[mesh.triangles[3 * t + 1]];
+        const MVector& c = mesh.points[mesh.triangles[3 * t + 2]];
+        const MVector onTriangle = a + u * (b - a) + v * (c - a);
+        EXPECT_LT((onTriangle - set.position[i]).length(), 1e-5) << "point " << i;
+        if (withNormals) {
+            EXPECT_NEAR(set.normal[i].length(), 1.0, 1e-5) << "point " << i;
+            if (flatNormal) {
+                EXPECT_LT((set.normal[i] - *flatNormal).length(), 1e-5) << "point " << i;
+            }
+        }
+    }
+}
+
+class ScatterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mayahost::Scene::current().reset();
+        if (!mayahost::isPluginLoaded("pointSuite")) {
+            testing::internal::CaptureStdout();
+            const MStatus loaded = mayahost::loadPlugin(POINTSUITE_PLUGIN);
+            testing::internal::GetCapturedStdout();
+            ASSERT_TRUE(loaded);
+        }
+        mayahost::clearRecordedMessages();
+    }
+    void TearDown() override {
+        mayahost::Scene::current().reset();
+        mayahost::unloadPlugin("pointSuite");
+        mayahost::clearRecordedMessages();
+    }
+
+    // Puts the shape on the mesh node `shape` (made when absent).
+    void setMesh(const shapes::Shape& shape, const std::string& node = "shape") {
+        if (!mayahost::Scene::current().findNode(node)) {
+            ASSERT_TRUE(run("createNode mesh -n " + node));
+        }
+        MStatus status;
+        MObject data = shapes::meshData(shape, &status);
+        ASSERT_TRUE(status);
+        ASSERT_TRUE(plugOf(node + ".inMesh").setValue(data));
+    }
+
+    // A scatter node `scatter` on the shape, its box from the mesh, with extra settings.
+    void scatterOn(const shapes::Shape& shape, const std::string& settings = "") {
+        setMesh(shape);
+        ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
+                        "connectAttr shape.boundingBox scatter.boundingBox"));
+        if (!settings.empty()) {
+            ASSERT_TRUE(run(settings));
+        }
+    }
+
+    std::vector<std::string> messages(Message::Kind kind) {
+        std::vector<std::string> texts;
+        for (const Message& m : mayahost::recordedMessages())
+            if (m.kind == kind) texts.push_back(m.text);
+        return texts;
+    }
+};
+
+const MVector kUp(0, 1, 0);
+
+TEST_F(ScatterTest, PointsKeepTheirDistanceAndLieOnTheirTriangles) {
+    struct Case {
+        const char* name;
+        shapes::Shape shape;
+        double radius;
+        const char* settings;
+        const MVector* flatNormal;
+        size_t atLeast;
+    } cases[] = {
+        {"sphere surface", shapes::sphere(1, 24, 16), 0.1, "", nullptr, 500},
+        {"grid, all phases", shapes::grid(4, 4, 4, 4), 0.3,
+         "setAttr scatter.sov 1; setAttr scatter.sobe 1", &kUp, 100},
+        {"grid, no normals", shapes::grid(4, 4, 4, 4), 0.3, "setAttr scatter.cn 0", nullptr, 100},
+        {"cube, vertices and surface", shapes::cube(2), 0.4, "setAttr scatter.sov 1", nullptr, 50},
+        {"quad, border edges", shapes::quad(), 0.05, "setAttr scatter.sobe 1; setAttr scatter.sos 0",
+         &kUp, 40},
+        {"tilted triangle, vertices", shapes::triangle({0, 0, 0}, {1, 1, 0}, {0, 0.5f, -1}), 0.5,
+         "setAttr scatter.sov 1; setAttr scatter.sos 0", nullptr, 3},
+        {"few trials, dense candidates", shapes::sphere(1, 24, 16), 0.2,
+         "setAttr scatter.trials 1; setAttr scatter.rm 400", nullptr, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        scatterOn(c.shape, std::string("setAttr scatter.radius ") + std::to_string(c.radius) + ";" + c.settings);
+        const PointSet set = outPoints();
+        EXPECT_GE(set.size(), c.atLeast);
+        const bool withNormals = std::string(c.settings).find("cn 0") == std::string::npos;
+        expectScatterProperties(set, triangulate(c.shape), c.radius, withNormals, c.flatNormal);
+        EXPECT_TRUE(mayahost::recordedMessages().empty());
+        TearDown();
+    }
+}
+
+TEST_F(ScatterTest, BorderEdgePointsLieOnTheOutline) {
+    scatterOn(shapes::grid(2, 2, 3, 3), "setAttr scatter.radius 0.1; setAttr scatter.sobe 1; setAttr scatter.sos 0");
+    const PointSet set = outPoints();
+    ASSERT_GT(set.size(), 40u);
+    for (const MVector& p : set.position)
+        EXPECT_TRUE(std::abs(std::abs(p.x) - 1) < 1e-6 || std::abs(std::abs(p.z) - 1) < 1e-6) << p;
+}
+
+TEST_F(ScatterTest, VertexSamplesAreCarriedThroughTheLaterPhases) {
+    // Vertices 1 apart, farther than the radius: every one is kept.
+    const shapes::Shape grid = shapes::grid(4, 4, 4, 4);
+    for (const char* phases : {"", "setAttr scatter.sobe 1"}) {
+        SCOPED_TRACE(phases);
+        SetUp();
+        scatterOn(grid, std::string("setAttr scatter.radius 0.45; setAttr scatter.sov 1;") + phases);
+        const PointSet set = outPoints();
+        EXPECT_GT(set.size(), grid.points.size() + 20);
+        for (const shapes::Point& vertex : grid.points) {
+            int found = 0;
+            for (const MVector& p : set.position) found += p == MVector(vertex.x, vertex.y, vertex.z);
+            EXPECT_EQ(found, 1) << vertex.x << ", " << vertex.z;
+        }
+        TearDown();
+    }
+}
+
+TEST_F(ScatterTest, OfVerticesCloserThanTheRadiusOneIsKept) {
+    // Vertices 0 and 1 are 0.1 apart; vertex 3 belongs to no triangle.
+    shapes::Shape shape = shapes::triangle({0, 0, 0}, {0.1f, 0, 0}, {0, 0, -1});
+    shape.points.push_back({3, 0, 3});
+    scatterOn(shape, "setAttr scatter.radius 0.5; setAttr scatter.sov 1; setAttr scatter.sos 0");
+    const PointSet set = outPoints();
+    ASSERT_EQ(set.size(), 3u);
+    int nearOrigin = 0;
+    for (size_t i = 0; i < set.size(); ++i) {
+        if (set.position[i].length() < 0.2) ++nearOrigin;
+        if (set.position[i] == MVector(3, 0, 3)) {
+            EXPECT_EQ(set.triID[i], 0);
+            EXPECT_EQ(set.uv[i], MVector(0, 0, 0));
+        }
+    }
+    EXPECT_EQ(nearOrigin, 1);
+    EXPECT_GT(smallestDistance(set.position), 0.5);
+}
+
+TEST_F(ScatterTest, TheSameSeedRepeatsTheOutputAndAnotherChangesIt) {
+    scatterOn(shapes::sphere(1, 24, 16), "setAttr scatter.radius 0.1; setAttr scatter.sov 1");
+    const PointSet first = outPoints();
+    ASSERT_TRUE(run("setAttr scatter.seed 99"));
+    const PointSet other = outPoints();
+    ASSERT_TRUE(run("setAttr scatter.seed 1234"));
+    const PointSet again = outPoints();
+    EXPECT_TRUE(first == again);
+    EXPECT_FALSE(first == other);
+    EXPECT_GT(other.size(), 0u);
+}
+
+TEST_F(ScatterTest, NoPhaseToRunGivesAnEmptyPointSet) {
+    struct Case {
+        const char* name;
+        shapes::Shape shape;
+        const char* settings;
+    } cases[] = {
+        {"no switch on", shapes::quad(), "setAttr scatter.sos 0"},
+        {"border edges of a closed mesh", shapes::cube(1), "setAttr scatter.sobe 1; setAttr scatter.sos 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        scatterOn(c.shape, c.settings);
+        MStatus status;
+        const PointSet set = outPoints(&status);
+        EXPECT_TRUE(status);
+        EXPECT_TRUE(set.names.empty());
+        EXPECT_TRUE(mayahost::recordedMessages().empty());
+        TearDown();
+    }
+}
+
+TEST_F(ScatterTest, BorderEdgesOfAClosedMeshLeaveTheOtherPhases) {
+    scatterOn(shapes::cube(2), "setAttr scatter.radius 0.3");
+    const PointSet surface = outPoints();
+    ASSERT_TRUE(run("setAttr scatter.sobe 1"));
+    EXPECT_TRUE(outPoints() == surface);
+    EXPECT_TRUE(mayahost::recordedMessages().empty());
+}
+
+TEST_F(ScatterTest, ATinyAreaLeavesTheOutputAsItWas) {
+    scatterOn(shapes::quad(), "setAttr scatter.radius 0.2");
+    const PointSet before = outPoints();
+    ASSERT_GT(before.size(), 0u);
+    for (const shapes::Shape& tiny : {shapes::triangle({0, 0, 0}, {1, 0, 0}, {2, 0, 0}),
+                                      shapes::triangle({0, 0, 0}, {0.01f, 0, 0}, {0, 0, -0.01f})}) {
+        setMesh(tiny);
+        MStatus status;
+        EXPECT_TRUE(outPoints(&status) == before);
+        EXPECT_TRUE(status);
+    }
+    EXPECT_TRUE(mayahost::recordedMessages().empty());
+}
+
+TEST_F(ScatterTest, AnUnsetBoundingBoxIsRefusedAndTheOutputKept) {
+    setMesh(shapes::quad());
+    ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
+                    "setAttr scatter.bmix -1; setAttr scatter.bmax 1; setAttr scatter.bmiz -1;"
+                    "setAttr scatter.bmaz 1; setAttr scatter.radius 0.2"));
+    const PointSet before = outPoints();
+    ASSERT_GT(before.size(), 0u);
+    const std::string expected =
+        "scatter.boundingBox: plug-in bouinding box attribute or type: dgdirty "
+        "scatter.boundingBox in command line if bbox already connected";
+    // Only the minimum and maximum x and z and the minimum y count.
+    ASSERT_TRUE(run("setAttr scatter.bmix 0; setAttr scatter.bmax 0; setAttr scatter.bmiz 0;"
+                    "setAttr scatter.bmaz 0; setAttr scatter.bmay 3; setAttr scatter.bmsx 2"));
+    MStatus status;
+    EXPECT_TRUE(outPoints(&status) == before);
+    EXPECT_FALSE(status);
+    EXPECT_EQ(messages(Message::kError), std::vector<std::string>{expected});
+}
+
+TEST_F(ScatterTest, AMissingMeshIsNamed) {
+    ASSERT_TRUE(run("createNode zuScatterPoints -n scatter"));
+    MStatus status;
+    outPoints(&status);
+    EXPECT_FALSE(status);
+    EXPECT_EQ(messages(Message::kError), std::vector<std::string>{"scatter.inMesh: please supply inMesh"});
+}
+
+TEST_F(ScatterTest, TrialsBeyondTheirLimitsAreClampedToOneAndThirty) {
+    // Dense candidates, so that more trials seat more samples; trials through a connection
+    // bypass the attribute's own limits.
+    auto scatterWithTrials = [this](int trials) {
+        SetUp();
+        scatterOn(shapes::sphere(1, 12, 8), "setAttr scatter.radius 0.3; setAttr scatter.rm 2000");
+        EXPECT_TRUE(run("createNode zuScatterPoints -n knob; setAttr knob.seed " + std::to_string(trials) +
+                        "; connectAttr knob.seed scatter.trials"));
+        const PointSet set = outPoints();
+        TearDown();
+        return set;
+    };
+    const PointSet none = scatterWithTrials(0), one = scatterWithTrials(1);
+    const PointSet thirty = scatterWithTrials(30), many = scatterWithTrials(45);
+    EXPECT_TRUE(none == one);
+    EXPECT_TRUE(many == thirty);
+    EXPECT_FALSE(one == thirty) << "the trials make a difference here";
+}
+
+TEST_F(ScatterTest, ATinySurfaceDrawsFiveCandidates) {
+    scatterOn(shapes::triangle({0, 0, 0}, {0.1f, 0, 0}, {0, 0, -0.1f}),
+              "setAttr scatter.radius 1; setAttr scatter.rm 1");
+    const PointSet set = outPoints();
+    EXPECT_EQ(set.size(), 1u) << "five candidates within 0.15 of each other";
+}
+
+TEST_F(ScatterTest, TheCandidateCapWarnsOnceForThePhase) {
+    scatterOn(shapes::sphere(1, 12, 8), "setAttr scatter.radius 0.5; setAttr scatter.rm 1000000");
+    const PointSet set = outPoints();
+    EXPECT_EQ(messages(Message::kWarning),
+              std::vector<std::string>{"Reached maximum randoms number, undersampling can occur"});
+    EXPECT_GT(set.size(), 20u);
+    EXPECT_GT(smallestDistance(set.position), 0.5);
+}
+
+}  // namespace
