@@ -113,16 +113,8 @@ zuPointsCache::~zuPointsCache() = default;
 void* zuPointsCache::creator() { return new zuPointsCache; }
 
 MStatus zuPointsCache::initialize() {
-    CacheAttributes attributes;
-    MStatus status = createCacheAttributes(attributes);
+    MStatus status = addCacheAttributes(time, cachePath, outPoints);
     if (!status) return status;
-    time = attributes.time;
-    cachePath = attributes.cachePath;
-    outPoints = attributes.outPoints;
-    for (const MObject* attribute : {&time, &cachePath, &outPoints}) {
-        status = addAttribute(*attribute);
-        if (!status) return status;
-    }
 
     MFnNumericAttribute numeric;
     blendFrames = numeric.create("blendFrames", "bf", MFnNumericData::kBoolean, 1.0, &status);

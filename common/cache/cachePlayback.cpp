@@ -1,5 +1,7 @@
 #include "common/cache/cachePlayback.h"
 
+#include <maya/MPxNode.h>
+
 #include <maya/MDataHandle.h>
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MFnUnitAttribute.h>
@@ -70,6 +72,20 @@ MStatus createCacheAttributes(CacheAttributes& attributes) {
     STATUS_CHECK(typed.setStorable(false));
     STATUS_CHECK(typed.setWritable(false));
     STATUS_CHECK(typed.setKeyable(false));
+    return MS::kSuccess;
+}
+
+MStatus addCacheAttributes(MObject& time, MObject& cachePath, MObject& outPoints) {
+    CacheAttributes attributes;
+    MStatus status = createCacheAttributes(attributes);
+    if (!status) return status;
+    time = attributes.time;
+    cachePath = attributes.cachePath;
+    outPoints = attributes.outPoints;
+    for (const MObject* attribute : {&time, &cachePath, &outPoints}) {
+        status = MPxNode::addAttribute(*attribute);
+        if (!status) return status;
+    }
     return MS::kSuccess;
 }
 

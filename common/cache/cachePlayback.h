@@ -28,6 +28,8 @@ struct CacheAttributes {
 
 // Creates the three attributes with their flags; adding them to the node is the caller's.
 MStatus createCacheAttributes(CacheAttributes& attributes);
+// Creates the three attributes and adds them, in that order, to the node type being initialized.
+MStatus addCacheAttributes(MObject& time, MObject& cachePath, MObject& outPoints);
 
 struct CacheInputs {
     MString cachePath;

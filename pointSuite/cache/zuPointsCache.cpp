@@ -12,16 +12,8 @@ zuPointsCache::~zuPointsCache() = default;
 void* zuPointsCache::creator() { return new zuPointsCache; }
 
 MStatus zuPointsCache::initialize() {
-    CacheAttributes attributes;
-    MStatus status = createCacheAttributes(attributes);
+    MStatus status = addCacheAttributes(time, cachePath, outPoints);
     if (!status) return status;
-    time = attributes.time;
-    cachePath = attributes.cachePath;
-    outPoints = attributes.outPoints;
-    for (const MObject* attribute : {&time, &cachePath, &outPoints}) {
-        status = addAttribute(*attribute);
-        if (!status) return status;
-    }
     status = attributeAffects(time, outPoints);
     if (!status) return status;
     return attributeAffects(cachePath, outPoints);
