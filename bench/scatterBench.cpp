@@ -23,6 +23,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/stageTimer.h"
@@ -108,6 +109,8 @@ int main(int argc, char** argv) {
                   {"plane", "polyPlane -w 10 -h 10 -sx 200 -sy 200 -n plane"}};
     const unsigned int targets[] = {10000, 100000, 300000};
 
+    std::printf("zuScatterPoints: median of %d computes per run, %u hardware threads\n", repeat,
+                std::thread::hardware_concurrency());
     std::printf("%-7s %9s %8s %10s %8s", "mesh", "triangles", "radius", "candidates", "samples");
     for (const char* stage : kStages) std::printf(" %9.9s", stage);
     std::printf(" %9s %8s %9s %7s\n", "compute", "Mcand/s", "ksample/s", "output");

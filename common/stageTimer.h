@@ -25,7 +25,8 @@ public:
     StageTimer(const StageTimer&) = delete;
     StageTimer& operator=(const StageTimer&) = delete;
 
-    // Ends the current stage and starts `stage`.
+    // Ends the current stage and starts `stage`; null starts none (for a stretch that times its
+    // own stages).
     void next(const char* stage);
 
 private:

@@ -63,14 +63,12 @@ __host__ __device__ inline unsigned int getTriIndex(const float* cumulative, uns
     if (random >= 1.0f) return count - 1;
     const float target = total * random;
     if (!(target < cumulative[count - 1])) return count - 1;
-    unsigned int lo = 0, hi = count - 1;
-    while (lo < hi) {
-        const unsigned int mid = lo + (hi - lo) / 2;
-        if (cumulative[mid] > target) {
-            hi = mid;
-        } else {
-            lo = mid + 1;
-        }
+    // The answer lies in lo .. lo + n - 1; each step halves n without a branch to mispredict.
+    unsigned int lo = 0, n = count;
+    while (n > 1) {
+        const unsigned int half = n / 2;
+        lo += cumulative[lo + half - 1] <= target ? half : 0u;
+        n -= half;
     }
     return lo;
 }

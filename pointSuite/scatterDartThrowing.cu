@@ -1,6 +1,5 @@
 #include "pointSuite/scatterDartThrowing.h"
 
-#include <thrust/fill.h>
 #include <thrust/reduce.h>
 #include <thrust/scan.h>
 #include <thrust/sequence.h>
@@ -98,6 +97,15 @@ __global__ void updateHashTable(const unsigned int* pointCellIds, const unsigned
     }
 }
 
+// neighbour % size for neighbour = rowStart + k (k < 5), from rowBucket = rowStart % size.
+__host__ __device__ inline unsigned int nextBucket(unsigned int neighbour, unsigned int rowStart,
+                                                   unsigned int rowBucket, unsigned int k,
+                                                   unsigned int size) {
+    if (neighbour < rowStart || size <= 4) return neighbour % size;  // wrapped past 2^32
+    const unsigned int bucket = rowBucket + k;
+    return bucket >= size ? bucket - size : bucket;
+}
+
 // One dart per cell of the phase: the cell's (t+1)-th candidate, accepted unless a sample of a
 // cell within two cells along each axis lies within r of it.
 __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned int rangeStart,
@@ -127,23 +135,28 @@ __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned i
     const float px = x[s], py = y[s], pz = z[s];
     for (int dy = -2; dy <= 2; ++dy) {
         for (int dz = -2; dz <= 2; ++dz) {
-            for (int dx = -2; dx <= 2; ++dx) {
-                const unsigned int neighbour = cell + static_cast<unsigned int>(dx) +
-                                               static_cast<unsigned int>(dz) * stepZ +
-                                               static_cast<unsigned int>(dy) * stepY;
-                if (neighbour == cell) continue;
-                const unsigned int neighbourBucket = neighbour % size;
-                const unsigned int stored = bucketIndex[neighbourBucket] & 0xFFFFu;
-                for (unsigned int k = 0; k < stored && k < kSlots; ++k) {
-                    const unsigned int slot = k * size + neighbourBucket;
-                    if (tabKeys[slot] != neighbour) continue;
-                    const unsigned int q = tabSamples[slot];
-                    if (q != kNoSample) {
-                        const float ddx = px - x[q], ddy = py - y[q], ddz = pz - z[q];
-                        if (r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz)) return;
-                    }
-                    break;
-                }
+            // The five cells of a row lie in (mostly) consecutive buckets: one division per row,
+            // and their counts and first keys are read before any of them is looked at.
+            const unsigned int rowStart = cell - 2u + static_cast<unsigned int>(dz) * stepZ +
+                                          static_cast<unsigned int>(dy) * stepY;
+            const unsigned int rowBucket = rowStart % size;
+            unsigned int bucket[5], stored[5], firstKey[5];
+            for (unsigned int k = 0; k < 5; ++k) {
+                bucket[k] = nextBucket(rowStart + k, rowStart, rowBucket, k, size);
+                stored[k] = bucketIndex[bucket[k]] & 0xFFFFu;
+                firstKey[k] = tabKeys[bucket[k]];
+            }
+            for (unsigned int k = 0; k < 5; ++k) {
+                const unsigned int neighbour = rowStart + k;
+                if (neighbour == cell || stored[k] == 0) continue;
+                unsigned int slot = firstKey[k] == neighbour ? bucket[k] : kNoSample;
+                for (unsigned int j = 1; slot == kNoSample && j < stored[k] && j < kSlots; ++j)
+                    if (tabKeys[j * size + bucket[k]] == neighbour) slot = j * size + bucket[k];
+                if (slot == kNoSample) continue;
+                const unsigned int q = tabSamples[slot];
+                if (q == kNoSample) continue;
+                const float ddx = px - x[q], ddy = py - y[q], ddz = pz - z[q];
+                if (r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz)) return;
             }
         }
     }

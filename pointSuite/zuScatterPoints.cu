@@ -66,6 +66,11 @@ struct ScatterSettings {
     bool onVertices = false, onBorderEdges = false, onSurface = true;
     float minX = 0, minY = 0, minZ = 0, maxX = 0, maxZ = 0;
     int seed = 0, multiplier = 1, trials = 1;
+
+    // All five box values read at 0 means the box was never connected or set.
+    bool hasBoundingBox() const {
+        return minX != 0 || minY != 0 || minZ != 0 || maxX != 0 || maxZ != 0;
+    }
 };
 
 // An input value; a failed read is reported with its file and line and reads as 0.
@@ -74,6 +79,25 @@ MDataHandle input(MDataBlock& block, const MObject& attribute) {
     MDataHandle handle = block.inputValue(attribute, &status);
     STATUS_CHECK(status);
     return handle;
+}
+
+void readBoxAndSwitches(MDataBlock& block, ScatterSettings& settings) {
+    // The box's maximum y and its size are not needed: the grid has no bound along y.
+    settings.minX = input(block, zuScatterPoints::boundingBoxMinX).asFloat();
+    settings.minY = input(block, zuScatterPoints::boundingBoxMinY).asFloat();
+    settings.minZ = input(block, zuScatterPoints::boundingBoxMinZ).asFloat();
+    settings.maxX = input(block, zuScatterPoints::boundingBoxMaxX).asFloat();
+    settings.maxZ = input(block, zuScatterPoints::boundingBoxMaxZ).asFloat();
+    settings.computeNormal = input(block, zuScatterPoints::computeNormal).asBool();
+    settings.onVertices = input(block, zuScatterPoints::scatterOnVertices).asBool();
+    settings.onBorderEdges = input(block, zuScatterPoints::scatterOnBorderEdges).asBool();
+    settings.onSurface = input(block, zuScatterPoints::scatterOnSurface).asBool();
+}
+
+void readSampling(MDataBlock& block, ScatterSettings& settings) {
+    settings.seed = input(block, zuScatterPoints::seed).asInt();
+    settings.multiplier = input(block, zuScatterPoints::randomsMultipler).asInt();
+    settings.trials = clampTrials(input(block, zuScatterPoints::trials).asInt());
 }
 
 // Creates the output arrays, empty, in their order.
@@ -94,8 +118,23 @@ MStatus createOutputArrays(MFnArrayAttrsData& set, bool withNormals) {
     return MS::kSuccess;
 }
 
-// The mesh's points (x, y, z each) and triangle vertex list on the host, checked, and their
-// device copies. Shows why a mesh is refused.
+// The mesh as the phases sample it: host and device copies, areas and border edges.
+struct ScatterMesh {
+    std::vector<float> hostPoints;           // x, y, z per vertex
+    std::vector<unsigned int> hostTriangles;  // the triangle vertex list
+    DeviceMesh device;
+    TriangleAreas areas;
+    BorderEdges edges;
+};
+
+// The accepted samples of the last phase on the host, with their normals when asked for.
+struct HostSamples {
+    std::vector<float> positions, uv, normals;
+    std::vector<unsigned int> triangles;
+};
+
+// The mesh's points and triangle vertex list on the host, checked, and their device copies.
+// Shows why a mesh is refused.
 MStatus uploadMesh(const MFnMesh& meshFn, MDataBlock& block, std::vector<float>& hostPoints,
                    std::vector<unsigned int>& hostTriangles, DeviceMesh& mesh) {
     MFloatPointArray points;
@@ -137,14 +176,14 @@ MStatus uploadMesh(const MFnMesh& meshFn, MDataBlock& block, std::vector<float>&
 
 // The candidates of one phase, after the `carried` samples of the phases before it.
 MStatus makeCandidates(Phase phase, const ScatterSettings& settings, const ScatterGrid& grid,
-                       const std::vector<float>& hostPoints,
-                       const std::vector<unsigned int>& hostTriangles, const DeviceMesh& mesh,
-                       const TriangleAreas& areas, const BorderEdges& edges,
-                       const AcceptedSamples& carried, Candidates& candidates) {
+                       const ScatterMesh& mesh, const AcceptedSamples& carried,
+                       Candidates& candidates) {
+    const TriangleAreas& areas = mesh.areas;
+    const BorderEdges& edges = mesh.edges;
     const float discArea = kPi * settings.radius * settings.radius;
     CandidateCount count;
     if (phase == Phase::kVertices) {
-        count = vertexCandidateCount(carried.count, mesh.vertexCount);
+        count = vertexCandidateCount(carried.count, mesh.device.vertexCount);
     } else if (phase == Phase::kBorderEdges) {
         count = randomCandidateCount(edges.totalLength, settings.radius, settings.multiplier,
                                      carried.count);
@@ -157,36 +196,70 @@ MStatus makeCandidates(Phase phase, const ScatterSettings& settings, const Scatt
     if (!scatterMemoryFits(24ull * count.count + 8)) return MS::kFailure;
     const unsigned long long seed = static_cast<unsigned long long>(settings.seed);
     if (phase == Phase::kVertices)
-        return makeVertexCandidates(hostPoints, hostTriangles, carried, grid, count.count,
-                                    candidates);
+        return makeVertexCandidates(mesh.hostPoints, mesh.hostTriangles, carried, grid,
+                                    count.count, candidates);
     if (phase == Phase::kBorderEdges)
-        return makeBorderEdgeCandidates(mesh, edges, carried, grid, count.count, seed,
+        return makeBorderEdgeCandidates(mesh.device, edges, carried, grid, count.count, seed,
                                         candidates);
-    return makeSurfaceCandidates(mesh, areas, carried, grid, count.count, seed, candidates);
+    return makeSurfaceCandidates(mesh.device, areas, carried, grid, count.count, seed,
+                                 candidates);
+}
+
+// Uploads the mesh and prepares its distributions. `tiny` tells that its area is below 0.0001,
+// so that there is nothing to scatter on; a border-edge phase asked for is dropped (onBorderEdges
+// cleared) when the mesh has no border edge or their length is below 0.0001.
+MStatus prepareMesh(const MFnMesh& meshFn, MDataBlock& block, bool& onBorderEdges,
+                    ScatterMesh& mesh, bool& tiny) {
+    MStatus status = uploadMesh(meshFn, block, mesh.hostPoints, mesh.hostTriangles, mesh.device);
+    if (!status) return status;
+    status = computeTriangleAreas(mesh.device, mesh.areas);
+    if (!status) return status;
+    if (!std::isfinite(mesh.areas.totalArea)) {
+        MGlobal::displayError(MString(kNodeName) + ": inMesh is too large to scatter on");
+        return MS::kFailure;
+    }
+    tiny = mesh.areas.totalArea < 0.0001f;
+    if (tiny || !onBorderEdges) return MS::kSuccess;
+    status = findBorderEdges(mesh.device, mesh.edges);
+    if (!status) return status;
+    if (mesh.edges.count == 0 || !(mesh.edges.totalLength >= 0.0001f)) onBorderEdges = false;
+    return MS::kSuccess;
+}
+
+// The phases to run, in their fixed order.
+MStatus planPhases(const ScatterSettings& settings, bool onBorderEdges, std::vector<Phase>& phases) {
+    const int asked = int(settings.onVertices) + int(onBorderEdges) + int(settings.onSurface);
+    if (settings.onVertices) phases.push_back(Phase::kVertices);
+    if (onBorderEdges) phases.push_back(Phase::kBorderEdges);
+    if (settings.onSurface) phases.push_back(Phase::kSurface);
+    if (static_cast<int>(phases.size()) != asked) {
+        MGlobal::displayError("drawModeArray length does not match draw count");
+        return MS::kFailure;
+    }
+    return MS::kSuccess;
 }
 
 // Writes the samples (and their normals, when given) to the output arrays in sample order.
-void fillOutputArrays(const std::vector<float>& positions, const std::vector<float>& uv,
-                      const std::vector<unsigned int>& triangles,
-                      const std::vector<float>* normals, MFnArrayAttrsData& set) {
-    const unsigned int count = static_cast<unsigned int>(triangles.size());
+void fillOutputArrays(const HostSamples& samples, bool withNormals, MFnArrayAttrsData& set) {
+    const unsigned int count = static_cast<unsigned int>(samples.triangles.size());
     // The arrays share their storage with the set.
     MVectorArray position = set.vectorArray("position");
-    MVectorArray uvArray = set.vectorArray("uv");
+    MVectorArray uv = set.vectorArray("uv");
     MIntArray triID = set.intArray("triID");
     MIntArray pointID = set.intArray("pointID");
-    MVectorArray normal = normals ? set.vectorArray("normal") : MVectorArray();
+    MVectorArray normal = withNormals ? set.vectorArray("normal") : MVectorArray();
     position.setLength(count);
-    uvArray.setLength(count);
+    uv.setLength(count);
     triID.setLength(count);
     pointID.setLength(count);
-    normal.setLength(normals ? count : 0);
+    normal.setLength(withNormals ? count : 0);
+    const float* p = samples.positions.data();
+    const float* n = samples.normals.data();
     for (unsigned int i = 0; i < count; ++i) {
-        const size_t p = 3ull * i;
-        position[i] = MVector(positions[p], positions[p + 1], positions[p + 2]);
-        uvArray[i] = MVector(uv[2ull * i], uv[2ull * i + 1], 0.0);
-        triID[i] = static_cast<int>(triangles[i]);
-        if (normals) normal[i] = MVector((*normals)[p], (*normals)[p + 1], (*normals)[p + 2]);
+        position[i] = MVector(p[3 * i], p[3 * i + 1], p[3 * i + 2]);
+        uv[i] = MVector(samples.uv[2 * i], samples.uv[2 * i + 1], 0.0);
+        triID[i] = static_cast<int>(samples.triangles[i]);
+        if (withNormals) normal[i] = MVector(n[3 * i], n[3 * i + 1], n[3 * i + 2]);
         pointID[i] = static_cast<int>(i);
     }
 }
@@ -196,6 +269,56 @@ std::vector<T> toHost(const thrust::device_vector<T>& values) {
     std::vector<T> host(values.size());
     thrust::copy(values.begin(), values.end(), host.begin());
     return host;
+}
+
+// Runs the phases in order, each keeping the samples of the ones before it, and brings the last
+// phase's samples (and their normals) to the host.
+MStatus runPhases(const std::vector<Phase>& phases, const ScatterSettings& settings,
+                  const ScatterGrid& grid, const std::vector<unsigned short>& phaseMap,
+                  const ScatterMesh& mesh, StageTimer& stage, HostSamples& result) {
+    const thrust::device_vector<unsigned short> devicePhaseMap(phaseMap.begin(), phaseMap.end());
+    AcceptedSamples samples;
+    Candidates candidates;
+    CellHashTable table;
+    MStatus status;
+    for (size_t p = 0; p < phases.size(); ++p) {
+        if (p > 0) {
+            stage.next("extraction");
+            status = extractAcceptedSamples(table, candidates, samples);
+            if (!status) return status;
+            table = CellHashTable();
+            candidates.release();
+        }
+        stage.next("candidates");
+        status = makeCandidates(phases[p], settings, grid, mesh, samples, candidates);
+        if (!status) return status;
+        if (!scatterMemoryFits(8ull * candidates.count)) return MS::kFailure;
+        stage.next(nullptr);  // the dart throwing times its own stages
+        status = throwDarts(candidates, samples.count, settings.radius, grid, settings.trials,
+                            devicePhaseMap, table);
+        if (!status) return status;
+    }
+    stage.next("extraction");
+    status = extractAcceptedSamples(table, candidates, samples);
+    if (!status) return status;
+    table = CellHashTable();
+    candidates.release();
+    result.positions = toHost(samples.positions);
+    result.uv = toHost(samples.uv);
+    result.triangles = toHost(samples.triangles);
+
+    if (!settings.computeNormal) return MS::kSuccess;
+    stage.next("normals");
+    const DeviceMesh& device = mesh.device;
+    if (!scatterMemoryFits(12ull * device.triangleCount)) return MS::kFailure;
+    thrust::device_vector<float> normals(3ull * samples.count);
+    status = computeSampleNormals(devicePointer(device.points), device.vertexCount,
+                                  devicePointer(device.triangles), device.triangleCount,
+                                  devicePointer(samples.triangles), devicePointer(samples.uv),
+                                  samples.count, devicePointer(normals));
+    if (!status) return status;
+    result.normals = toHost(normals);
+    return MS::kSuccess;
 }
 
 MStatus setOutput(MDataBlock& block, MDataHandle& output, const MObject& data, const MPlug& plug) {
@@ -251,15 +374,7 @@ MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {
         MGlobal::displayError(MPlug(thisMObject(), inMesh).name() + ": please supply inMesh");
         return status;
     }
-    settings.minX = input(block, boundingBoxMinX).asFloat();
-    settings.minY = input(block, boundingBoxMinY).asFloat();
-    settings.minZ = input(block, boundingBoxMinZ).asFloat();
-    settings.maxX = input(block, boundingBoxMaxX).asFloat();
-    settings.maxZ = input(block, boundingBoxMaxZ).asFloat();
-    settings.computeNormal = input(block, computeNormal).asBool();
-    settings.onVertices = input(block, scatterOnVertices).asBool();
-    settings.onBorderEdges = input(block, scatterOnBorderEdges).asBool();
-    settings.onSurface = input(block, scatterOnSurface).asBool();
+    readBoxAndSwitches(block, settings);
 
     MDataHandle output = block.outputValue(outPoints, &status);
     STATUS_RETURN_ON_ERROR(status, "in hOutArray = block.outputArrayValue.\n");
@@ -269,8 +384,7 @@ MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {
 
     if (!settings.onVertices && !settings.onBorderEdges && !settings.onSurface)
         return setOutput(block, output, outputData, plug);
-    if (settings.minX == 0 && settings.minY == 0 && settings.minZ == 0 && settings.maxX == 0 &&
-        settings.maxZ == 0) {
+    if (!settings.hasBoundingBox()) {
         const MString box = MPlug(thisMObject(), boundingBox).name();
         MGlobal::displayError(box + ": plug-in bouinding box attribute or type: dgdirty " + box +
                               " in command line if bbox already connected");
@@ -278,99 +392,30 @@ MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {
     }
     const ScatterGrid grid = makeScatterGrid(settings.radius, settings.minX, settings.minY,
                                              settings.minZ, settings.maxX, settings.maxZ);
-    settings.seed = input(block, seed).asInt();
-    settings.multiplier = input(block, randomsMultipler).asInt();
-    settings.trials = clampTrials(input(block, trials).asInt());
+    readSampling(block, settings);
 
     status = createOutputArrays(outputSet, settings.computeNormal);
     if (!status) return status;
 
-    StageTimer stage("mesh preparation");
-    std::vector<float> hostPoints;
-    std::vector<unsigned int> hostTriangles;
-    DeviceMesh mesh;
-    status = uploadMesh(meshFn, block, hostPoints, hostTriangles, mesh);
+    StageTimer stage("mesh preparation");  // stages are timed only for benchmarks
+    ScatterMesh mesh;
+    bool tiny = false, onBorderEdges = settings.onBorderEdges;
+    status = prepareMesh(meshFn, block, onBorderEdges, mesh, tiny);
     if (!status) return status;
-    TriangleAreas areas;
-    status = computeTriangleAreas(mesh, areas);
-    if (!status) return status;
-    if (!std::isfinite(areas.totalArea)) {
-        MGlobal::displayError(MString(kNodeName) + ": inMesh is too large to scatter on");
-        return MS::kFailure;
-    }
-    if (areas.totalArea < 0.0001f) {
-        block.setClean(plug);
+    if (tiny) {
+        block.setClean(plug);  // nothing to scatter on: the output stays as it was
         return MS::kSuccess;
     }
-    int phasesAsked = int(settings.onVertices) + int(settings.onBorderEdges) +
-                      int(settings.onSurface);
-    BorderEdges edges;
-    bool onBorderEdges = settings.onBorderEdges;
-    if (onBorderEdges) {
-        status = findBorderEdges(mesh, edges);
-        if (!status) return status;
-        if (edges.count == 0 || !(edges.totalLength >= 0.0001f)) {
-            onBorderEdges = false;
-            --phasesAsked;
-        }
-    }
-    const thrust::device_vector<unsigned short> devicePhaseMap(phaseMap.begin(), phaseMap.end());
-
     std::vector<Phase> phases;
-    if (settings.onVertices) phases.push_back(Phase::kVertices);
-    if (onBorderEdges) phases.push_back(Phase::kBorderEdges);
-    if (settings.onSurface) phases.push_back(Phase::kSurface);
-    if (static_cast<int>(phases.size()) != phasesAsked) {
-        MGlobal::displayError("drawModeArray length does not match draw count");
-        return MS::kFailure;
-    }
+    status = planPhases(settings, onBorderEdges, phases);
+    if (!status) return status;
     if (phases.empty()) return setEmptyOutput(block, output, plug);
 
-    AcceptedSamples samples;
-    Candidates candidates;
-    CellHashTable table;
-    for (size_t p = 0; p < phases.size(); ++p) {
-        if (p > 0) {
-            stage.next("extraction");
-            status = extractAcceptedSamples(table, candidates, samples);
-            if (!status) return status;
-            table = CellHashTable();
-            candidates.release();
-        }
-        stage.next("candidates");
-        status = makeCandidates(phases[p], settings, grid, hostPoints, hostTriangles, mesh, areas,
-                                edges, samples, candidates);
-        if (!status) return status;
-        if (!scatterMemoryFits(8ull * candidates.count)) return MS::kFailure;
-        stage.next(nullptr);
-        status = throwDarts(candidates, samples.count, settings.radius, grid, settings.trials,
-                            devicePhaseMap, table);
-        if (!status) return status;
-    }
-    stage.next("extraction");
-    status = extractAcceptedSamples(table, candidates, samples);
+    HostSamples samples;
+    status = runPhases(phases, settings, grid, phaseMap, mesh, stage, samples);
     if (!status) return status;
-    table = CellHashTable();
-    candidates.release();
-    const std::vector<float> positions = toHost(samples.positions), uv = toHost(samples.uv);
-    const std::vector<unsigned int> sampleTriangles = toHost(samples.triangles);
-
-    std::vector<float> normals;
-    if (settings.computeNormal) {
-        stage.next("normals");
-        if (!scatterMemoryFits(12ull * mesh.triangleCount)) return MS::kFailure;
-        thrust::device_vector<float> sampleNormals(3ull * samples.count);
-        status = computeSampleNormals(devicePointer(mesh.points), mesh.vertexCount,
-                                      devicePointer(mesh.triangles), mesh.triangleCount,
-                                      devicePointer(samples.triangles), devicePointer(samples.uv),
-                                      samples.count, devicePointer(sampleNormals));
-        if (!status) return status;
-        normals = toHost(sampleNormals);
-    }
-
     stage.next("output arrays");
-    fillOutputArrays(positions, uv, sampleTriangles, settings.computeNormal ? &normals : nullptr,
-                     outputSet);
+    fillOutputArrays(samples, settings.computeNormal, outputSet);
     return setOutput(block, output, outputData, plug);
 }
 

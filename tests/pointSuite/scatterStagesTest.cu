@@ -166,8 +166,22 @@ TEST(DeviceFunctions, CellIdsRunXThenZThenYAndWrapAroundWithoutOverflow) {
               static_cast<unsigned int>(truncateToInt(4e9f)) * (70000u * 70000u));
     EXPECT_EQ(truncateToInt(std::nanf("")), 0);
     EXPECT_EQ(truncateToInt(-3e10f), std::numeric_limits<int>::min());
-    // Neighbours along an axis differ by 1, stepZ or stepY.
+}
+
+TEST(DeviceFunctions, CellsWithinTwoOfEachOtherNeverShareABlockPosition) {
+    // The dart throwing reads the cells within two of its own along each axis while the cells of
+    // its phase (its block position) are written.
     EXPECT_EQ(positionInCellBlock(4, 7, 5), 1u + 3u * 2 + 9u * 1);
+    for (int kx = 0; kx < 3; ++kx)
+        for (int ky = 0; ky < 3; ++ky)
+            for (int kz = 0; kz < 3; ++kz)
+                for (int dx = -2; dx <= 2; ++dx)
+                    for (int dy = -2; dy <= 2; ++dy)
+                        for (int dz = -2; dz <= 2; ++dz) {
+                            if (!dx && !dy && !dz) continue;
+                            EXPECT_NE(positionInCellBlock(kx + 3, ky + 3, kz + 3),
+                                      positionInCellBlock(kx + 3 + dx, ky + 3 + dy, kz + 3 + dz));
+                        }
 }
 
 // ---- settings
