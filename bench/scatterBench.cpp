@@ -5,7 +5,7 @@
 // from reading inMesh to the output set) and the candidates and samples per second. Each run is
 // the median of --repeat computes (default 3), each with another seed.
 //
-//   scatterBench [--repeat N]
+//   scatterBench [--repeat N] [--mesh sphere|plane]
 #include <dlfcn.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMesh.h>
@@ -82,11 +82,14 @@ struct Compute {
 
 int main(int argc, char** argv) {
     int repeat = 3;
+    std::string only;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
             repeat = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--mesh") && i + 1 < argc) {
+            only = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: scatterBench [--repeat N]\n");
+            std::fprintf(stderr, "usage: scatterBench [--repeat N] [--mesh sphere|plane]\n");
             return 2;
         }
     }
@@ -119,6 +122,7 @@ int main(int argc, char** argv) {
     std::printf(" %9s %8s %9s %7s\n", "ms", "", "", "share");
 
     for (const Mesh& mesh : meshes) {
+        if (!only.empty() && only != mesh.name) continue;
         const std::string shape = std::string(mesh.name) + "Shape";
         const std::string node = std::string(mesh.name) + "Scatter";
         if (!run(mesh.make) || !run("createNode zuScatterPoints -n " + node) ||
