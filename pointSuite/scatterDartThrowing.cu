@@ -133,8 +133,11 @@ __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned i
     if (candidate >= randomsNumber || pointCellIds[candidate] != cell) return;
     const unsigned int s = map[candidate];
     const float px = x[s], py = y[s], pz = z[s];
-    for (int dy = -2; dy <= 2; ++dy) {
-        for (int dz = -2; dz <= 2; ++dz) {
+    // Any stored sample within r rejects the dart, so the order of the rows does not change the
+    // outcome: the nearest rows come first, where a rejecting sample is most likely.
+    const int nearestFirst[5] = {0, -1, 1, -2, 2};
+    for (int dy : nearestFirst) {
+        for (int dz : nearestFirst) {
             // The five cells of a row lie in (mostly) consecutive buckets: one division per row,
             // and their counts and first keys are read before any of them is looked at.
             const unsigned int rowStart = cell - 2u + static_cast<unsigned int>(dz) * stepZ +
