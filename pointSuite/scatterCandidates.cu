@@ -190,18 +190,28 @@ MStatus makeVertexCandidates(const std::vector<float>& points,
     return computeCellIds(grid, n, candidates);
 }
 
+// Draws n uniform randoms from a generator seeded with `seed`, hands them to `launch`, checks
+// the launch and releases the generator; the random table lives only as long as this call.
+template <class Launch>
+MStatus launchOnRandoms(unsigned long long seed, unsigned int n, Launch launch) {
+    thrust::device_vector<float> randoms;
+    RandomGenerator generator;
+    MStatus status = generateRandoms(seed, n, randoms, generator);
+    if (!status) return status;
+    launch(devicePointer(randoms));
+    CUDA_CALL_CHECK(cudaGetLastError());
+    CUDA_CALL_CHECK(generator.destroy());
+    return MS::kSuccess;
+}
+
 MStatus makeSurfaceCandidates(const DeviceMesh& mesh, const TriangleAreas& areas,
                               const AcceptedSamples& carried, const ScatterGrid& grid,
                               unsigned int candidateCount, unsigned long long seed,
                               Candidates& candidates) {
     const unsigned int n = candidateCount, first = carried.count;
     candidates.resize(n);
-    {
-        thrust::device_vector<float> randoms;
-        RandomGenerator generator;
-        MStatus status = generateRandoms(seed, n, randoms, generator);
-        if (!status) return status;
-        launchTwoDimensional(generateRandomPoints, n - first, 128, devicePointer(randoms),
+    MStatus status = launchOnRandoms(seed, n, [&](float* randoms) {
+        launchTwoDimensional(generateRandomPoints, n - first, 128, randoms,
                              devicePointer(candidates.x), devicePointer(candidates.y),
                              devicePointer(candidates.z), devicePointer(candidates.u),
                              devicePointer(candidates.v), devicePointer(candidates.triId),
@@ -209,10 +219,9 @@ MStatus makeSurfaceCandidates(const DeviceMesh& mesh, const TriangleAreas& areas
                              devicePointer(mesh.triangles), devicePointer(areas.cumulativeArea),
                              areas.totalArea, mesh.triangleCount, n, first, grid.cellSize,
                              grid.minX, grid.minY, grid.minZ, grid.stepZ, grid.stepY);
-        CUDA_CALL_CHECK(cudaGetLastError());
-        CUDA_CALL_CHECK(generator.destroy());
-    }
-    MStatus status = placeCarriedSamples(carried, candidates);
+    });
+    if (!status) return status;
+    status = placeCarriedSamples(carried, candidates);
     if (!status) return status;
     return computeCellIds(grid, first, candidates);
 }
@@ -223,12 +232,8 @@ MStatus makeBorderEdgeCandidates(const DeviceMesh& mesh, const BorderEdges& edge
                                  Candidates& candidates) {
     const unsigned int n = candidateCount, first = carried.count;
     candidates.resize(n);
-    {
-        thrust::device_vector<float> randoms;
-        RandomGenerator generator;
-        MStatus status = generateRandoms(seed, n, randoms, generator);
-        if (!status) return status;
-        launchTwoDimensional(generateRandomPointsOnEdges, n - first, 128, devicePointer(randoms),
+    MStatus status = launchOnRandoms(seed, n, [&](float* randoms) {
+        launchTwoDimensional(generateRandomPointsOnEdges, n - first, 128, randoms,
                              devicePointer(candidates.x), devicePointer(candidates.y),
                              devicePointer(candidates.z), devicePointer(candidates.u),
                              devicePointer(candidates.v), devicePointer(candidates.triId),
@@ -238,10 +243,9 @@ MStatus makeBorderEdgeCandidates(const DeviceMesh& mesh, const BorderEdges& edge
                              devicePointer(edges.cumulativeLength), edges.totalLength,
                              edges.count, n, first, grid.cellSize, grid.minX, grid.minY,
                              grid.minZ, grid.stepZ, grid.stepY);
-        CUDA_CALL_CHECK(cudaGetLastError());
-        CUDA_CALL_CHECK(generator.destroy());
-    }
-    MStatus status = placeCarriedSamples(carried, candidates);
+    });
+    if (!status) return status;
+    status = placeCarriedSamples(carried, candidates);
     if (!status) return status;
     return computeCellIds(grid, first, candidates);
 }
