@@ -78,6 +78,14 @@ bool isPluginLoaded(const std::string& nameOrPath) {
     return p && p->loaded;
 }
 
+std::vector<std::string> nodeTypesOf(const std::string& nameOrPath) {
+    std::vector<std::string> names;
+    auto record = find(nameOrPath);
+    if (!record || !record->loaded) return names;
+    for (NodeType* type : Registry::instance().typesOf(record.get())) names.push_back(type->name);
+    return names;
+}
+
 MStatus loadPlugin(const std::string& nameOrPath) {
     std::string path = resolve(nameOrPath);
     if (path.empty()) {

@@ -24,6 +24,9 @@ MStatus loadPlugin(const std::string& nameOrPath);
 // Uninitializes a loaded plug-in; refused while nodes of its types exist.
 MStatus unloadPlugin(const std::string& nameOrPath);
 bool isPluginLoaded(const std::string& nameOrPath);
+// The names of the node types a loaded plug-in registered, in registration order; none when
+// it is not loaded.
+std::vector<std::string> nodeTypesOf(const std::string& nameOrPath);
 const std::vector<std::string>& pluginSearchPath();
 
 }  // namespace mayahost
