@@ -534,6 +534,19 @@ TEST_F(GraphTest, SetNameNumbersHashesAndTakenNames) {
     EXPECT_EQ(fn.name(), "part1");
 }
 
+TEST_F(GraphTest, TheSmallestFreeNumberIsGivenAgainAfterADeleteOrRename) {
+    ASSERT_TRUE(run("createNode transform; createNode transform; createNode transform; createNode transform"));
+    ASSERT_TRUE(run("delete transform2"));
+    MFnDependencyNode(nodeOf("transform3")).setName("spare");
+    std::vector<std::string> names;
+    for (int i = 0; i < 3; ++i) {
+        MString name;
+        ASSERT_TRUE(MGlobal::executeCommand("createNode transform", name));
+        names.push_back(name.asChar());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"transform2", "transform3", "transform5"}));
+}
+
 TEST_F(AdderTest, TimeOutputFollowsCurrentTime) {
     ASSERT_TRUE(run("currentTime 12"));
     EXPECT_EQ(value("time1.outTime"), 12.0);

@@ -150,7 +150,10 @@ void Scene::reset() {
     }
     nodes_.clear();
     byName_.clear();
+    firstFreeNumber_.clear();
     connections_.clear();
+    incoming_.clear();
+    outgoing_.clear();
     timeNode_ = nullptr;
     time_ = MTime(1.0, MTime::uiUnit());
     MStatus status;
@@ -172,17 +175,26 @@ std::string Scene::uniqueName(const std::string& requested, const Node* except) 
         pattern = pattern.substr(0, end) + "#";
         hash = pattern.size() - 1;
     }
-    for (unsigned n = 1;; ++n) {
+    unsigned& firstFree = firstFreeNumber_[pattern];
+    for (unsigned n = std::max(firstFree, 1u);; ++n) {
         std::string name = pattern.substr(0, hash) + std::to_string(n) + pattern.substr(hash + 1);
         name.erase(std::remove(name.begin(), name.end(), '#'), name.end());
-        if (isFree(name)) return name;
+        if (isFree(name)) {
+            firstFree = n;
+            return name;
+        }
     }
+}
+
+void Scene::releaseName(const std::string& name) {
+    byName_.erase(name);
+    firstFreeNumber_.clear();
 }
 
 MStatus Scene::renameNode(Node& node, const std::string& requested) {
     if (!validName(requested)) return failure("Invalid node name: \"" + requested + "\"");
     std::string name = uniqueName(requested, &node);
-    byName_.erase(node.name);
+    releaseName(node.name);
     node.name = name;
     byName_[name] = &node;
     return MS::kSuccess;
@@ -243,7 +255,7 @@ MStatus Scene::deleteNode(Node& node) {
         siblings.erase(std::remove(siblings.begin(), siblings.end(), &node), siblings.end());
         node.parent = nullptr;
     }
-    byName_.erase(node.name);
+    releaseName(node.name);
     nodes_.erase(std::remove(nodes_.begin(), nodes_.end(), keep), nodes_.end());
     node.alive = false;
     delete node.user;
@@ -355,26 +367,27 @@ MStatus Scene::connect(const PlugRef& source, const PlugRef& destination, bool f
         return failure("Array plugs need an element index: " + (needsIndex(source.path) ? source.name() : destination.name()));
     if (!compatible(*from, *to))
         return failure("The attribute '" + source.name() + "' cannot be connected to '" + destination.name() + "': their types differ");
-    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
-        if (it->destination.node != destination.node || !pathsOverlap(it->destination.path, destination.path)) continue;
+    for (auto it : connectionsInto(*destination.node)) {
+        if (!pathsOverlap(it->destination.path, destination.path)) continue;
         if (it->source.node == source.node && it->source.path == source.path && it->destination.path == destination.path)
             return failure("'" + source.name() + "' is already connected to '" + destination.name() + "'");
         if (!force) return failure("'" + destination.name() + "' already has an incoming connection from '" + it->source.name() + "'");
-        connections_.erase(it);
+        eraseConnection(it);
         break;
     }
-    connections_.push_back(Connection{source, destination});
+    auto added = connections_.insert(connections_.end(), Connection{source, destination});
+    incoming_[destination.node.get()].push_back(added);
+    outgoing_[source.node.get()].push_back(added);
     dirty(*destination.node, to);
     return MS::kSuccess;
 }
 
 MStatus Scene::disconnect(const PlugRef& source, const PlugRef& destination) {
-    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
-        if (it->source.node == source.node && it->source.path == source.path &&
-            it->destination.node == destination.node && it->destination.path == destination.path) {
+    for (auto it : connectionsInto(*destination.node)) {
+        if (it->source.node == source.node && it->source.path == source.path && it->destination.path == destination.path) {
             // The destination keeps the last value that came through.
             evaluate(*destination.node, destination.path);
-            connections_.erase(it);
+            eraseConnection(it);
             propagate(*destination.node, destination.attribute());
             return MS::kSuccess;
         }
@@ -382,35 +395,62 @@ MStatus Scene::disconnect(const PlugRef& source, const PlugRef& destination) {
     return failure("There is no connection from '" + source.name() + "' to '" + destination.name() + "'");
 }
 
+const std::vector<std::list<Connection>::iterator>& Scene::connectionsInto(const Node& node) const {
+    static const std::vector<std::list<Connection>::iterator> none;
+    auto found = incoming_.find(&node);
+    return found == incoming_.end() ? none : found->second;
+}
+
+const std::vector<std::list<Connection>::iterator>& Scene::connectionsFrom(const Node& node) const {
+    static const std::vector<std::list<Connection>::iterator> none;
+    auto found = outgoing_.find(&node);
+    return found == outgoing_.end() ? none : found->second;
+}
+
+void Scene::eraseConnection(std::list<Connection>::iterator connection) {
+    auto forget = [&](auto& index, const Node* node) {
+        auto found = index.find(node);
+        if (found == index.end()) return;
+        auto& list = found->second;
+        list.erase(std::remove(list.begin(), list.end(), connection), list.end());
+        if (list.empty()) index.erase(found);
+    };
+    forget(incoming_, connection->destination.node.get());
+    forget(outgoing_, connection->source.node.get());
+    connections_.erase(connection);
+}
+
 const Connection* Scene::incoming(const PlugRef& destination) const {
-    for (auto& c : connections_)
-        if (c.destination.node == destination.node && c.destination.path == destination.path) return &c;
+    for (auto c : connectionsInto(*destination.node))
+        if (c->destination.path == destination.path) return &*c;
     return nullptr;
 }
 
 std::vector<Connection> Scene::outgoing(const PlugRef& source) const {
     std::vector<Connection> found;
-    for (auto& c : connections_)
-        if (c.source.node == source.node && c.source.path == source.path) found.push_back(c);
+    for (auto c : connectionsFrom(*source.node))
+        if (c->source.path == source.path) found.push_back(*c);
     return found;
 }
 
 std::vector<Connection> Scene::connectionsOf(const Node& node) const {
     std::vector<Connection> found;
-    for (auto& c : connections_)
-        if (c.source.node.get() == &node || c.destination.node.get() == &node) found.push_back(c);
+    for (auto c : connectionsInto(node)) found.push_back(*c);
+    for (auto c : connectionsFrom(node))
+        if (c->destination.node.get() != &node) found.push_back(*c);
     return found;
 }
 
 void Scene::removeConnectionsOf(const Node& node) {
-    std::vector<Connection> removed;
-    auto touches = [&](const Connection& c) { return c.source.node.get() == &node || c.destination.node.get() == &node; };
-    for (auto& c : connections_)
-        if (touches(c)) removed.push_back(c);
-    connections_.erase(std::remove_if(connections_.begin(), connections_.end(), touches), connections_.end());
-    for (auto& c : removed)
-        if (c.destination.node.get() != &node && c.destination.node->alive)
-            propagate(*c.destination.node, c.destination.attribute());
+    std::vector<PlugRef> cutOff;
+    while (!connectionsInto(node).empty()) eraseConnection(connectionsInto(node).back());
+    while (!connectionsFrom(node).empty()) {
+        auto c = connectionsFrom(node).back();
+        if (c->destination.node.get() != &node) cutOff.push_back(c->destination);
+        eraseConnection(c);
+    }
+    for (auto& plug : cutOff)
+        if (plug.node->alive) propagate(*plug.node, plug.attribute());
 }
 
 // ---- dirtiness
@@ -462,10 +502,10 @@ void Scene::propagate(Node& node, const Attribute* changed, std::set<std::pair<N
         for (const Attribute* affected : it->second) markDirty(node, affected, seen);
     }
     // Copy first: marking may not change the list, but keep the walk independent of it.
-    std::vector<Connection> downstream;
-    for (auto& c : connections_)
-        if (c.source.node.get() == &node && related(c.source.attribute(), changed)) downstream.push_back(c);
-    for (auto& c : downstream) markDirty(*c.destination.node, c.destination.attribute(), seen);
+    std::vector<PlugRef> downstream;
+    for (auto c : connectionsFrom(node))
+        if (related(c->source.attribute(), changed)) downstream.push_back(c->destination);
+    for (auto& plug : downstream) markDirty(*plug.node, plug.attribute(), seen);
     if (changed == worldMatrixAttribute())
         for (Node* child : node.children) markDirty(*child, worldMatrixAttribute(), seen);
 }
@@ -504,8 +544,8 @@ Slot* Scene::slotFor(Node& node, const PlugPath& path, int* component) {
 MStatus Scene::setValue(Node& node, const PlugPath& path, const std::function<void(Slot&, int)>& write) {
     if (!node.alive) return failure("The node was deleted");
     PlugRef plug{node.shared_from_this(), path};
-    for (auto& c : connections_)
-        if (c.destination.node.get() == &node && pathsOverlap(c.destination.path, path))
+    for (auto c : connectionsInto(node))
+        if (pathsOverlap(c->destination.path, path))
             return failure("The attribute '" + plug.name() + "' is connected and cannot be set");
     int component = -1;
     Slot* slot = slotFor(node, path, &component);
@@ -518,9 +558,8 @@ MStatus Scene::setValue(Node& node, const PlugPath& path, const std::function<vo
 
 MStatus Scene::pullConnections(Node& node, const PlugPath& path, bool& connected) {
     std::vector<Connection> sources;
-    for (auto& c : connections_)
-        if (c.destination.node.get() == &node && related(c.destination.attribute(), path.back().attribute))
-            sources.push_back(c);
+    for (auto c : connectionsInto(node))
+        if (related(c->destination.attribute(), path.back().attribute)) sources.push_back(*c);
     connected = !sources.empty();
     MStatus result;
     for (auto& c : sources) {

@@ -6,9 +6,11 @@
 #include <maya/MTime.h>
 
 #include <functional>
+#include <list>
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Node.h"
@@ -84,10 +86,19 @@ private:
     MStatus pullConnections(Node& node, const PlugPath& path, bool& connected);
     MStatus compute(Node& node, const PlugPath& path);
     void removeConnectionsOf(const Node& node);
+    void eraseConnection(std::list<Connection>::iterator connection);
+    // The connections that end (incoming) or start (outgoing) at a node.
+    const std::vector<std::list<Connection>::iterator>& connectionsInto(const Node& node) const;
+    const std::vector<std::list<Connection>::iterator>& connectionsFrom(const Node& node) const;
+    void releaseName(const std::string& name);
 
     std::vector<NodePtr> nodes_;
     std::map<std::string, Node*> byName_;
-    std::vector<Connection> connections_;
+    // For each "#" pattern, a number below which every name of the pattern is taken: names are
+    // numbered from there instead of from 1. Forgotten whenever a name is freed.
+    mutable std::unordered_map<std::string, unsigned> firstFreeNumber_;
+    std::list<Connection> connections_;  // in the order they were made
+    std::unordered_map<const Node*, std::vector<std::list<Connection>::iterator>> incoming_, outgoing_;
     MTime time_;
     Node* timeNode_ = nullptr;
 };
