@@ -10,7 +10,7 @@
 //   points   = a point set of "count" points: position, velocity, radius, id
 //
 // testEcho
-//   kept      = value, marked clean by its compute
+//   kept      = value, marked clean by its compute (through the output handle)
 //   forgotten = value, left dirty by its compute (a node that forgets setClean)
 //
 // graphEcho a b c  answers the arguments as a string array.
@@ -217,8 +217,9 @@ public:
 
     MStatus compute(const MPlug& plug, MDataBlock& block) override {
         if (plug != kept && plug != forgotten) return MS::kUnknownParameter;
-        block.outputValue(plug).set(block.inputValue(value).asDouble());
-        if (plug == kept) block.setClean(plug);
+        MDataHandle output = block.outputValue(plug);
+        output.set(block.inputValue(value).asDouble());
+        if (plug == kept) output.setClean();
         return MS::kSuccess;
     }
 };
