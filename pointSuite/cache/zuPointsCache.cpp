@@ -29,7 +29,8 @@ MStatus zuPointsCache::compute(const MPlug& plug, MDataBlock& block) {
     CacheFrame frame;
     bool present = false;
     status = readCacheFrameAt(inputs.cachePath, cacheFrameOf(inputs.frames), frame, present);
-    if (!status || !present) return status;
+    if (!status) return status;
+    if (!present) return block.setClean(plug);  // no frame file: the output stays as it was
 
     MObject points;
     status = createPointSet(frame, points);

@@ -13,6 +13,7 @@
 #include <maya/MPlug.h>
 #include <maya/MSelectionList.h>
 #include <maya/MStringArray.h>
+#include <mayahost/ComputeCount.h>
 #include <mayahost/Messages.h>
 #include <mayahost/Plugins.h>
 
@@ -298,6 +299,129 @@ TEST_F(AdderTest, AFailingComputeKeepsThePreviousOutput) {
     EXPECT_EQ(got, 7.0);
 }
 
+TEST_F(AdderTest, ADownstreamNodeCatchesUpOnceAFailedComputeSucceeds) {
+    ASSERT_TRUE(run("connectAttr a.sum b.input1"));
+    EXPECT_EQ(value("b.sum"), 3.5 + 2);
+    ASSERT_TRUE(run("setAttr a.input1 5; setAttr a.fail on"));
+    EXPECT_FALSE(run("getAttr b.input1"));
+    EXPECT_EQ(value("b.sum"), 3.5 + 2) << "made from the value a.sum kept";
+    ASSERT_TRUE(run("setAttr a.fail off"));
+    EXPECT_EQ(value("b.sum"), 7 + 2.0);
+}
+
+TEST_F(GraphTest, ANodeThatForgetsSetCleanIsComputedAgainOnEveryRead) {
+    ASSERT_TRUE(run("loadPlugin graphTestPlugin; createNode testEcho -n e; setAttr e.value 4"));
+    MPlug kept = plugOf("e.kept"), forgotten = plugOf("e.forgotten");
+    for (unsigned read = 1; read <= 3; ++read) {
+        EXPECT_EQ(value("e.kept"), 4.0);
+        EXPECT_EQ(value("e.forgotten"), 4.0);
+        EXPECT_EQ(mayahost::computeCount(kept), 1u) << "read " << read;
+        EXPECT_EQ(mayahost::computeCount(forgotten), read) << "read " << read;
+    }
+    ASSERT_TRUE(run("setAttr e.value 5"));
+    EXPECT_EQ(value("e.kept"), 5.0);
+    EXPECT_EQ(mayahost::computeCount(kept), 2u);
+
+    // What is made from a plug left dirty is not current either, and follows its changes.
+    ASSERT_TRUE(run("createNode testEcho -n f; connectAttr e.forgotten f.value"));
+    MPlug downstream = plugOf("f.kept");
+    EXPECT_EQ(value("f.kept"), 5.0);
+    EXPECT_EQ(value("f.kept"), 5.0);
+    EXPECT_EQ(mayahost::computeCount(downstream), 2u);
+    ASSERT_TRUE(run("setAttr e.value 6"));
+    EXPECT_EQ(value("f.kept"), 6.0);
+}
+
+// ---- long chains and cycles
+
+// Names of testAdder nodes n0..n(count-1), each one's sum feeding the next one's input1.
+void buildAdderChain(int count) {
+    ASSERT_TRUE(run("createNode testAdder -n n0"));
+    for (int i = 1; i < count; ++i) {
+        std::string node = "n" + std::to_string(i);
+        ASSERT_TRUE(run("createNode testAdder -n " + node + "; connectAttr n" + std::to_string(i - 1) + ".sum " + node +
+                        ".input1"));
+    }
+}
+
+TEST_F(AdderTest, AChainOfFiftyThousandNodesEvaluatesToItsEnd) {
+    const int count = 50000;
+    buildAdderChain(count);
+    const std::string last = "n" + std::to_string(count - 1);
+    EXPECT_EQ(value(last + ".sum"), 3.5 + 2.0 * (count - 1));
+    for (const std::string& node : {std::string("n0"), std::string("n25000"), last})
+        EXPECT_EQ(mayahost::computeCount(plugOf(node + ".sum")), 1u) << node;
+
+    ASSERT_TRUE(run("setAttr n0.input2 3"));
+    EXPECT_TRUE(isDirty(last, "sum"));
+    EXPECT_EQ(value(last + ".sum"), 4.5 + 2.0 * (count - 1));
+    EXPECT_EQ(value("n25000.sum"), 4.5 + 2.0 * 25000);
+    EXPECT_EQ(mayahost::computeCount(plugOf(last + ".sum")), 2u);
+}
+
+TEST_F(GraphTest, AHierarchyFiftyThousandDeepHasItsWorldMatrixAndIsDeleted) {
+    const int depth = 50000;
+    ASSERT_TRUE(run("createNode transform -n level0; setAttr level0.translateX 1"));
+    for (int i = 1; i < depth; ++i)
+        ASSERT_TRUE(run("createNode transform -n level" + std::to_string(i) + " -p level" + std::to_string(i - 1) +
+                        "; setAttr level" + std::to_string(i) + ".translateX 1"));
+    const std::string bottom = "level" + std::to_string(depth - 1);
+    EXPECT_EQ(values(bottom + ".worldMatrix[0]")[12], double(depth));
+    ASSERT_TRUE(run("setAttr level0.translateX 2"));
+    EXPECT_EQ(values(bottom + ".worldMatrix[0]")[12], depth + 1.0);
+    ASSERT_TRUE(run("delete level0"));
+    EXPECT_EQ(Scene::current().findNode(bottom), nullptr);
+}
+
+TEST_F(AdderTest, AConnectionThatClosesACycleIsMadeWithAWarning) {
+    auto warning = [](const std::string& source, const std::string& destination) {
+        return "connectAttr: connecting '" + source + "' to '" + destination +
+               "' closes a cycle; the plugs of the cycle may not evaluate as expected";
+    };
+    struct Case {
+        const char* commands;
+        std::string warning;  // empty: none
+    } cases[] = {
+        {"connectAttr a.sum a.input1", warning("a.sum", "a.input1")},
+        {"connectAttr a.sum b.input1; connectAttr b.sum a.weights[3]", warning("b.sum", "a.weights[3]")},
+        {"connectAttr a.scaled[0] b.weights[0]; connectAttr b.scaled[1] a.weights[5]",
+         warning("b.scaled[1]", "a.weights[5]")},
+        {"connectAttr a.sum b.input1; connectAttr a.labelOut b.label", ""},
+        {"connectAttr a.sum b.input1; connectAttr b.labelOut a.label", ""},  // labelOut is not made from input1
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(run("delete a b; createNode testAdder -n a; createNode testAdder -n b"));
+        mayahost::clearRecordedMessages();
+        EXPECT_TRUE(run(c.commands)) << c.commands;
+        const auto& messages = mayahost::recordedMessages();
+        if (c.warning.empty()) {
+            EXPECT_TRUE(messages.empty()) << c.commands << ": " << (messages.empty() ? "" : messages[0].text);
+        } else {
+            ASSERT_EQ(messages.size(), 1u) << c.commands;
+            EXPECT_EQ(messages[0].kind, Message::kWarning);
+            EXPECT_EQ(messages[0].text, c.warning);
+        }
+    }
+}
+
+TEST_F(AdderTest, ACycleIsEvaluatedOncePerReadFromTheValuesItHeld) {
+    ASSERT_TRUE(run("connectAttr a.sum b.input1; connectAttr b.sum a.input1"));
+    // a.sum is read back inside its own evaluation: b is made from the value it held (0).
+    EXPECT_EQ(value("a.sum"), 0 + 2 + 2.0);
+    EXPECT_EQ(computes("a"), 1);
+    EXPECT_EQ(computes("b"), 1);
+    EXPECT_EQ(value("a.sum"), 4 + 2 + 2.0) << "a cycle stays dirty: each read goes round once";
+    EXPECT_EQ(computes("a"), 2);
+    ASSERT_TRUE(run("setAttr a.input2 10"));
+    EXPECT_EQ(value("b.sum"), 6 + 10 + 2.0) << "b.sum pulls a.sum, which is made from the b.sum held (6)";
+
+    ASSERT_TRUE(run("disconnectAttr b.sum a.input1; setAttr a.input1 1"));
+    EXPECT_EQ(value("b.sum"), 1 + 10 + 2.0);
+    int computed = computes("a");
+    EXPECT_EQ(value("b.sum"), 13.0);
+    EXPECT_EQ(computes("a"), computed) << "the cycle is open again: its plugs stay clean";
+}
+
 // ---- arrays and compounds
 
 TEST_F(AdderTest, ArrayElementsByLogicalIndexReachTheCompute) {
@@ -532,6 +656,19 @@ TEST_F(GraphTest, SetNameNumbersHashesAndTakenNames) {
     fn.setName("9lives", false, &status);
     EXPECT_FALSE(status);
     EXPECT_EQ(fn.name(), "part1");
+}
+
+TEST_F(GraphTest, TheSmallestFreeNumberIsGivenAgainAfterADeleteOrRename) {
+    ASSERT_TRUE(run("createNode transform; createNode transform; createNode transform; createNode transform"));
+    ASSERT_TRUE(run("delete transform2"));
+    MFnDependencyNode(nodeOf("transform3")).setName("spare");
+    std::vector<std::string> names;
+    for (int i = 0; i < 3; ++i) {
+        MString name;
+        ASSERT_TRUE(MGlobal::executeCommand("createNode transform", name));
+        names.push_back(name.asChar());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"transform2", "transform3", "transform5"}));
 }
 
 TEST_F(AdderTest, TimeOutputFollowsCurrentTime) {

@@ -9,6 +9,10 @@
 //   scaled   = weights * gain, element by element with the same logical indices
 //   points   = a point set of "count" points: position, velocity, radius, id
 //
+// testEcho
+//   kept      = value, marked clean by its compute (through the output handle)
+//   forgotten = value, left dirty by its compute (a node that forgets setClean)
+//
 // graphEcho a b c  answers the arguments as a string array.
 #include <maya/MArgList.h>
 #include <maya/MArrayDataBuilder.h>
@@ -192,6 +196,37 @@ MObject TestAdder::input1, TestAdder::input2, TestAdder::offset, TestAdder::mode
     TestAdder::weights, TestAdder::settings, TestAdder::gain, TestAdder::bias, TestAdder::count, TestAdder::sum,
     TestAdder::computes, TestAdder::labelOut, TestAdder::scaled, TestAdder::points;
 
+class TestEcho : public MPxNode {
+public:
+    static const MTypeId id;
+    static MObject value, kept, forgotten;
+
+    static void* creator() { return new TestEcho; }
+
+    static MStatus initialize() {
+        MFnNumericAttribute numeric;
+        value = numeric.create("value", "v", MFnNumericData::kDouble, 1.0);
+        kept = numeric.create("kept", "k", MFnNumericData::kDouble, 0.0);
+        numeric.setWritable(false);
+        forgotten = numeric.create("forgotten", "f", MFnNumericData::kDouble, 0.0);
+        numeric.setWritable(false);
+        for (MObject* a : {&value, &kept, &forgotten}) RETURN_IF_FAILED(addAttribute(*a));
+        RETURN_IF_FAILED(attributeAffects(value, kept));
+        return attributeAffects(value, forgotten);
+    }
+
+    MStatus compute(const MPlug& plug, MDataBlock& block) override {
+        if (plug != kept && plug != forgotten) return MS::kUnknownParameter;
+        MDataHandle output = block.outputValue(plug);
+        output.set(block.inputValue(value).asDouble());
+        if (plug == kept) output.setClean();
+        return MS::kSuccess;
+    }
+};
+
+const MTypeId TestEcho::id(0x0012F101);
+MObject TestEcho::value, TestEcho::kept, TestEcho::forgotten;
+
 class GraphEcho : public MPxCommand {
 public:
     static void* creator() { return new GraphEcho; }
@@ -209,11 +244,13 @@ PLUGIN_EXPORT const char MApiVersion[] = "201402";
 PLUGIN_EXPORT MStatus initializePlugin(MObject object) {
     MFnPlugin plugin(object, "tests", "1.0");
     RETURN_IF_FAILED(plugin.registerNode("testAdder", TestAdder::id, TestAdder::creator, TestAdder::initialize));
+    RETURN_IF_FAILED(plugin.registerNode("testEcho", TestEcho::id, TestEcho::creator, TestEcho::initialize));
     return plugin.registerCommand("graphEcho", GraphEcho::creator);
 }
 
 PLUGIN_EXPORT MStatus uninitializePlugin(MObject object) {
     MFnPlugin plugin(object);
     RETURN_IF_FAILED(plugin.deregisterCommand("graphEcho"));
+    RETURN_IF_FAILED(plugin.deregisterNode(TestEcho::id));
     return plugin.deregisterNode(TestAdder::id);
 }

@@ -266,15 +266,21 @@ MMatrix localMatrix(Node& node) {
 }
 
 MMatrix worldMatrix(Node& node) {
-    MMatrix m = localMatrix(node);
-    for (Node* up = node.parent; up; up = up->parent) m = m * localMatrix(*up);
-    return m;
+    const Attribute* world = worldMatrixAttribute();
+    if (!node.type->isDag()) return MMatrix();
+    Scene::current().evaluate(node, pathOf(world, 0));
+    auto& elements = node.slot(world).elements;
+    auto element = elements.find(0);
+    auto data = element == elements.end() ? nullptr : std::dynamic_pointer_cast<MatrixData>(element->second.data);
+    return data ? data->value : MMatrix();
 }
 
+// Made from the parent's world matrix plug, so that a change above reaches every node below
+// through the graph and a deep hierarchy evaluates one level at a time.
 bool computeDagAttribute(Node& node, const Attribute* attribute) {
     if (attribute != worldMatrixAttribute() || !node.type->isDag()) return false;
     auto data = std::make_shared<MatrixData>();
-    data->value = worldMatrix(node);
+    data->value = node.parent ? localMatrix(node) * worldMatrix(*node.parent) : localMatrix(node);
     node.slot(attribute).elements[0].data = data;
     return true;
 }

@@ -10,7 +10,7 @@ namespace mayahost {
 const Attribute* worldMatrixAttribute();
 // The node's own matrix (a transform's; identity for shapes).
 MMatrix localMatrix(Node& node);
-// The product of the local matrices from the node up to the root.
+// The node's world matrix plug, evaluated: the product of the local matrices up to the root.
 MMatrix worldMatrix(Node& node);
 // Computes the attributes the host itself maintains on DAG nodes; false for any other.
 bool computeDagAttribute(Node& node, const Attribute* attribute);

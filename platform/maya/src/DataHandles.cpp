@@ -184,18 +184,20 @@ MStatus MDataHandle::set(const MObject& value) {
     return MS::kSuccess;
 }
 
-void MDataHandle::setClean() {}
+void MDataHandle::setClean() {
+    if (node_ && attribute_) mayahost::Scene::current().clean(*node_, attribute_);
+}
 
 MDataHandle MDataHandle::child(const MObject& attribute) {
     const Attribute* a = mayahost::attributeOf(attribute);
     if (!slot_ || !a || a->parent != attribute_) return MDataHandle();
-    if (a->component >= 0) return MDataHandle(slot_, a, a->component);
+    if (a->component >= 0) return MDataHandle(slot_, a, a->component, node_);
     auto found = slot_->children.find(a);
     if (found == slot_->children.end()) {
         found = slot_->children.emplace(a, Slot()).first;
         mayahost::initializeSlot(*a, found->second);
     }
-    return MDataHandle(&found->second, a);
+    return MDataHandle(&found->second, a, -1, node_);
 }
 
 // ---- MArrayDataBuilder
@@ -254,14 +256,14 @@ Slot* MArrayDataHandle::current(MStatus* status) {
 
 MDataHandle MArrayDataHandle::inputValue(MStatus* status) {
     Slot* s = current(status);
-    return s ? MDataHandle(s, attribute_) : MDataHandle();
+    return s ? MDataHandle(s, attribute_, -1, node_) : MDataHandle();
 }
 
 MDataHandle MArrayDataHandle::outputValue(MStatus* status) { return inputValue(status); }
 
 MArrayDataHandle MArrayDataHandle::inputArrayValue(MStatus* status) {
     Slot* s = current(status);
-    return s ? MArrayDataHandle(s, attribute_) : MArrayDataHandle();
+    return s ? MArrayDataHandle(s, attribute_, node_) : MArrayDataHandle();
 }
 
 MArrayDataHandle MArrayDataHandle::outputArrayValue(MStatus* status) { return inputArrayValue(status); }
@@ -299,8 +301,14 @@ MStatus MArrayDataHandle::jumpToArrayElement(unsigned int logicalIndex) {
     return MS::kSuccess;
 }
 
-MStatus MArrayDataHandle::setClean() { return MS::kSuccess; }
-MStatus MArrayDataHandle::setAllClean() { return MS::kSuccess; }
+// The host keeps one dirty flag for all elements of an array.
+MStatus MArrayDataHandle::setClean() {
+    if (!node_ || !attribute_) return invalid("No array");
+    mayahost::Scene::current().clean(*node_, attribute_);
+    return MS::kSuccess;
+}
+
+MStatus MArrayDataHandle::setAllClean() { return setClean(); }
 
 MArrayDataBuilder MArrayDataHandle::builder(MStatus* status) {
     MArrayDataBuilder b;
@@ -350,42 +358,42 @@ mayahost::PlugPath pathOfAttribute(const MObject& attribute) {
 
 MDataHandle MDataBlock::inputValue(const MPlug& plug, MStatus* status) {
     Located l = locate(node_, plug.hostPath(), true, status);
-    return MDataHandle(l.slot, l.attribute, l.component);
+    return MDataHandle(l.slot, l.attribute, l.component, node_);
 }
 
 MDataHandle MDataBlock::inputValue(const MObject& attribute, MStatus* status) {
     Located l = locate(node_, pathOfAttribute(attribute), true, status);
-    return MDataHandle(l.slot, l.attribute, l.component);
+    return MDataHandle(l.slot, l.attribute, l.component, node_);
 }
 
 MDataHandle MDataBlock::outputValue(const MPlug& plug, MStatus* status) {
     Located l = locate(node_, plug.hostPath(), false, status);
-    return MDataHandle(l.slot, l.attribute, l.component);
+    return MDataHandle(l.slot, l.attribute, l.component, node_);
 }
 
 MDataHandle MDataBlock::outputValue(const MObject& attribute, MStatus* status) {
     Located l = locate(node_, pathOfAttribute(attribute), false, status);
-    return MDataHandle(l.slot, l.attribute, l.component);
+    return MDataHandle(l.slot, l.attribute, l.component, node_);
 }
 
 MArrayDataHandle MDataBlock::inputArrayValue(const MPlug& plug, MStatus* status) {
     Located l = locate(node_, plug.hostPath(), true, status);
-    return MArrayDataHandle(l.slot, l.attribute);
+    return MArrayDataHandle(l.slot, l.attribute, node_);
 }
 
 MArrayDataHandle MDataBlock::inputArrayValue(const MObject& attribute, MStatus* status) {
     Located l = locate(node_, pathOfAttribute(attribute), true, status);
-    return MArrayDataHandle(l.slot, l.attribute);
+    return MArrayDataHandle(l.slot, l.attribute, node_);
 }
 
 MArrayDataHandle MDataBlock::outputArrayValue(const MPlug& plug, MStatus* status) {
     Located l = locate(node_, plug.hostPath(), false, status);
-    return MArrayDataHandle(l.slot, l.attribute);
+    return MArrayDataHandle(l.slot, l.attribute, node_);
 }
 
 MArrayDataHandle MDataBlock::outputArrayValue(const MObject& attribute, MStatus* status) {
     Located l = locate(node_, pathOfAttribute(attribute), false, status);
-    return MArrayDataHandle(l.slot, l.attribute);
+    return MArrayDataHandle(l.slot, l.attribute, node_);
 }
 
 MStatus MDataBlock::setClean(const MPlug& plug) {

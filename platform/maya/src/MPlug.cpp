@@ -2,6 +2,7 @@
 #include <maya/MIntArray.h>
 #include <maya/MPlug.h>
 #include <maya/MPlugArray.h>
+#include <mayahost/ComputeCount.h>
 
 #include <cmath>
 
@@ -373,4 +374,11 @@ bool MPlug::operator==(const MPlug& other) const {
     for (size_t i = 0; i < path_.size(); ++i)
         if (path_[i].attribute != other.path_[i].attribute || path_[i].index != other.path_[i].index) return false;
     return true;
+}
+
+unsigned mayahost::computeCount(const MPlug& plug) {
+    PlugRef ref;
+    if (!resolve(plug.node(), plug.hostPath(), ref)) return 0;
+    auto found = ref.node->computeCalls.find(ref.attribute());
+    return found == ref.node->computeCalls.end() ? 0 : found->second;
 }

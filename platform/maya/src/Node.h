@@ -40,6 +40,7 @@ struct NodeType {
     std::vector<AttributePtr> attributes;   // top level, inherited ones first
     std::vector<Attribute*> allAttributes;  // every attribute, children included
     std::map<const Attribute*, std::vector<const Attribute*>> affects;
+    std::map<const Attribute*, std::vector<const Attribute*>> affectedBy;  // affects, inverted
     std::set<const Attribute*> affected;  // attributes that something affects: computed ones
 
     bool isDag() const { return kind != NodeKind::Depend && kind != NodeKind::Deformer; }
@@ -63,6 +64,7 @@ public:
     std::map<const Attribute*, Slot> values;
     std::set<const Attribute*> dirty;
     std::set<const Attribute*> evaluating;
+    std::map<const Attribute*, unsigned> computeCalls;  // by the attribute computed
     Node* parent = nullptr;  // DAG parent
     std::vector<Node*> children;
     bool alive = true;

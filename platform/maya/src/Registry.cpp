@@ -74,8 +74,12 @@ MStatus Registry::registerType(const std::shared_ptr<NodeType>& type, const std:
     MStatus status = initialize ? initialize() : MStatus();
     initializing_.reset();
     if (!status) return status;
+    type->affectedBy.clear();
     for (auto& entry : type->affects)
-        for (const Attribute* a : entry.second) type->affected.insert(a);
+        for (const Attribute* a : entry.second) {
+            type->affected.insert(a);
+            type->affectedBy[a].push_back(entry.first);
+        }
     types_.push_back(type);
     return MS::kSuccess;
 }

@@ -2,10 +2,12 @@
 #include "Scene.h"
 
 #include <maya/MDataBlock.h>
+#include <maya/MGlobal.h>
 #include <maya/MPxNode.h>
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 
 #include "Dag.h"
 #include "Registry.h"
@@ -31,6 +33,20 @@ void collectDescendants(const Attribute* attribute, std::vector<const Attribute*
         out.push_back(c.get());
         collectDescendants(c.get(), out);
     }
+}
+
+// The attribute and the attributes below it.
+std::vector<const Attribute*> familyBelow(const Attribute* attribute) {
+    std::vector<const Attribute*> family{attribute};
+    collectDescendants(attribute, family);
+    return family;
+}
+
+// The attribute, its ancestors and its descendants: what a change to it touches.
+std::vector<const Attribute*> familyOf(const Attribute* attribute) {
+    std::vector<const Attribute*> family = familyBelow(attribute);
+    for (const Attribute* a = attribute->parent; a; a = a->parent) family.push_back(a);
+    return family;
 }
 
 // The value of one component of a numeric compound, or of a plain number.
@@ -150,7 +166,10 @@ void Scene::reset() {
     }
     nodes_.clear();
     byName_.clear();
+    firstFreeNumber_.clear();
     connections_.clear();
+    incoming_.clear();
+    outgoing_.clear();
     timeNode_ = nullptr;
     time_ = MTime(1.0, MTime::uiUnit());
     MStatus status;
@@ -172,17 +191,26 @@ std::string Scene::uniqueName(const std::string& requested, const Node* except) 
         pattern = pattern.substr(0, end) + "#";
         hash = pattern.size() - 1;
     }
-    for (unsigned n = 1;; ++n) {
+    unsigned& firstFree = firstFreeNumber_[pattern];
+    for (unsigned n = std::max(firstFree, 1u);; ++n) {
         std::string name = pattern.substr(0, hash) + std::to_string(n) + pattern.substr(hash + 1);
         name.erase(std::remove(name.begin(), name.end(), '#'), name.end());
-        if (isFree(name)) return name;
+        if (isFree(name)) {
+            firstFree = n;
+            return name;
+        }
     }
+}
+
+void Scene::releaseName(const std::string& name) {
+    byName_.erase(name);
+    firstFreeNumber_.clear();
 }
 
 MStatus Scene::renameNode(Node& node, const std::string& requested) {
     if (!validName(requested)) return failure("Invalid node name: \"" + requested + "\"");
     std::string name = uniqueName(requested, &node);
-    byName_.erase(node.name);
+    releaseName(node.name);
     node.name = name;
     byName_[name] = &node;
     return MS::kSuccess;
@@ -235,19 +263,28 @@ NodePtr Scene::createNode(const std::string& typeName, const std::string& name, 
 MStatus Scene::deleteNode(Node& node) {
     if (!node.alive) return failure("The node was already deleted");
     if (&node == timeNode_) return failure("Cannot delete " + node.name);
-    while (!node.children.empty()) deleteNode(*node.children.back());
-    NodePtr keep = node.shared_from_this();
-    removeConnectionsOf(node);
+    // The node and everything below it, each parent before its children.
+    std::vector<NodePtr> doomed{node.shared_from_this()};
+    for (size_t i = 0; i < doomed.size(); ++i)
+        for (Node* child : doomed[i]->children) doomed.push_back(child->shared_from_this());
     if (node.parent) {
         auto& siblings = node.parent->children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), &node), siblings.end());
-        node.parent = nullptr;
     }
-    byName_.erase(node.name);
-    nodes_.erase(std::remove(nodes_.begin(), nodes_.end(), keep), nodes_.end());
-    node.alive = false;
-    delete node.user;
-    node.user = nullptr;
+    std::unordered_set<const Node*> gone;
+    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
+        Node& n = **it;
+        removeConnectionsOf(n);
+        n.parent = nullptr;
+        n.children.clear();
+        releaseName(n.name);
+        n.alive = false;
+        delete n.user;
+        n.user = nullptr;
+        gone.insert(&n);
+    }
+    nodes_.erase(std::remove_if(nodes_.begin(), nodes_.end(), [&](const NodePtr& n) { return gone.count(n.get()) > 0; }),
+                 nodes_.end());
     return MS::kSuccess;
 }
 
@@ -355,26 +392,33 @@ MStatus Scene::connect(const PlugRef& source, const PlugRef& destination, bool f
         return failure("Array plugs need an element index: " + (needsIndex(source.path) ? source.name() : destination.name()));
     if (!compatible(*from, *to))
         return failure("The attribute '" + source.name() + "' cannot be connected to '" + destination.name() + "': their types differ");
-    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
-        if (it->destination.node != destination.node || !pathsOverlap(it->destination.path, destination.path)) continue;
+    for (auto it : connectionsInto(*destination.node)) {
+        if (!pathsOverlap(it->destination.path, destination.path)) continue;
         if (it->source.node == source.node && it->source.path == source.path && it->destination.path == destination.path)
             return failure("'" + source.name() + "' is already connected to '" + destination.name() + "'");
         if (!force) return failure("'" + destination.name() + "' already has an incoming connection from '" + it->source.name() + "'");
-        connections_.erase(it);
+        eraseConnection(it);
         break;
     }
-    connections_.push_back(Connection{source, destination});
+    // As the host's users expect, a cycle is allowed with a warning; its evaluation does not
+    // re-enter a plug that is being evaluated, so it ends with the values the cycle held.
+    if (closesCycle(source, destination))
+        MGlobal::displayWarning(("connectAttr: connecting '" + source.name() + "' to '" + destination.name() +
+                                 "' closes a cycle; the plugs of the cycle may not evaluate as expected")
+                                    .c_str());
+    auto added = connections_.insert(connections_.end(), Connection{source, destination});
+    incoming_[destination.node.get()].push_back(added);
+    outgoing_[source.node.get()].push_back(added);
     dirty(*destination.node, to);
     return MS::kSuccess;
 }
 
 MStatus Scene::disconnect(const PlugRef& source, const PlugRef& destination) {
-    for (auto it = connections_.begin(); it != connections_.end(); ++it) {
-        if (it->source.node == source.node && it->source.path == source.path &&
-            it->destination.node == destination.node && it->destination.path == destination.path) {
+    for (auto it : connectionsInto(*destination.node)) {
+        if (it->source.node == source.node && it->source.path == source.path && it->destination.path == destination.path) {
             // The destination keeps the last value that came through.
             evaluate(*destination.node, destination.path);
-            connections_.erase(it);
+            eraseConnection(it);
             propagate(*destination.node, destination.attribute());
             return MS::kSuccess;
         }
@@ -382,35 +426,62 @@ MStatus Scene::disconnect(const PlugRef& source, const PlugRef& destination) {
     return failure("There is no connection from '" + source.name() + "' to '" + destination.name() + "'");
 }
 
+const std::vector<std::list<Connection>::iterator>& Scene::connectionsInto(const Node& node) const {
+    static const std::vector<std::list<Connection>::iterator> none;
+    auto found = incoming_.find(&node);
+    return found == incoming_.end() ? none : found->second;
+}
+
+const std::vector<std::list<Connection>::iterator>& Scene::connectionsFrom(const Node& node) const {
+    static const std::vector<std::list<Connection>::iterator> none;
+    auto found = outgoing_.find(&node);
+    return found == outgoing_.end() ? none : found->second;
+}
+
+void Scene::eraseConnection(std::list<Connection>::iterator connection) {
+    auto forget = [&](auto& index, const Node* node) {
+        auto found = index.find(node);
+        if (found == index.end()) return;
+        auto& list = found->second;
+        list.erase(std::remove(list.begin(), list.end(), connection), list.end());
+        if (list.empty()) index.erase(found);
+    };
+    forget(incoming_, connection->destination.node.get());
+    forget(outgoing_, connection->source.node.get());
+    connections_.erase(connection);
+}
+
 const Connection* Scene::incoming(const PlugRef& destination) const {
-    for (auto& c : connections_)
-        if (c.destination.node == destination.node && c.destination.path == destination.path) return &c;
+    for (auto c : connectionsInto(*destination.node))
+        if (c->destination.path == destination.path) return &*c;
     return nullptr;
 }
 
 std::vector<Connection> Scene::outgoing(const PlugRef& source) const {
     std::vector<Connection> found;
-    for (auto& c : connections_)
-        if (c.source.node == source.node && c.source.path == source.path) found.push_back(c);
+    for (auto c : connectionsFrom(*source.node))
+        if (c->source.path == source.path) found.push_back(*c);
     return found;
 }
 
 std::vector<Connection> Scene::connectionsOf(const Node& node) const {
     std::vector<Connection> found;
-    for (auto& c : connections_)
-        if (c.source.node.get() == &node || c.destination.node.get() == &node) found.push_back(c);
+    for (auto c : connectionsInto(node)) found.push_back(*c);
+    for (auto c : connectionsFrom(node))
+        if (c->destination.node.get() != &node) found.push_back(*c);
     return found;
 }
 
 void Scene::removeConnectionsOf(const Node& node) {
-    std::vector<Connection> removed;
-    auto touches = [&](const Connection& c) { return c.source.node.get() == &node || c.destination.node.get() == &node; };
-    for (auto& c : connections_)
-        if (touches(c)) removed.push_back(c);
-    connections_.erase(std::remove_if(connections_.begin(), connections_.end(), touches), connections_.end());
-    for (auto& c : removed)
-        if (c.destination.node.get() != &node && c.destination.node->alive)
-            propagate(*c.destination.node, c.destination.attribute());
+    std::vector<PlugRef> cutOff;
+    while (!connectionsInto(node).empty()) eraseConnection(connectionsInto(node).back());
+    while (!connectionsFrom(node).empty()) {
+        auto c = connectionsFrom(node).back();
+        if (c->destination.node.get() != &node) cutOff.push_back(c->destination);
+        eraseConnection(c);
+    }
+    for (auto& plug : cutOff)
+        if (plug.node->alive) propagate(*plug.node, plug.attribute());
 }
 
 // ---- dirtiness
@@ -432,42 +503,81 @@ void Scene::clean(Node& node, const Attribute* attribute) {
     for (const Attribute* a = attribute->parent; a; a = a->parent) node.dirty.erase(a);
 }
 
-void Scene::dirty(Node& node, const Attribute* attribute) {
-    std::set<std::pair<Node*, const Attribute*>> seen;
-    markDirty(node, attribute, seen);
-}
+void Scene::dirty(Node& node, const Attribute* attribute) { markDirty({{&node, attribute}}); }
 
 void Scene::propagate(Node& node, const Attribute* changed) {
-    std::set<std::pair<Node*, const Attribute*>> seen;
-    seen.insert({&node, changed});
-    propagate(node, changed, seen);
+    std::vector<GraphPlug> work;
+    forEachDownstream(node, changed, [&](Node& n, const Attribute* a) { work.push_back({&n, a}); });
+    markDirty(std::move(work));
 }
 
-void Scene::markDirty(Node& node, const Attribute* attribute, std::set<std::pair<Node*, const Attribute*>>& seen) {
-    if (!seen.insert({&node, attribute}).second) return;
-    node.dirty.insert(attribute);
-    std::vector<const Attribute*> below;
-    collectDescendants(attribute, below);
-    node.dirty.insert(below.begin(), below.end());
-    propagate(node, attribute, seen);
+// A plug that is dirty has everything downstream of it dirty already, so the walk stops there:
+// a change costs what it newly dirties, and a cycle is walked once.
+void Scene::markDirty(std::vector<GraphPlug> work) {
+    while (!work.empty()) {
+        GraphPlug plug = work.back();
+        work.pop_back();
+        if (!plug.first->dirty.insert(plug.second).second) continue;
+        std::vector<const Attribute*> below;
+        collectDescendants(plug.second, below);
+        plug.first->dirty.insert(below.begin(), below.end());
+        forEachDownstream(*plug.first, plug.second, [&](Node& n, const Attribute* a) { work.push_back({&n, a}); });
+    }
 }
 
-void Scene::propagate(Node& node, const Attribute* changed, std::set<std::pair<Node*, const Attribute*>>& seen) {
-    std::vector<const Attribute*> family{changed};
-    for (const Attribute* a = changed->parent; a; a = a->parent) family.push_back(a);
-    collectDescendants(changed, family);
-    for (const Attribute* a : family) {
+// ---- the graph's edges, attribute by attribute
+
+void Scene::forEachDownstream(Node& node, const Attribute* changed, const PlugVisit& visit) const {
+    for (const Attribute* a : familyOf(changed)) {
         auto it = node.type->affects.find(a);
         if (it == node.type->affects.end()) continue;
-        for (const Attribute* affected : it->second) markDirty(node, affected, seen);
+        for (const Attribute* affected : it->second) visit(node, affected);
     }
-    // Copy first: marking may not change the list, but keep the walk independent of it.
-    std::vector<Connection> downstream;
-    for (auto& c : connections_)
-        if (c.source.node.get() == &node && related(c.source.attribute(), changed)) downstream.push_back(c);
-    for (auto& c : downstream) markDirty(*c.destination.node, c.destination.attribute(), seen);
+    for (auto c : connectionsFrom(node))
+        if (related(c->source.attribute(), changed)) visit(*c->destination.node, c->destination.attribute());
     if (changed == worldMatrixAttribute())
-        for (Node* child : node.children) markDirty(*child, worldMatrixAttribute(), seen);
+        for (Node* child : node.children) visit(*child, changed);
+}
+
+// Exactly the plugs whose forEachDownstream visits this one.
+void Scene::forEachUpstream(Node& node, const Attribute* attribute, const PlugVisit& visit) const {
+    auto inputs = node.type->affectedBy.find(attribute);
+    if (inputs != node.type->affectedBy.end())
+        for (const Attribute* input : inputs->second)
+            for (const Attribute* a : familyOf(input)) visit(node, a);
+    for (auto c : connectionsInto(node))
+        if (c->destination.attribute() == attribute)
+            for (const Attribute* a : familyOf(c->source.attribute())) visit(*c->source.node, a);
+    if (attribute == worldMatrixAttribute() && node.parent) visit(*node.parent, attribute);
+}
+
+// Walks downstream from the destination and upstream from the source in turns, so a new
+// connection costs what the smaller of the two sides holds.
+bool Scene::closesCycle(const PlugRef& source, const PlugRef& destination) const {
+    struct Side {
+        std::vector<GraphPlug> frontier;
+        std::set<GraphPlug> seen;
+    };
+    GraphPlug from{source.node.get(), source.attribute()}, to{destination.node.get(), destination.attribute()};
+    Side sides[2] = {{{to}, {to}}, {{from}, {from}}};
+    if (from == to) return true;
+    for (int turn = 0; !sides[0].frontier.empty() && !sides[1].frontier.empty(); turn ^= 1) {
+        Side& side = sides[turn];
+        const Side& other = sides[turn ^ 1];
+        GraphPlug plug = side.frontier.back();
+        side.frontier.pop_back();
+        bool met = false;
+        auto visit = [&](Node& n, const Attribute* a) {
+            GraphPlug next{&n, a};
+            if (!side.seen.insert(next).second) return;
+            met = met || other.seen.count(next);
+            side.frontier.push_back(next);
+        };
+        if (turn == 0) forEachDownstream(*plug.first, plug.second, visit);
+        else forEachUpstream(*plug.first, plug.second, visit);
+        if (met) return true;
+    }
+    return false;
 }
 
 // ---- values and evaluation
@@ -504,8 +614,8 @@ Slot* Scene::slotFor(Node& node, const PlugPath& path, int* component) {
 MStatus Scene::setValue(Node& node, const PlugPath& path, const std::function<void(Slot&, int)>& write) {
     if (!node.alive) return failure("The node was deleted");
     PlugRef plug{node.shared_from_this(), path};
-    for (auto& c : connections_)
-        if (c.destination.node.get() == &node && pathsOverlap(c.destination.path, path))
+    for (auto c : connectionsInto(node))
+        if (pathsOverlap(c->destination.path, path))
             return failure("The attribute '" + plug.name() + "' is connected and cannot be set");
     int component = -1;
     Slot* slot = slotFor(node, path, &component);
@@ -518,9 +628,8 @@ MStatus Scene::setValue(Node& node, const PlugPath& path, const std::function<vo
 
 MStatus Scene::pullConnections(Node& node, const PlugPath& path, bool& connected) {
     std::vector<Connection> sources;
-    for (auto& c : connections_)
-        if (c.destination.node.get() == &node && related(c.destination.attribute(), path.back().attribute))
-            sources.push_back(c);
+    for (auto c : connectionsInto(node))
+        if (related(c->destination.attribute(), path.back().attribute)) sources.push_back(*c);
     connected = !sources.empty();
     MStatus result;
     for (auto& c : sources) {
@@ -538,11 +647,14 @@ MStatus Scene::pullConnections(Node& node, const PlugPath& path, bool& connected
     return result;
 }
 
+// The node marks the plug clean (setClean) when its compute succeeds; one that does not is
+// computed again on the next read.
 MStatus Scene::compute(Node& node, const PlugPath& path) {
     const Attribute* attribute = path.back().attribute;
     MPlug plug(node.object(), path);
     MDataBlock block(&node);
     Slot before = node.slot(path[0].attribute);
+    ++node.computeCalls[attribute];
     MStatus status = node.user ? node.user->compute(plug, block) : MStatus(MS::kUnknownParameter);
     if (status == MS::kUnknownParameter) {
         clean(node, attribute);
@@ -551,9 +663,7 @@ MStatus Scene::compute(Node& node, const PlugPath& path) {
     if (!status) {
         node.slot(path[0].attribute) = before;  // a failed compute leaves the previous value
         node.dirty.insert(attribute);
-        return status;
     }
-    clean(node, attribute);
     return status;
 }
 
@@ -561,14 +671,36 @@ MStatus Scene::evaluate(Node& node, const PlugPath& path) {
     if (!node.alive) return failure("The node was deleted");
     if (path.empty()) return failure("Empty plug");
     const Attribute* attribute = path.back().attribute;
-    if (!isDirty(node, attribute) || node.evaluating.count(attribute)) return MS::kSuccess;
-    node.evaluating.insert(attribute);
-    struct Release {
-        Node& node;
-        const Attribute* attribute;
-        ~Release() { node.evaluating.erase(attribute); }
-    } release{node, attribute};
+    if (!isDirty(node, attribute)) return MS::kSuccess;
+    if (node.evaluating.count(attribute)) {
+        // A cycle leads back here: the reader gets the value held now and stays dirty.
+        markReaderStale();
+        return MS::kSuccess;
+    }
+    if (staleInputs_.size() >= kNestedEvaluations) evaluateUpstreamFirst(node, attribute);
+    return evaluatePlug(node, path);
+}
 
+MStatus Scene::evaluatePlug(Node& node, const PlugPath& path) {
+    const Attribute* attribute = path.back().attribute;
+    node.evaluating.insert(attribute);
+    staleInputs_.push_back(false);
+    MStatus status = bringUpToDate(node, path);
+    bool stale = staleInputs_.back();
+    staleInputs_.pop_back();
+    node.evaluating.erase(attribute);
+    // A value made from an input that is still dirty is not current either.
+    if (stale) node.dirty.insert(attribute);
+    if (isDirty(node, attribute)) markReaderStale();
+    return status;
+}
+
+void Scene::markReaderStale() {
+    if (!staleInputs_.empty()) staleInputs_.back() = true;
+}
+
+MStatus Scene::bringUpToDate(Node& node, const PlugPath& path) {
+    const Attribute* attribute = path.back().attribute;
     bool connected = false;
     MStatus status = pullConnections(node, path, connected);
     if (connected) {
@@ -582,6 +714,37 @@ MStatus Scene::evaluate(Node& node, const PlugPath& path) {
     if (isComputed(*node.type, attribute)) return compute(node, path);
     clean(node, attribute);
     return MS::kSuccess;
+}
+
+// A post-order walk with a stack of its own: each dirty plug upstream is evaluated after the
+// plugs it is made from, so its compute finds its inputs current and nests no further.
+void Scene::evaluateUpstreamFirst(Node& node, const Attribute* attribute) {
+    struct Pending {
+        GraphPlug plug;
+        bool inputsQueued;
+    };
+    std::vector<Pending> work{{{&node, attribute}, false}};
+    std::set<GraphPlug> queued{{&node, attribute}};
+    // What stays dirty here is met again, and reported, by the compute that reads it.
+    staleInputs_.push_back(false);
+    while (work.size() > 1 || !work.back().inputsQueued) {
+        Pending& next = work.back();
+        GraphPlug plug = next.plug;
+        if (next.inputsQueued) {
+            work.pop_back();
+            if (isDirty(*plug.first, plug.second) && !plug.first->evaluating.count(plug.second))
+                evaluatePlug(*plug.first, pathOf(plug.second));
+            continue;
+        }
+        next.inputsQueued = true;
+        // Reading a compound reads its children, and the connections into them.
+        for (const Attribute* part : familyBelow(plug.second))
+            forEachUpstream(*plug.first, part, [&](Node& n, const Attribute* a) {
+                if (isDirty(n, a) && !n.evaluating.count(a) && queued.insert({&n, a}).second)
+                    work.push_back({{&n, a}, false});
+            });
+    }
+    staleInputs_.pop_back();
 }
 
 void Scene::setTime(const MTime& time) {

@@ -6,9 +6,11 @@
 #include <maya/MTime.h>
 
 #include <functional>
+#include <list>
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Node.h"
@@ -78,18 +80,44 @@ public:
     Node* timeNode() const { return timeNode_; }
 
 private:
+    using GraphPlug = std::pair<Node*, const Attribute*>;
+    using PlugVisit = std::function<void(Node&, const Attribute*)>;
+    // Evaluations nested inside one another (one per plug of a chain, each inside a compute)
+    // before the rest of a chain is evaluated from its far end, with a stack of its own.
+    static constexpr size_t kNestedEvaluations = 100;
+
     Scene();
-    void markDirty(Node& node, const Attribute* attribute, std::set<std::pair<Node*, const Attribute*>>& seen);
-    void propagate(Node& node, const Attribute* changed, std::set<std::pair<Node*, const Attribute*>>& seen);
+    void markDirty(std::vector<GraphPlug> work);
+    // The plugs a change to this one dirties directly, and the plugs whose change dirties it.
+    void forEachDownstream(Node& node, const Attribute* changed, const PlugVisit& visit) const;
+    void forEachUpstream(Node& node, const Attribute* attribute, const PlugVisit& visit) const;
+    // Whether a connection from source to destination would close a cycle.
+    bool closesCycle(const PlugRef& source, const PlugRef& destination) const;
+    MStatus evaluatePlug(Node& node, const PlugPath& path);
+    MStatus bringUpToDate(Node& node, const PlugPath& path);
+    void evaluateUpstreamFirst(Node& node, const Attribute* attribute);
+    // Tells the evaluation in progress that an input it read is still dirty.
+    void markReaderStale();
     MStatus pullConnections(Node& node, const PlugPath& path, bool& connected);
     MStatus compute(Node& node, const PlugPath& path);
     void removeConnectionsOf(const Node& node);
+    void eraseConnection(std::list<Connection>::iterator connection);
+    // The connections that end (incoming) or start (outgoing) at a node.
+    const std::vector<std::list<Connection>::iterator>& connectionsInto(const Node& node) const;
+    const std::vector<std::list<Connection>::iterator>& connectionsFrom(const Node& node) const;
+    void releaseName(const std::string& name);
 
     std::vector<NodePtr> nodes_;
     std::map<std::string, Node*> byName_;
-    std::vector<Connection> connections_;
+    // For each "#" pattern, a number below which every name of the pattern is taken: names are
+    // numbered from there instead of from 1. Forgotten whenever a name is freed.
+    mutable std::unordered_map<std::string, unsigned> firstFreeNumber_;
+    std::list<Connection> connections_;  // in the order they were made
+    std::unordered_map<const Node*, std::vector<std::list<Connection>::iterator>> incoming_, outgoing_;
     MTime time_;
     Node* timeNode_ = nullptr;
+    // One entry per evaluation in progress: whether an input it read stayed dirty.
+    std::vector<char> staleInputs_;
 };
 
 // True when one path is the other or lies inside it (an element or a child of it).

@@ -6,8 +6,8 @@
 class OPENMAYA_EXPORT MArrayDataHandle {
 public:
     MArrayDataHandle() = default;
-    MArrayDataHandle(mayahost::Slot* slot, const mayahost::Attribute* attribute)
-        : slot_(slot), attribute_(attribute) {}
+    MArrayDataHandle(mayahost::Slot* slot, const mayahost::Attribute* attribute, mayahost::Node* node = nullptr)
+        : slot_(slot), attribute_(attribute), node_(node) {}
 
     MDataHandle inputValue(MStatus* status = nullptr);
     MDataHandle outputValue(MStatus* status = nullptr);
@@ -28,5 +28,6 @@ private:
     mayahost::Slot* current(MStatus* status);
     mayahost::Slot* slot_ = nullptr;
     const mayahost::Attribute* attribute_ = nullptr;
+    mayahost::Node* node_ = nullptr;
     unsigned position_ = 0;
 };

@@ -12,6 +12,7 @@
 
 namespace mayahost {
 class Attribute;
+class Node;
 struct Slot;
 }
 
@@ -19,8 +20,10 @@ struct Slot;
 class OPENMAYA_EXPORT MDataHandle {
 public:
     MDataHandle() = default;
-    MDataHandle(mayahost::Slot* slot, const mayahost::Attribute* attribute, int component = -1)
-        : slot_(slot), attribute_(attribute), component_(component) {}
+    // node: the node whose plug setClean marks clean (none for a builder's elements).
+    MDataHandle(mayahost::Slot* slot, const mayahost::Attribute* attribute, int component = -1,
+                mayahost::Node* node = nullptr)
+        : slot_(slot), attribute_(attribute), component_(component), node_(node) {}
 
     bool isNumeric() const;
     bool isGeneric(bool& isNumeric, bool& isNull) const;
@@ -84,6 +87,7 @@ private:
     mayahost::Slot* slot_ = nullptr;
     const mayahost::Attribute* attribute_ = nullptr;
     int component_ = -1;
+    mayahost::Node* node_ = nullptr;
     // Typed views of the stored numbers, refreshed on each as...() call.
     mutable union {
         bool b;
