@@ -465,7 +465,7 @@ TEST_F(AdderTest, PointSetOutputFollowsItsInputs) {
     MFnArrayAttrsData points(data, &status);
     ASSERT_TRUE(status);
     MStringArray names = points.list();
-    ASSERT_EQ(names.length(), 4u);
+    ASSERT_EQ(names.length(), 5u);
     EXPECT_EQ(names[0], "position");
     EXPECT_EQ(points.count(), 4u);
     MVectorArray position = points.getVectorData("position");

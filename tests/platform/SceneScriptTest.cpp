@@ -131,6 +131,9 @@ TEST_F(SceneScriptTest, ExportPointsWritesEveryArrayOfThePointSet) {
         {"velocity_x", Type::kFloat, {0, 0, 0}},
         {"velocity_y", Type::kFloat, {1.5, 1.5, 1.5}},
         {"velocity_z", Type::kFloat, {-1.5, -1.5, -1.5}},
+        {"nx", Type::kFloat, {1, 0, 0}},  // the names point-cloud readers look for
+        {"ny", Type::kFloat, {0, 1, 0}},
+        {"nz", Type::kFloat, {0, 0, 1}},
         {"radius", Type::kDouble, {0.5, 1, 1.5}},
         {"id", Type::kInt, {0, 10, 20}},
     };
