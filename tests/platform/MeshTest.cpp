@@ -161,6 +161,40 @@ TEST(MeshTriangles, CoverConvexAndConcavePolygons) {
     }
 }
 
+// Each triangle getTriangles hands out faces the way its polygon does, whichever way that is.
+TEST(MeshTriangles, KeepThePolygonsWinding) {
+    const std::vector<MeshPoint> points = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                                           {2, 0, 0}, {2, 1, 0}, {1, 2, 0}, {0, 2, 0}};
+    const struct {
+        std::vector<int> vertices;
+        double facing;  // the sign of the polygon's normal along z
+    } faces[] = {
+        {{0, 1, 2}, 1},          {{0, 2, 1}, -1},          {{1, 2, 0}, 1},
+        {{0, 1, 2, 3}, 1},       {{3, 2, 1, 0}, -1},
+        {{0, 4, 5, 2, 6, 7}, 1}, {{7, 6, 2, 5, 4, 0}, -1},  // an L, its reflex corner at 2
+    };
+    std::vector<int> counts, connects;
+    for (const auto& face : faces) {
+        counts.push_back(static_cast<int>(face.vertices.size()));
+        connects.insert(connects.end(), face.vertices.begin(), face.vertices.end());
+    }
+    MFnMesh fn(makeMesh(points, counts, connects));
+    MIntArray triangleCounts, triangleVertices;
+    ASSERT_TRUE(fn.getTriangles(triangleCounts, triangleVertices));
+    ASSERT_EQ(triangleCounts.length(), std::size(faces));
+    unsigned next = 0;
+    for (size_t f = 0; f < std::size(faces); ++f) {
+        ASSERT_EQ(triangleCounts[f], static_cast<int>(faces[f].vertices.size()) - 2);
+        for (int t = 0; t < triangleCounts[f]; ++t, next += 3) {
+            const MeshPoint& a = points[triangleVertices[next]];
+            const MeshPoint& b = points[triangleVertices[next + 1]];
+            const MeshPoint& c = points[triangleVertices[next + 2]];
+            const double normalZ = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+            EXPECT_GT(normalZ * faces[f].facing, 0.0) << "face " << f << " triangle " << t;
+        }
+    }
+}
+
 TEST(MeshTriangles, FollowPointEdits) {
     MObject mesh = makeFace({{0, 0}, {2, 0}, {2, 2}, {0, 2}});
     MIntArray counts, vertices;
