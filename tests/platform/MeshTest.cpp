@@ -128,6 +128,20 @@ std::string tempPath(const std::string& name) {
     return (folder.path / name).string();
 }
 
+// A comb of `teeth` teeth pointing up (merge corners between them), or down (split corners).
+std::vector<Vec2> comb(int teeth, bool up) {
+    std::vector<Vec2> outline = {{0, 0}, {2.0 * teeth - 1, 0}};
+    for (int t = teeth - 1; t >= 0; --t) {
+        outline.push_back({2.0 * t + 1, 3});
+        outline.push_back({2.0 * t, 3});
+        if (t > 0) outline.insert(outline.end(), {{2.0 * t, 1}, {2.0 * t - 1, 1}});
+    }
+    if (up) return outline;
+    std::vector<Vec2> down;  // mirrored, and walked the other way to stay counter-clockwise
+    for (auto it = outline.rbegin(); it != outline.rend(); ++it) down.push_back({it->x, -it->y});
+    return down;
+}
+
 std::string writeText(const std::string& name, const std::string& text) {
     const std::string path = tempPath(name);
     std::ofstream(path, std::ios::binary) << text;
@@ -196,6 +210,33 @@ TEST(MeshTriangles, KeepThePolygonsWinding) {
     }
 }
 
+TEST(MeshTriangles, CoverLargePolygons) {
+    const double pi = 3.14159265358979323846;
+    std::vector<Vec2> star, saw;
+    for (int i = 0; i < 300; ++i) {
+        const double r = i % 2 ? 0.4 : 1.0, a = 2 * pi * i / 300;
+        star.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    // A saw blade below, and above it a straight edge through 100 corners in a row.
+    for (int i = 0; i <= 100; ++i) saw.push_back({double(i), i % 2 ? 0.5 : 0.0});
+    for (int i = 100; i >= 0; --i) saw.push_back({double(i), 2.0});
+    const struct {
+        const char* name;
+        std::vector<Vec2> outline;
+        bool tilted;
+    } cases[] = {
+        {"star", star, false},
+        {"comb pointing up", comb(40, true), false},
+        {"comb pointing down", comb(40, false), false},
+        {"tilted comb", comb(40, true), true},
+        {"saw with a straight back", saw, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        expectTrianglesCover(makeFace(c.outline, c.tilted), c.outline);
+    }
+}
+
 TEST(MeshTriangles, FollowPointEdits) {
     MObject mesh = makeFace({{0, 0}, {2, 0}, {2, 2}, {0, 2}});
     MIntArray counts, vertices;
@@ -209,7 +250,19 @@ TEST(MeshTriangles, FollowPointEdits) {
 TEST(MeshTriangles, DegeneratePolygonsStillGiveCountMinusTwo) {
     const std::vector<MeshPoint> line = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}};
     const std::vector<MeshPoint> point(4, MeshPoint{1, 1, 1});
-    for (const auto& points : {line, point}) {
+    std::vector<MeshPoint> longLine, manyPoints(200, MeshPoint{1, 1, 1}), eight, pentagram;
+    const double pi = 3.14159265358979323846;
+    for (int i = 0; i < 200; ++i) {
+        longLine.push_back({float(i % 7), 0, 0});
+        const double t = 2 * pi * i / 200;
+        eight.push_back({float(std::sin(t)), float(std::sin(t) * std::cos(t)), 0});
+        // A five-pointed star drawn in one stroke: it crosses itself, and winds twice round its middle.
+        const int from = (i / 40) * 2 % 5, to = (i / 40 + 1) * 2 % 5;
+        const double s = (i % 40) / 40.0, a = 2 * pi * from / 5, b = 2 * pi * to / 5;
+        pentagram.push_back({float((1 - s) * std::cos(a) + s * std::cos(b)),
+                             float((1 - s) * std::sin(a) + s * std::sin(b)), 0});
+    }
+    for (const auto& points : {line, point, longLine, manyPoints, eight, pentagram}) {
         std::vector<int> corners;
         triangulatePolygon(points, corners);
         ASSERT_EQ(corners.size(), 3 * (points.size() - 2));
