@@ -3,7 +3,6 @@
 #include <maya/MArrayDataHandle.h>
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
-
 #include <maya/MGlobal.h>
 
 #include <cstdio>
