@@ -178,8 +178,13 @@ TEST(MeshTriangles, CoverConvexAndConcavePolygons) {
 
 // Each triangle getTriangles hands out faces the way its polygon does, whichever way that is.
 TEST(MeshTriangles, KeepThePolygonsWinding) {
-    const std::vector<MeshPoint> points = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
-                                           {2, 0, 0}, {2, 1, 0}, {1, 2, 0}, {0, 2, 0}};
+    std::vector<MeshPoint> points = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                                     {2, 0, 0}, {2, 1, 0}, {1, 2, 0}, {0, 2, 0}};
+    std::vector<int> large;  // a comb too large to be ear-clipped
+    for (const Vec2& corner : comb(40, true)) {
+        large.push_back(static_cast<int>(points.size()));
+        points.push_back(embed(corner, false));
+    }
     const struct {
         std::vector<int> vertices;
         double facing;  // the sign of the polygon's normal along z
@@ -187,6 +192,7 @@ TEST(MeshTriangles, KeepThePolygonsWinding) {
         {{0, 1, 2}, 1},          {{0, 2, 1}, -1},          {{1, 2, 0}, 1},
         {{0, 1, 2, 3}, 1},       {{3, 2, 1, 0}, -1},
         {{0, 4, 5, 2, 6, 7}, 1}, {{7, 6, 2, 5, 4, 0}, -1},  // an L, its reflex corner at 2
+        {large, 1},              {{large.rbegin(), large.rend()}, -1},
     };
     std::vector<int> counts, connects;
     for (const auto& face : faces) {
