@@ -241,6 +241,26 @@ TEST(MeshTriangles, CoverLargePolygons) {
         SCOPED_TRACE(c.name);
         expectTrianglesCover(makeFace(c.outline, c.tilted), c.outline);
     }
+
+    // Corners repeating their neighbour add zero-area triangles and change nothing else.
+    std::vector<Vec2> repeated = star;
+    repeated.insert(repeated.begin() + 75, star[75]);
+    repeated.push_back(star[0]);
+    MFnMesh fn(makeFace(repeated));
+    MIntArray counts, vertices;
+    ASSERT_TRUE(fn.getTriangles(counts, vertices));
+    ASSERT_EQ(counts[0], static_cast<int>(repeated.size()) - 2);
+    double total = 0.0;
+    int empty = 0;
+    for (unsigned t = 0; t < vertices.length(); t += 3) {
+        const double area =
+            cross(repeated[vertices[t]], repeated[vertices[t + 1]], repeated[vertices[t + 2]]) / 2;
+        EXPECT_GE(area, 0.0) << "triangle " << t / 3;
+        empty += area == 0.0;
+        total += area;
+    }
+    EXPECT_EQ(empty, 2);
+    EXPECT_NEAR(total, polygonArea(star), 1e-5);
 }
 
 TEST(MeshTriangles, FollowPointEdits) {

@@ -403,6 +403,30 @@ bool triangulateBySweep(const std::vector<Vec2>& p, std::vector<int>& corners) {
     return true;
 }
 
+// The sweep wants neighbouring corners apart: a corner repeating the one before it is left out
+// of the sweep and closed with a zero-area triangle. An outline the sweep refuses gets a fan.
+void triangulateLarge(const std::vector<Vec2>& p, std::vector<int>& corners) {
+    const int n = static_cast<int>(p.size());
+    std::vector<int> kept;
+    for (int i = 0; i < n; ++i) {
+        if (kept.empty() || !samePosition(p[i], p[kept.back()])) kept.push_back(i);
+    }
+    while (kept.size() > 1 && samePosition(p[kept.back()], p[kept.front()])) kept.pop_back();
+    std::vector<Vec2> distinct;
+    for (int i : kept) distinct.push_back(p[i]);
+    std::vector<int> triangles;
+    if (kept.size() < 3 || !triangulateBySweep(distinct, triangles)) {
+        triangulateAsFan(n, corners);
+        return;
+    }
+    for (int corner : triangles) corners.push_back(kept[corner]);
+    std::vector<char> isKept(n, 0);
+    for (int i : kept) isKept[i] = 1;
+    for (int i = 0; i < n; ++i) {
+        if (!isKept[i]) corners.insert(corners.end(), {(i + n - 1) % n, i, (i + 1) % n});
+    }
+}
+
 }  // namespace
 
 void triangulatePolygon(const std::vector<MeshPoint>& polygon, std::vector<int>& corners) {
@@ -415,8 +439,8 @@ void triangulatePolygon(const std::vector<MeshPoint>& polygon, std::vector<int>&
     const std::vector<Vec2> p = projectToPlane(polygon);
     if (n <= kEarClippingLimit) {
         clipEars(p, corners);
-    } else if (!triangulateBySweep(p, corners)) {
-        triangulateAsFan(n, corners);
+    } else {
+        triangulateLarge(p, corners);
     }
 }
 
