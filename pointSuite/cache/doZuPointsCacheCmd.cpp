@@ -10,9 +10,17 @@
 #include <maya/MStringArray.h>
 #include <maya/MVectorArray.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "common/cache/cacheFrame.h"
 #include "common/cache/cachePlayback.h"
@@ -60,6 +68,42 @@ MString directoryOf(const MString& path) {
     const std::string text = path.asChar();
     return text.back() == '/' ? path : path + "/";
 }
+
+// A file written under a temporary name beside its real one and renamed over it once complete,
+// so a write that fails or is cut short never leaves a partial file under the real name. The
+// temporary file is removed unless the rename was made.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(const std::string& path) : path_(path) {
+        std::vector<char> name(path.begin(), path.end());
+        const std::string suffix = ".tmpXXXXXX";
+        name.insert(name.end(), suffix.begin(), suffix.end());
+        name.push_back('\0');
+        const int fd = mkstemp(name.data());
+        if (fd < 0) return;
+        temporary_ = name.data();
+        fchmod(fd, 0644);  // mkstemp makes the file private; a cache is read like other files
+        close(fd);
+    }
+    ~ReplacingFile() {
+        if (!temporary_.empty()) std::remove(temporary_.c_str());
+    }
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    bool created() const { return !temporary_.empty(); }
+    const std::string& temporaryPath() const { return temporary_; }
+    // Puts the finished file under its real name.
+    bool replace() {
+        if (std::rename(temporary_.c_str(), path_.c_str()) != 0) return false;
+        temporary_.clear();
+        return true;
+    }
+
+private:
+    std::string path_;
+    std::string temporary_;
+};
 
 // Ends the computation on every way out of the bake.
 class ComputationScope {
@@ -150,7 +194,9 @@ MStatus doZuPointsCacheCmd::writeFrame(const MPlug& outPoints, const MString& di
 
     const std::string path =
         cacheFrameFileName(std::string(directory.asChar()) + cacheName.asChar(), frame);
-    CacheFrameWriter file(path);
+    ReplacingFile replacing(path);
+    if (!replacing.created()) return fail(MString("Can not create cache file: ") + path.c_str());
+    CacheFrameWriter file(replacing.temporaryPath());
     if (!file.isOpen()) return fail(MString("Can not create cache file: ") + path.c_str());
 
     CacheFrame arrays;
@@ -193,6 +239,12 @@ MStatus doZuPointsCacheCmd::writeFrame(const MPlug& outPoints, const MString& di
                 return MS::kFailure;
         }
     }
-    if (!file.save(arrays)) return fail(MString("Can not write cache file: ") + path.c_str());
+    errno = 0;
+    if (!file.save(arrays)) {
+        const std::string cause = errno != 0 ? std::string(": ") + std::strerror(errno) : "";
+        return fail(MString("Can not write cache file: ") + (path + cause).c_str());
+    }
+    if (!replacing.replace())
+        return fail(MString("Can not write cache file: ") + (path + ": " + std::strerror(errno)).c_str());
     return MS::kSuccess;
 }

@@ -5,8 +5,10 @@
 // to endFrame inclusive: for each frame it moves the current time there, reads the plug and
 // writes pathToCache/cacheName_<frame>.zuc. The mode picks the arrays written: 0 or 1 all of
 // them, 2 the instancer's base names, 3 those and the names our nodes add (uv, normal, ...).
-// An empty pathToCache writes into the working directory; a missing mode is 0. The bake can be
-// interrupted between frames; the files written until then stay.
+// An empty pathToCache writes into the working directory; a missing mode is 0. Each file is
+// written under a temporary name and renamed when complete, so no partial file ever has a
+// frame's name; a write that fails (a full disk, a file size limit) stops the bake with an error
+// naming the file. The bake can be interrupted between frames; the files written until then stay.
 #include <maya/MArgList.h>
 #include <maya/MObject.h>
 #include <maya/MPlug.h>

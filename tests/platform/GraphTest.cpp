@@ -154,6 +154,48 @@ TEST_F(AdderTest, LimitsClampWhatSetAttrAndSetValueStore) {
     EXPECT_EQ(values("a.offset"), (std::vector<double>{0, 2, -3}));
 }
 
+// A refused setAttr says why in one message led once by the command; the plug keeps its value.
+TEST_F(AdderTest, ARefusedSetAttrSaysWhyOnceAndKeepsTheValue) {
+    ASSERT_TRUE(run("connectAttr b.sum a.input1"));
+    struct Case {
+        const char* command;
+        const char* plug;
+        std::string says;
+    } cases[] = {
+        {"setAttr a.input2 2147483648", "a.input2", "'2147483648' is out of the range of 'a.input2'"},
+        {"setAttr a.input2 -2147483649", "a.input2", "'-2147483649' is out of the range of 'a.input2'"},
+        {"setAttr a.count 1e300", "a.count", "'1e300' is out of the range of 'a.count'"},
+        {"setAttr a.mode 40000", "a.mode", "'40000' is out of the range of 'a.mode'"},
+        {"setAttr a.offset 1 abc 3", "a.offset", "'abc' is not a valid value for 'a.offset'"},
+        {"setAttr a.offset 1 2", "a.offset", "'a.offset' takes 3 value(s), 2 given"},
+        {"setAttr a.weights 1", "a.input2", "'a.weights' is an array: give an element index"},
+        {"setAttr a.input1 0", "a.input1", "The attribute 'a.input1' is connected and cannot be set"},
+    };
+    for (const Case& c : cases) {
+        const std::vector<double> before = values(c.plug);
+        mayahost::clearRecordedMessages();
+        EXPECT_FALSE(run(c.command)) << c.command;
+        int shown = 0;
+        for (const Message& m : mayahost::recordedMessages()) {
+            if (m.kind != Message::kError || m.text.find("setAttr: ") == std::string::npos) continue;
+            ++shown;
+            EXPECT_EQ(m.text, "setAttr: " + c.says) << c.command;
+        }
+        EXPECT_EQ(shown, 1) << c.command;
+        EXPECT_EQ(values(c.plug), before) << c.command;
+    }
+    ASSERT_TRUE(run("setAttr a.input2 -2147483648; setAttr a.count 2147483647"));
+    EXPECT_EQ(value("a.input2"), -2147483648.0);
+    EXPECT_EQ(value("a.count"), 2147483647.0);
+}
+
+// A number beyond an int arriving through a connection is read as the nearest int, with an error.
+TEST_F(AdderTest, AnIntInputBeyondItsRangeReadsAsTheNearestIntAndSaysSo) {
+    ASSERT_TRUE(run("setAttr b.weights[0] 3e9; connectAttr b.sum a.input2"));
+    EXPECT_EQ(value("a.sum"), 1.5 + 2147483647.0);
+    EXPECT_TRUE(errorContains("'input2' holds 3000000003.5, which its integer type cannot hold"));
+}
+
 TEST_F(AdderTest, FlagsAreKeptAndGovernConnections) {
     struct Flags {
         const char* name;
@@ -198,7 +240,8 @@ TEST_F(AdderTest, FlagsAreKeptAndGovernConnections) {
         MStatus status = run(std::string("connectAttr ") + c.source + " " + c.destination);
         EXPECT_EQ(bool(status), c.allowed) << c.source << " -> " << c.destination;
     }
-    EXPECT_FALSE(run("setAttr a.weights 1")) << "an array plug needs an element index";
+    EXPECT_FALSE(run("setAttr a.weights 1"));
+    EXPECT_TRUE(mayahost::hasMessage(Message::kError, "setAttr: 'a.weights' is an array: give an element index"));
 }
 
 // ---- dirty propagation and computes
@@ -273,7 +316,9 @@ TEST_F(AdderTest, ChangesTravelDownAChainOfConnections) {
     EXPECT_EQ(computes("b"), 2);
     EXPECT_EQ(computes("c"), 3);
 
-    EXPECT_FALSE(run("setAttr c.input1 0")) << "a connected input cannot be set";
+    EXPECT_FALSE(run("setAttr c.input1 0"));
+    EXPECT_TRUE(mayahost::hasMessage(Message::kError,
+                                     "setAttr: The attribute 'c.input1' is connected and cannot be set"));
     ASSERT_TRUE(run("disconnectAttr b.sum c.input1"));
     EXPECT_EQ(value("c.input1"), 7.5) << "the input keeps the last value that came through";
     ASSERT_TRUE(run("setAttr a.input2 0; setAttr c.input1 1"));
@@ -544,7 +589,7 @@ TEST_F(AdderTest, PointSetOutputFollowsItsInputs) {
     MFnArrayAttrsData points(data, &status);
     ASSERT_TRUE(status);
     MStringArray names = points.list();
-    ASSERT_EQ(names.length(), 4u);
+    ASSERT_EQ(names.length(), 5u);
     EXPECT_EQ(names[0], "position");
     EXPECT_EQ(points.count(), 4u);
     MVectorArray position = points.getVectorData("position");

@@ -3,6 +3,7 @@
 #include <maya/MFnMesh.h>
 #include <maya/MFnMeshData.h>
 #include <maya/MItMeshPolygon.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -127,6 +128,20 @@ std::string tempPath(const std::string& name) {
     return (folder.path / name).string();
 }
 
+// A comb of `teeth` teeth pointing up (merge corners between them), or down (split corners).
+std::vector<Vec2> comb(int teeth, bool up) {
+    std::vector<Vec2> outline = {{0, 0}, {2.0 * teeth - 1, 0}};
+    for (int t = teeth - 1; t >= 0; --t) {
+        outline.push_back({2.0 * t + 1, 3});
+        outline.push_back({2.0 * t, 3});
+        if (t > 0) outline.insert(outline.end(), {{2.0 * t, 1}, {2.0 * t - 1, 1}});
+    }
+    if (up) return outline;
+    std::vector<Vec2> down;  // mirrored, and walked the other way to stay counter-clockwise
+    for (auto it = outline.rbegin(); it != outline.rend(); ++it) down.push_back({it->x, -it->y});
+    return down;
+}
+
 std::string writeText(const std::string& name, const std::string& text) {
     const std::string path = tempPath(name);
     std::ofstream(path, std::ios::binary) << text;
@@ -161,6 +176,93 @@ TEST(MeshTriangles, CoverConvexAndConcavePolygons) {
     }
 }
 
+// Each triangle getTriangles hands out faces the way its polygon does, whichever way that is.
+TEST(MeshTriangles, KeepThePolygonsWinding) {
+    std::vector<MeshPoint> points = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                                     {2, 0, 0}, {2, 1, 0}, {1, 2, 0}, {0, 2, 0}};
+    std::vector<int> large;  // a comb too large to be ear-clipped
+    for (const Vec2& corner : comb(40, true)) {
+        large.push_back(static_cast<int>(points.size()));
+        points.push_back(embed(corner, false));
+    }
+    const struct {
+        std::vector<int> vertices;
+        double facing;  // the sign of the polygon's normal along z
+    } faces[] = {
+        {{0, 1, 2}, 1},          {{0, 2, 1}, -1},          {{1, 2, 0}, 1},
+        {{0, 1, 2, 3}, 1},       {{3, 2, 1, 0}, -1},
+        {{0, 4, 5, 2, 6, 7}, 1}, {{7, 6, 2, 5, 4, 0}, -1},  // an L, its reflex corner at 2
+        {large, 1},              {{large.rbegin(), large.rend()}, -1},
+    };
+    std::vector<int> counts, connects;
+    for (const auto& face : faces) {
+        counts.push_back(static_cast<int>(face.vertices.size()));
+        connects.insert(connects.end(), face.vertices.begin(), face.vertices.end());
+    }
+    MFnMesh fn(makeMesh(points, counts, connects));
+    MIntArray triangleCounts, triangleVertices;
+    ASSERT_TRUE(fn.getTriangles(triangleCounts, triangleVertices));
+    ASSERT_EQ(triangleCounts.length(), std::size(faces));
+    unsigned next = 0;
+    for (size_t f = 0; f < std::size(faces); ++f) {
+        ASSERT_EQ(triangleCounts[f], static_cast<int>(faces[f].vertices.size()) - 2);
+        for (int t = 0; t < triangleCounts[f]; ++t, next += 3) {
+            const MeshPoint& a = points[triangleVertices[next]];
+            const MeshPoint& b = points[triangleVertices[next + 1]];
+            const MeshPoint& c = points[triangleVertices[next + 2]];
+            const double normalZ = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+            EXPECT_GT(normalZ * faces[f].facing, 0.0) << "face " << f << " triangle " << t;
+        }
+    }
+}
+
+TEST(MeshTriangles, CoverLargePolygons) {
+    const double pi = 3.14159265358979323846;
+    std::vector<Vec2> star, saw;
+    for (int i = 0; i < 300; ++i) {
+        const double r = i % 2 ? 0.4 : 1.0, a = 2 * pi * i / 300;
+        star.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    // A saw blade below, and above it a straight edge through 100 corners in a row.
+    for (int i = 0; i <= 100; ++i) saw.push_back({double(i), i % 2 ? 0.5 : 0.0});
+    for (int i = 100; i >= 0; --i) saw.push_back({double(i), 2.0});
+    const struct {
+        const char* name;
+        std::vector<Vec2> outline;
+        bool tilted;
+    } cases[] = {
+        {"star", star, false},
+        {"comb pointing up", comb(40, true), false},
+        {"comb pointing down", comb(40, false), false},
+        {"tilted comb", comb(40, true), true},
+        {"saw with a straight back", saw, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        expectTrianglesCover(makeFace(c.outline, c.tilted), c.outline);
+    }
+
+    // Corners repeating their neighbour add zero-area triangles and change nothing else.
+    std::vector<Vec2> repeated = star;
+    repeated.insert(repeated.begin() + 75, star[75]);
+    repeated.push_back(star[0]);
+    MFnMesh fn(makeFace(repeated));
+    MIntArray counts, vertices;
+    ASSERT_TRUE(fn.getTriangles(counts, vertices));
+    ASSERT_EQ(counts[0], static_cast<int>(repeated.size()) - 2);
+    double total = 0.0;
+    int empty = 0;
+    for (unsigned t = 0; t < vertices.length(); t += 3) {
+        const double area =
+            cross(repeated[vertices[t]], repeated[vertices[t + 1]], repeated[vertices[t + 2]]) / 2;
+        EXPECT_GE(area, 0.0) << "triangle " << t / 3;
+        empty += area == 0.0;
+        total += area;
+    }
+    EXPECT_EQ(empty, 2);
+    EXPECT_NEAR(total, polygonArea(star), 1e-5);
+}
+
 TEST(MeshTriangles, FollowPointEdits) {
     MObject mesh = makeFace({{0, 0}, {2, 0}, {2, 2}, {0, 2}});
     MIntArray counts, vertices;
@@ -174,7 +276,19 @@ TEST(MeshTriangles, FollowPointEdits) {
 TEST(MeshTriangles, DegeneratePolygonsStillGiveCountMinusTwo) {
     const std::vector<MeshPoint> line = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}};
     const std::vector<MeshPoint> point(4, MeshPoint{1, 1, 1});
-    for (const auto& points : {line, point}) {
+    std::vector<MeshPoint> longLine, manyPoints(200, MeshPoint{1, 1, 1}), eight, pentagram;
+    const double pi = 3.14159265358979323846;
+    for (int i = 0; i < 200; ++i) {
+        longLine.push_back({float(i % 7), 0, 0});
+        const double t = 2 * pi * i / 200;
+        eight.push_back({float(std::sin(t)), float(std::sin(t) * std::cos(t)), 0});
+        // A five-pointed star drawn in one stroke: it crosses itself, and winds twice round its middle.
+        const int from = (i / 40) * 2 % 5, to = (i / 40 + 1) * 2 % 5;
+        const double s = (i % 40) / 40.0, a = 2 * pi * from / 5, b = 2 * pi * to / 5;
+        pentagram.push_back({float((1 - s) * std::cos(a) + s * std::cos(b)),
+                             float((1 - s) * std::sin(a) + s * std::sin(b)), 0});
+    }
+    for (const auto& points : {line, point, longLine, manyPoints, eight, pentagram}) {
         std::vector<int> corners;
         triangulatePolygon(points, corners);
         ASSERT_EQ(corners.size(), 3 * (points.size() - 2));
@@ -446,6 +560,21 @@ TEST(MeshObj, MalformedInputNamesTheLine) {
     std::string error;
     EXPECT_FALSE(readObj(tempPath("absent.obj"), mesh, error));
     EXPECT_NE(error.find("absent.obj"), std::string::npos) << error;
+}
+
+TEST(MeshObj, ReadsOnlyRegularFiles) {
+    const std::string pipe = tempPath("pipe.obj"), folder = tempPath("folder.obj");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_directory(folder);
+    ::alarm(20);  // a read that waits on the pipe ends the test run instead of hanging it
+    for (const std::string& path : {std::string("/dev/zero"), pipe, folder}) {
+        MeshGeometry mesh = makePolyPlane(1, 1, 1, 1);
+        std::string error;
+        EXPECT_FALSE(readObj(path, mesh, error));
+        EXPECT_EQ(error, "cannot read '" + path + "': it is not a regular file");
+        EXPECT_EQ(mesh.numPolygons(), 1);
+    }
+    ::alarm(0);
 }
 
 TEST(MeshPly, RoundTripAndRejectsBadFiles) {

@@ -131,6 +131,9 @@ TEST_F(SceneScriptTest, ExportPointsWritesEveryArrayOfThePointSet) {
         {"velocity_x", Type::kFloat, {0, 0, 0}},
         {"velocity_y", Type::kFloat, {1.5, 1.5, 1.5}},
         {"velocity_z", Type::kFloat, {-1.5, -1.5, -1.5}},
+        {"nx", Type::kFloat, {1, 0, 0}},  // the names point-cloud readers look for
+        {"ny", Type::kFloat, {0, 1, 0}},
+        {"nz", Type::kFloat, {0, 0, 1}},
         {"radius", Type::kDouble, {0.5, 1, 1.5}},
         {"id", Type::kInt, {0, 10, 20}},
     };
@@ -160,6 +163,10 @@ TEST_F(SceneScriptTest, ABadScriptStopsAtItsLineAndSaysWhatIsWrong) {
         {"wrongValueCount", "setAttr t.translate 1 2;", "'t.translate' takes 3 value(s), 2 given"},
         {"missingFile", "importObj \"" + at("missing.obj") + "\";", "cannot open '" + at("missing.obj") + "'"},
         {"malformedObj", "importObj \"" + at("bad.obj") + "\";", at("bad.obj") + ":2: 'oops'"},
+        {"endlessObj", "importObj \"/dev/zero\";", "cannot read '/dev/zero': it is not a regular file"},
+        {"worldMeshBeyondFloats",
+         "polyCube -n box; setAttr box.scale 1e39 1 1; exportObj box \"" + at("far.obj") + "\";",
+         "boxShape.worldMesh: the world matrix moves points beyond the float range"},
         {"missingPlugin", "loadPlugin noSuchPlugin;", "\"noSuchPlugin\" was not found"},
         {"unterminatedString", "print \"oops;", "unterminated string"},
     };

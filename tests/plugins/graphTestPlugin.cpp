@@ -7,7 +7,8 @@
 //   computes = how many times sum was computed (never computed itself: kUnknownParameter)
 //   labelOut = "[" + label + "]" + ("+" or "*" after the mode)
 //   scaled   = weights * gain, element by element with the same logical indices
-//   points   = a point set of "count" points: position, velocity, radius, id
+//   points   = a point set of "count" points: position, velocity, normal (x, y, z by turns),
+//              radius, id
 //
 // testEcho
 //   kept      = value, marked clean by its compute (through the output handle)
@@ -175,11 +176,13 @@ private:
         MObject data = fn.create();
         MVectorArray position = fn.vectorArray("position");
         MVectorArray velocity = fn.vectorArray("velocity");
+        MVectorArray normal = fn.vectorArray("normal");
         MDoubleArray radius = fn.doubleArray("radius");
         MIntArray ids = fn.intArray("id");
         for (int i = 0; i < n; ++i) {
             position.append(MVector(i + o[0], a * i + o[1], o[2]));
             velocity.append(MVector(0.0, a, -a));
+            normal.append(MVector(i % 3 == 0, i % 3 == 1, i % 3 == 2));
             radius.append(0.5 * (i + 1));
             ids.append(10 * i);
         }

@@ -6,6 +6,7 @@
 #include <maya/MFnNumericAttribute.h>
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MFnUnitAttribute.h>
+#include <maya/MGlobal.h>
 #include <maya/MPlug.h>
 #include <maya/MPxNode.h>
 
@@ -129,7 +130,8 @@ public:
         if (top == outMesh) {
             block.outputValue(outMesh).set(block.inputValue(inMesh).data());
         } else if (top == worldMesh) {
-            setWorldMesh(block);
+            MStatus status = setWorldMesh(block);
+            if (!status) return status;
         } else if (top == boundingBox) {
             setBoundingBox(block);
         } else {
@@ -150,8 +152,9 @@ private:
         return std::dynamic_pointer_cast<MeshData>(block.inputValue(outMesh).data().host());
     }
 
-    // The mesh with its points moved into world space.
-    void setWorldMesh(MDataBlock& block) {
+    // The mesh with its points moved into world space. Fails with a message, the previous value
+    // kept, when the world matrix takes a point beyond what a float holds.
+    MStatus setWorldMesh(MDataBlock& block) {
         MObject value;
         if (auto mesh = currentMesh(block)) {
             auto world = std::static_pointer_cast<MeshData>(mesh->clone());
@@ -163,13 +166,17 @@ private:
                 p.y = float(x * m[0][1] + y * m[1][1] + z * m[2][1] + m[3][1]);
                 p.z = float(x * m[0][2] + y * m[1][2] + z * m[2][2] + m[3][2]);
             }
-            world->geometry.setPoints(std::move(points));
+            if (!world->geometry.setPoints(std::move(points))) {
+                const std::string message = hostNode()->name + ".worldMesh: the world matrix moves points beyond the float range";
+                MGlobal::displayError(message.c_str());
+                return MStatus(MS::kFailure, message.c_str());
+            }
             value = MObject(std::shared_ptr<Data>(world));
         }
         MArrayDataHandle array = block.outputArrayValue(worldMesh);
         MArrayDataBuilder builder = array.builder();
         builder.addElement(0).set(value);
-        array.set(builder);
+        return array.set(builder);
     }
 
     // Object-space bounds of the mesh's points; all zero for an empty mesh.

@@ -3,10 +3,13 @@
 #include <maya/MArrayDataHandle.h>
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
+#include <maya/MGlobal.h>
 
+#include <cstdio>
 #include <iterator>
 
 #include "DataTypes.h"
+#include "NumberRange.h"
 #include "Scene.h"
 
 using mayahost::Attribute;
@@ -31,6 +34,19 @@ bool accepts(const Attribute* attribute, MFn::Type dataKind) {
         case MFnData::kMatrix: return dataKind == MFn::kMatrixData;
         default: return true;
     }
+}
+
+// A stored number read as an integer type. One the type cannot hold is shown as an error and
+// read as the nearest value the type holds, never converted with undefined behaviour.
+template <typename Int>
+Int wholeNumber(double value, const Attribute* attribute) {
+    if (!mayahost::fitsIn<Int>(value)) {
+        char text[160];
+        std::snprintf(text, sizeof text, "'%s' holds %.17g, which its integer type cannot hold",
+                      attribute ? attribute->name().c_str() : "a plug", value);
+        MGlobal::displayError(text);
+    }
+    return mayahost::toNearest<Int>(value);
 }
 
 }  // namespace
@@ -81,9 +97,9 @@ MObject MDataHandle::attribute() {
 }
 
 bool& MDataHandle::asBool() const { return view_.b = numbers()[0] != 0, view_.b; }
-char& MDataHandle::asChar() const { return view_.c = static_cast<char>(numbers()[0]), view_.c; }
-short& MDataHandle::asShort() const { return view_.s = static_cast<short>(numbers()[0]), view_.s; }
-int& MDataHandle::asInt() const { return view_.i = static_cast<int>(numbers()[0]), view_.i; }
+char& MDataHandle::asChar() const { return view_.c = wholeNumber<char>(numbers()[0], attribute_), view_.c; }
+short& MDataHandle::asShort() const { return view_.s = wholeNumber<short>(numbers()[0], attribute_), view_.s; }
+int& MDataHandle::asInt() const { return view_.i = wholeNumber<int>(numbers()[0], attribute_), view_.i; }
 float& MDataHandle::asFloat() const { return view_.f = static_cast<float>(numbers()[0]), view_.f; }
 double& MDataHandle::asDouble() const { return numbers()[0]; }
 MDouble2& MDataHandle::asDouble2() const { return *reinterpret_cast<MDouble2*>(numbers()); }
@@ -100,7 +116,7 @@ MFloat3& MDataHandle::asFloat3() const {
 }
 
 int* MDataHandle::asInt3() const {
-    for (int i = 0; i < 3; ++i) view_.i3[i] = static_cast<int>(numbers()[i]);
+    for (int i = 0; i < 3; ++i) view_.i3[i] = wholeNumber<int>(numbers()[i], attribute_);
     return view_.i3;
 }
 

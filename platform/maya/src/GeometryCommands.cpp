@@ -95,7 +95,16 @@ PlyColumn column(const std::string& name, PlyColumn::Type type) {
     return c;
 }
 
-// One column per double or int array and three per vector array ("position" as x, y, z).
+// The names of a vector array's three columns: "position" as x, y, z and "normal" as nx, ny, nz,
+// which point-cloud readers expect; any other as name_x, name_y, name_z.
+std::string vectorColumnName(const std::string& array, int axis) {
+    const char* axes[] = {"x", "y", "z"};
+    if (array == "position") return axes[axis];
+    if (array == "normal") return std::string("n") + axes[axis];
+    return array + "_" + axes[axis];
+}
+
+// One column per double or int array and three per vector array.
 bool pointColumns(const ArrayAttrsData& set, std::vector<PlyColumn>& columns, size_t& count, std::string& error) {
     count = set.entries.empty() ? 0 : set.entries.front().size();
     for (const auto& e : set.entries) {
@@ -105,9 +114,8 @@ bool pointColumns(const ArrayAttrsData& set, std::vector<PlyColumn>& columns, si
             return false;
         }
         if (e.kind == ArrayAttrsData::kVector) {
-            const char* axes[] = {"x", "y", "z"};
             for (int k = 0; k < 3; ++k) {
-                PlyColumn c = column(e.name == "position" ? axes[k] : e.name + "_" + axes[k], PlyColumn::kFloat);
+                PlyColumn c = column(vectorColumnName(e.name, k), PlyColumn::kFloat);
                 for (const MVector& v : *e.vectors) c.real.push_back(v[k]);
                 columns.push_back(std::move(c));
             }

@@ -77,8 +77,8 @@ public:
     // False (mesh unchanged) when the count differs from numVertices() or a point is not finite.
     bool setPoints(std::vector<MeshPoint> points);
 
-    // Ear-clipped triangles, computed on first use after an edit. Safe to call from several
-    // threads while nobody edits the mesh.
+    // The triangles of every polygon (triangulatePolygon), computed on first use after an edit.
+    // Safe to call from several threads while nobody edits the mesh.
     std::shared_ptr<const Triangulation> triangulation() const;
 
     const std::vector<ColorSet>& colorSets() const { return colorSets_; }
@@ -131,8 +131,10 @@ private:
 };
 
 // Triangulates one polygon given its points in order: count-2 triangles as corner positions,
-// appended to `corners`. Works in the polygon's own plane; degenerate input still yields
-// count-2 (possibly zero-area) triangles.
+// wound like the polygon, appended to `corners`. Works in the polygon's own plane. Polygons of
+// up to 64 corners are ear-clipped, which spreads the triangles over them; larger ones are cut
+// into monotone pieces by a sweep, O(n log n) in the corner count. Degenerate or self-crossing
+// input still yields count-2 (possibly zero-area) triangles.
 void triangulatePolygon(const std::vector<MeshPoint>& polygon, std::vector<int>& corners);
 
 }  // namespace mayahost

@@ -9,6 +9,7 @@
 #include "CommandRegistry.h"
 #include "DataTypes.h"
 #include "MeshData.h"
+#include "NumberRange.h"
 #include "Plugins.h"
 #include "Scene.h"
 
@@ -46,6 +47,25 @@ bool isIntegral(const Attribute& a) {
     }
 }
 
+// Whether a whole number fits the integer type that holds an integral attribute's values.
+bool fitsItsType(const Attribute& a, double value) {
+    if (a.kind == Kind::Enum) return fitsIn<short>(value);
+    switch (a.numericType) {
+        case MFnNumericData::kBoolean: return true;
+        case MFnNumericData::kByte: return fitsIn<unsigned char>(value);
+        case MFnNumericData::kChar: return fitsIn<char>(value);
+        case MFnNumericData::kShort:
+        case MFnNumericData::k2Short:
+        case MFnNumericData::k3Short: return fitsIn<short>(value);
+        default: return fitsIn<int>(value);
+    }
+}
+
+MStatus reportFailure(const char* command, MStatus status) {
+    if (status) return status;
+    return commandError(command, status.errorString().asChar());
+}
+
 // One number from a setAttr argument: a number, a boolean word, or an enum field name.
 bool parseValue(const Attribute& a, const std::string& text, double& value) {
     if (isNumberText(text)) {
@@ -74,23 +94,22 @@ MStatus setNumbers(const PlugRef& plug, const std::vector<std::string>& values) 
     for (int i = 0; i < count; ++i) {
         if (!parseValue(a, values[i], numbers[i]))
             return commandError("setAttr", "'" + values[i] + "' is not a valid value for '" + plug.name() + "'");
-        if (isIntegral(a)) numbers[i] = std::trunc(numbers[i]);
+        if (isIntegral(a)) {
+            if (!fitsItsType(a, numbers[i]))
+                return commandError("setAttr", "'" + values[i] + "' is out of the range of '" + plug.name() + "'");
+            numbers[i] = std::trunc(numbers[i]);
+        }
         numbers[i] = a.clamp(i, numbers[i]);
         if (a.kind == Kind::Time) numbers[i] = MTime(numbers[i], MTime::uiUnit()).as(MTime::kSeconds);
     }
-    return Scene::current().setValue(*plug.node, plug.path, [&](Slot& slot, int component) {
+    return reportFailure("setAttr", Scene::current().setValue(*plug.node, plug.path, [&](Slot& slot, int component) {
         if (component >= 0) slot.number[component] = numbers[0];
         else std::copy(numbers, numbers + 4, slot.number);
-    });
+    }));
 }
 
 MStatus setData(const PlugRef& plug, std::shared_ptr<Data> data) {
     return Scene::current().setValue(*plug.node, plug.path, [&](Slot& slot, int) { slot.data = data; });
-}
-
-MStatus reportFailure(const char* command, MStatus status) {
-    if (status) return status;
-    return commandError(command, status.errorString().asChar());
 }
 
 // The value of an evaluated plug as a command result.
@@ -198,7 +217,7 @@ MAYAHOST_BUILTIN_COMMAND(setAttr, args, result) {
         return commandError("setAttr", "'" + plug.name() + "' does not take -type \"" + type + "\"");
     if (a.kind == Kind::Typed || a.kind == Kind::Compound || a.kind == Kind::Message)
         return commandError("setAttr", "'" + plug.name() + "' cannot be set from a command");
-    return reportFailure("setAttr", setNumbers(plug, values));
+    return setNumbers(plug, values);
 }
 
 MAYAHOST_BUILTIN_COMMAND(getAttr, args, result) {
