@@ -265,7 +265,7 @@ TEST(MeshPreparation, BorderEdgesAreTheEdgesOfOneTriangle) {
         // Brute force: every edge with the triangles that use it.
         std::map<std::pair<unsigned int, unsigned int>, std::vector<unsigned int>> users;
         for (unsigned int t = 0; t < c.triangles.size() / 3; ++t)
-            for (auto [i, j] : {std::pair{0, 1}, {0, 2}, {1, 2}}) {
+            for (auto [i, j] : {std::pair{0, 1}, std::pair{0, 2}, std::pair{1, 2}}) {
                 const unsigned int a = c.triangles[3 * t + i], b = c.triangles[3 * t + j];
                 users[{std::min(a, b), std::max(a, b)}].push_back(t);
             }
@@ -531,7 +531,8 @@ TEST(MeshNormals, SamplesBlendTheMeanFaceNormalsOfTheirCorners) {
         std::vector<unsigned int> sampleTriangle;
         std::vector<float> uv;
         for (unsigned int t = 0; t < triangleCount; ++t)
-            for (auto [u, v] : {std::pair{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}, {0.25f, 0.25f}}) {
+            for (auto [u, v] : {std::pair{0.0f, 0.0f}, std::pair{1.0f, 0.0f}, std::pair{0.0f, 1.0f},
+                                std::pair{0.25f, 0.25f}}) {
                 sampleTriangle.push_back(t);
                 uv.insert(uv.end(), {u, v});
             }
