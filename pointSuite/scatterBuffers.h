@@ -70,14 +70,15 @@ struct AcceptedSamples {
 };
 
 // The open hash table of a phase's occupied cells: `size` (H) buckets of 5 slots, slot k of
-// bucket b at index k * H + b. bucketIndex counts the cells ever inserted into a bucket, keys
-// holds each slot's cell id, address the sorted index of the cell's first candidate, samples the
-// candidate number of the cell's accepted sample or kNoSample.
+// bucket b at index k * H + b. bucketIndex counts the cells ever inserted into a bucket (a sixth
+// or later one is counted, not stored); after the dart throwing, samples holds per slot the
+// candidate number of its cell's accepted sample, or kNoSample for an empty slot or a cell
+// without a sample.
 struct CellHashTable {
     static constexpr unsigned int kNoSample = 0xFFFFFFFFu;
     static constexpr unsigned int kSlots = 5;
 
     thrust::device_vector<unsigned int> bucketIndex;
-    thrust::device_vector<unsigned int> keys, address, samples;
+    thrust::device_vector<unsigned int> samples;
     int size = 0;
 };

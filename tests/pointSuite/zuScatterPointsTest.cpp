@@ -351,23 +351,27 @@ TEST_F(ScatterTest, AMissingOrOversizedMeshIsRefused) {
     // Finite corners whose area overflows single precision.
     mayahost::clearRecordedMessages();
     setMesh(shapes::triangle({0, 0, 0}, {3e38f, 0, 0}, {0, 0, -3e38f}));
-    ASSERT_TRUE(run("connectAttr shape.outMesh scatter.inMesh; connectAttr shape.boundingBox scatter.boundingBox"));
+    ASSERT_TRUE(run("connectAttr shape.outMesh scatter.inMesh; connectAttr shape.boundingBox scatter.boundingBox;"
+                    "setAttr scatter.radius 1e38"));
     outPoints(&status);
     EXPECT_FALSE(status);
     EXPECT_EQ(messages(Message::kError), std::vector<std::string>{"zuScatterPoints: inMesh is too large to scatter on"});
 }
 
-TEST_F(ScatterTest, AGridWhoseCellIdsWrapAroundStillKeepsTheDistance) {
-    // A box of 8,000 units around a unit grid: 277,129 cells along x and z, so the cell ids pass
-    // 2^32 with the first step along y.
+TEST_F(ScatterTest, AGridOfMoreCellsThanIdsIsRefusedBeforeAnyWork) {
+    // A box of 8,000 units around a unit grid at radius 0.05: 277,133 cells along x and z.
     setMesh(shapes::grid(1, 1, 2, 2));
     ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
                     "setAttr scatter.bmix -4000; setAttr scatter.bmiy -4000; setAttr scatter.bmiz -4000;"
-                    "setAttr scatter.bmax 4000; setAttr scatter.bmaz 4000; setAttr scatter.radius 0.05;"
-                    "setAttr scatter.sov 1; setAttr scatter.sobe 1"));
-    const PointSet set = outPoints();
-    EXPECT_GT(set.size(), 100u);
-    expectScatterProperties(set, triangulate(shapes::grid(1, 1, 2, 2)), 0.05, true, &kUp);
+                    "setAttr scatter.bmax 4000; setAttr scatter.bmaz 4000; setAttr scatter.radius 0.05"));
+    MStatus status;
+    outPoints(&status);
+    EXPECT_FALSE(status);
+    EXPECT_EQ(messages(Message::kError),
+              std::vector<std::string>{
+                  "scatter: a radius of 0.05 over the box from (-4000, -4000, -4000) to (4000, 0, 4000) "
+                  "(with the mesh) needs 1.064e+16 grid cells, more than the 4294967296 the grid can "
+                  "tell apart"});
 }
 
 TEST_F(ScatterTest, TrialsBeyondTheirLimitsAreClampedToOneAndThirty) {
