@@ -10,7 +10,7 @@ namespace {
 
 bool refuse(const MObject& node, const MObject& attribute, double value, const char* rule) {
     char text[64];
-    std::snprintf(text, sizeof text, "%g", value);
+    std::snprintf(text, sizeof text, "%g", std::isnan(value) ? std::fabs(value) : value);
     MGlobal::displayError(MPlug(node, attribute).name() + ": " + rule + ", not " + text);
     return false;
 }

@@ -188,7 +188,7 @@ struct PhaseCells {
     thrust::device_vector<unsigned int> key;     // the cell's id
     thrust::device_vector<unsigned int> sample;  // accepted sample, kNoSample or kLostCell
     thrust::device_vector<unsigned int> byPhase;  // cells grouped by phase, in cell order within
-    std::vector<unsigned int> countInPhase, endOfPhase;
+    std::vector<unsigned int> countInPhase, startOfPhase;
     unsigned int count = 0;
 };
 
@@ -237,22 +237,29 @@ MStatus groupCellsByPhase(const ScatterGrid& grid,
     thrust::sequence(cells.byPhase.begin(), cells.byPhase.end());
     thrust::stable_sort_by_key(cellPhase.begin(), cellPhase.end(), cells.byPhase.begin());
 
-    thrust::device_vector<unsigned int> cellCountInPhase(kPhases, 0u);
-    const unsigned short lastPhase = cellPhase[cellCount - 1];
-    cellCountInPhase[lastPhase] = cellCount;
-    launchOneDimensional(countCellsInPhases, cellCount, devicePointer(cellCountInPhase),
-                         devicePointer(cellPhase), cellCount);
-    CUDA_CALL_CHECK(cudaGetLastError());
-    cells.countInPhase.resize(kPhases);
-    thrust::copy(cellCountInPhase.begin(), cellCountInPhase.end(), cells.countInPhase.begin());
-    cells.endOfPhase.resize(kPhases);
-    unsigned int end = 0;
-    for (unsigned int phase = 0; phase < kPhases; ++phase)
-        cells.endOfPhase[phase] = end += cells.countInPhase[phase];
-    return MS::kSuccess;
+    return countCellsInEachPhase(cellPhase, cells.countInPhase, cells.startOfPhase);
 }
 
 }  // namespace
+
+MStatus countCellsInEachPhase(const thrust::device_vector<unsigned short>& sortedPhases,
+                              std::vector<unsigned int>& countInPhase,
+                              std::vector<unsigned int>& startOfPhase) {
+    countInPhase.assign(kPhases, 0u);
+    startOfPhase.assign(kPhases, 0u);
+    const unsigned int cellCount = static_cast<unsigned int>(sortedPhases.size());
+    if (cellCount == 0) return MS::kSuccess;
+    thrust::device_vector<unsigned int> cellCountInPhase(kPhases, 0u);
+    const unsigned short lastPhase = sortedPhases[cellCount - 1];
+    cellCountInPhase[lastPhase] = cellCount;
+    launchOneDimensional(countCellsInPhases, cellCount, devicePointer(cellCountInPhase),
+                         devicePointer(sortedPhases), cellCount);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    thrust::copy(cellCountInPhase.begin(), cellCountInPhase.end(), countInPhase.begin());
+    for (unsigned int phase = 1; phase < kPhases; ++phase)
+        startOfPhase[phase] = startOfPhase[phase - 1] + countInPhase[phase - 1];
+    return MS::kSuccess;
+}
 
 MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, float radius,
                    const ScatterGrid& grid, int trials,
@@ -287,9 +294,8 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     stage.next("dart throwing");
     for (int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < kPhases; ++phase) {
-            const unsigned int rangeStart = phase == 0 ? 0u : cells.endOfPhase[phase - 1];
             launchOneDimensional(chooseSamplesInCells, cells.countInPhase[phase],
-                                 devicePointer(cells.byPhase), rangeStart,
+                                 devicePointer(cells.byPhase), cells.startOfPhase[phase],
                                  cells.countInPhase[phase], devicePointer(table.bucketIndex),
                                  devicePointer(tabCells), devicePointer(cells.key),
                                  devicePointer(cells.start), devicePointer(cells.sample),
