@@ -508,6 +508,54 @@ TEST(DartThrowing, ASixthCellInAFullBucketIsLost) {
     }
 }
 
+TEST(DartThrowing, NeighboursInTheLastAndFirstBucketsSeeEachOther) {
+    // Two candidates 0.4 apart in neighbouring cells a and a + 1, with a in the last bucket of the
+    // table of 4 * 2 buckets and a + 1 in the first; the three cases put a at each position of
+    // its block along x, so each of the two cells comes first in some case.
+    const ScatterGrid grid = gridOver(1.0f, {0, 0, 0}, {100, 0, 100});
+    const thrust::device_vector<unsigned short> phaseMap(kPhaseMap.begin(), kPhaseMap.end());
+    for (unsigned int a : {1007u, 1015u, 1023u}) {
+        SCOPED_TRACE(a);
+        Candidates candidates = candidatesAt({{50.5f, 0, 50.5f}, {50.9f, 0, 50.5f}}, grid);
+        const std::vector<unsigned int> cells = {a, a + 1};
+        thrust::copy(cells.begin(), cells.end(), candidates.cellId.begin());
+        CellHashTable table;
+        ASSERT_TRUE(throwDarts(candidates, 0, 1.0f, grid, 5, phaseMap, table));
+        ASSERT_EQ(table.size, 8);
+        EXPECT_EQ(acceptedOf(table).size(), 1u);
+    }
+}
+
+TEST(DartThrowing, EachPhaseGetsItsOwnRangeOfCells) {
+    struct Case {
+        std::vector<unsigned short> phases;  // sorted
+        std::map<unsigned int, std::pair<unsigned int, unsigned int>> ranges;  // phase: start, count
+    } cases[] = {
+        {{0, 0, 3, 3, 3, 7, 26}, {{0, {0, 2}}, {3, {2, 3}}, {7, {5, 1}}, {26, {6, 1}}}},
+        {{2, 2, 5}, {{2, {0, 2}}, {5, {2, 1}}}},
+        {{13}, {{13, {0, 1}}}},
+        {{}, {}},
+    };
+    for (const Case& c : cases) {
+        const thrust::device_vector<unsigned short> phases(c.phases.begin(), c.phases.end());
+        std::vector<unsigned int> count, start;
+        ASSERT_TRUE(countCellsInEachPhase(phases, count, start));
+        ASSERT_EQ(count.size(), 27u);
+        ASSERT_EQ(start.size(), 27u);
+        unsigned int next = 0;
+        for (unsigned int q = 0; q < 27; ++q) {
+            const auto range = c.ranges.find(q);
+            const unsigned int expected = range == c.ranges.end() ? 0u : range->second.second;
+            EXPECT_EQ(count[q], expected) << "phase " << q;
+            EXPECT_EQ(start[q], next) << "phase " << q;
+            if (range != c.ranges.end()) {
+                EXPECT_EQ(start[q], range->second.first) << "phase " << q;
+            }
+            next += count[q];
+        }
+    }
+}
+
 TEST(DartThrowing, TheResultIsTheSameOnAnyNumberOfThreads) {
     std::vector<shapes::Point> points;
     unsigned int state = 12345;
