@@ -27,57 +27,58 @@ __host__ __device__ inline int truncateToInt(float value) {
     return static_cast<int>(value);
 }
 
+// The id of a grid cell. Grids of more than 2^32 cells are common (a large box, a small radius),
+// so ids have 64 bits: no two cells of a grid share one.
+using CellId = unsigned long long;
+
 // The hashed grid of a minimum distance r: cubic cells of edge cellSize = r / sqrt(3), so a
 // cell's diagonal is r and a cell holds at most one sample. The grid covers a frame (min to max
 // per axis) that holds every point sampled, with kGridMargin more cells on each side, so the
 // cells within two of any cell of the frame lie inside the grid too. countX, countY and countZ
 // are the cells along each axis, margins included; the id of cell (kx, ky, kz) is
 // kx + kz * stepZ + ky * stepY with stepZ = countX and stepY = countX * countZ (x fastest, then
-// z, then y), and no two cells of the grid share an id (it has at most 2^32 cells).
+// z, then y), and no two cells of the grid share an id.
 struct ScatterGrid {
     float cellSize = 1.0f;
     float minX = 0.0f, minY = 0.0f, minZ = 0.0f;
-    unsigned int countX = 5, countY = 5, countZ = 5;
-    unsigned int stepZ = 5, stepY = 25;
+    CellId countX = 5, countY = 5, countZ = 5;
+    CellId stepZ = 5, stepY = 25;
 };
 constexpr unsigned int kGridMargin = 2;
 
 // The cell coordinate of p along an axis of `count` cells (margins included) whose frame starts
 // at `minimum`: kGridMargin + floor((p - minimum) / cellSize), kept within the frame's cells, so
 // that a point below the minimum, past the frame or not a number never reaches another row.
-__host__ __device__ inline unsigned int cellCoordinate(float p, float minimum, float cellSize,
-                                                       unsigned int count) {
+__host__ __device__ inline CellId cellCoordinate(float p, float minimum, float cellSize,
+                                                 CellId count) {
     const float k = floorf((p - minimum) / cellSize);
-    const unsigned int last = count - 2 * kGridMargin - 1;
+    const CellId last = count - 2 * kGridMargin - 1;
     if (!(k > 0.0f)) return kGridMargin;
-    const unsigned int inFrame =
-        static_cast<double>(k) >= static_cast<double>(last) ? last : static_cast<unsigned int>(k);
+    const CellId inFrame =
+        static_cast<double>(k) >= static_cast<double>(last) ? last : static_cast<CellId>(k);
     return inFrame + kGridMargin;
 }
 
 // The id of the cell holding (x, y, z).
-__host__ __device__ inline unsigned int cellIdOf(float x, float y, float z,
-                                                 const ScatterGrid& grid) {
-    const unsigned int kx = cellCoordinate(x, grid.minX, grid.cellSize, grid.countX);
-    const unsigned int ky = cellCoordinate(y, grid.minY, grid.cellSize, grid.countY);
-    const unsigned int kz = cellCoordinate(z, grid.minZ, grid.cellSize, grid.countZ);
+__host__ __device__ inline CellId cellIdOf(float x, float y, float z, const ScatterGrid& grid) {
+    const CellId kx = cellCoordinate(x, grid.minX, grid.cellSize, grid.countX);
+    const CellId ky = cellCoordinate(y, grid.minY, grid.cellSize, grid.countY);
+    const CellId kz = cellCoordinate(z, grid.minZ, grid.cellSize, grid.countZ);
     return kx + kz * grid.stepZ + ky * grid.stepY;
 }
 
 // The position 0..26 of a cell within its block of 3 x 3 x 3 cells, from the cell coordinates:
 // x fastest, then z, then y, the order of the cell ids. Two cells at the same position are 3 or
 // more cells apart along some axis.
-__host__ __device__ inline unsigned int positionInCellBlock(unsigned int kx, unsigned int ky,
-                                                            unsigned int kz) {
-    return kx % 3 + 3 * (kz % 3) + 9 * (ky % 3);
+__host__ __device__ inline unsigned int positionInCellBlock(CellId kx, CellId ky, CellId kz) {
+    return static_cast<unsigned int>(kx % 3 + 3 * (kz % 3) + 9 * (ky % 3));
 }
 
 // The block position of the cell with id `cell` of the grid, from the coordinates its id holds.
-__host__ __device__ inline unsigned int blockPositionOfCell(unsigned int cell,
-                                                            const ScatterGrid& grid) {
-    const unsigned int kx = cell % grid.stepZ;
-    const unsigned int kz = (cell / grid.stepZ) % grid.countZ;
-    const unsigned int ky = cell / grid.stepY;
+__host__ __device__ inline unsigned int blockPositionOfCell(CellId cell, const ScatterGrid& grid) {
+    const CellId kx = cell % grid.stepZ;
+    const CellId kz = (cell / grid.stepZ) % grid.countZ;
+    const CellId ky = cell / grid.stepY;
     return positionInCellBlock(kx, ky, kz);
 }
 

@@ -3,6 +3,8 @@
 // them live inside one compute.
 #include <thrust/device_vector.h>
 
+#include "pointSuite/deviceFunctions.h"
+
 // The raw device pointer of a buffer, for kernel arguments.
 template <typename T>
 T* devicePointer(thrust::device_vector<T>& buffer) {
@@ -43,7 +45,8 @@ struct BorderEdges {
 // phases first, then the phase's new candidates. (u, v) are barycentric in triangle triId.
 struct Candidates {
     thrust::device_vector<float> x, y, z, u, v;
-    thrust::device_vector<unsigned int> triId, cellId;
+    thrust::device_vector<unsigned int> triId;
+    thrust::device_vector<CellId> cellId;
     unsigned int count = 0;
 
     // Makes every array n entries long (contents undefined until filled).
@@ -56,7 +59,7 @@ struct Candidates {
     void release() {
         for (auto* values : {&x, &y, &z, &u, &v}) thrust::device_vector<float>().swap(*values);
         thrust::device_vector<unsigned int>().swap(triId);
-        thrust::device_vector<unsigned int>().swap(cellId);
+        thrust::device_vector<CellId>().swap(cellId);
         count = 0;
     }
 };

@@ -8,7 +8,7 @@
 // Surface candidate j = A + i: a triangle by area from randoms[j], a uniform point in it from
 // two more randoms of the table.
 __global__ void generateRandomPoints(const float* randoms, float* x, float* y, float* z, float* u,
-                                     float* v, unsigned int* triId, unsigned int* cellId,
+                                     float* v, unsigned int* triId, CellId* cellId,
                                      const float* meshPoints, const unsigned int* triIds,
                                      const float* cumulativeArea, float totalArea,
                                      unsigned int triCount, unsigned int numElements,
@@ -39,7 +39,7 @@ __global__ void generateRandomPoints(const float* randoms, float* x, float* y, f
 // Border-edge candidate j = A + i: an edge by length from randoms[j], a uniform point along it.
 __global__ void generateRandomPointsOnEdges(
     const float* randoms, float* x, float* y, float* z, float* u, float* v, unsigned int* triId,
-    unsigned int* cellId, const float* meshPoints, const unsigned int* triIds,
+    CellId* cellId, const float* meshPoints, const unsigned int* triIds,
     const unsigned int* edgeA, const unsigned int* edgeB, const unsigned int* edgeT,
     const float* cumulativeLength, float totalLength, unsigned int edgeCount,
     unsigned int numElements, unsigned int acceptedSamplesCount, ScatterGrid grid) {
@@ -64,7 +64,7 @@ __global__ void generateRandomPointsOnEdges(
     cellId[j] = cellIdOf(px, py, pz, grid);
 }
 
-__global__ void computePointCellId(unsigned int* cellId, const float* x, const float* y,
+__global__ void computePointCellId(CellId* cellId, const float* x, const float* y,
                                    const float* z, ScatterGrid grid, unsigned int numElements) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i >= numElements) return;

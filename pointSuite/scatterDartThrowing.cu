@@ -24,7 +24,7 @@ constexpr unsigned int kPhases = 27;
 // a key, an address and a sample, which keeps the table of H = 4 C buckets within memory.
 
 // Marks the sorted candidates that start a run of equal cell ids.
-__global__ void detectCells(const unsigned int* cellId, unsigned int* aux,
+__global__ void detectCells(const CellId* cellId, unsigned int* aux,
                             unsigned int numElements) {
     const unsigned int j = twoDimensionalThreadIndex();
     if (j >= numElements) return;
@@ -41,16 +41,16 @@ __global__ void getCells(unsigned int* cells, const unsigned int* cellIndex,
 
 // Inserts cell r into the next free slot of its bucket; a sixth or later cell of a bucket is
 // counted, not stored, and marked lost.
-__global__ void fillHashTable(const unsigned int* cellStart, const unsigned int* pointCellId,
-                              unsigned int* cellKey, unsigned int* cellSample,
+__global__ void fillHashTable(const unsigned int* cellStart, const CellId* pointCellId,
+                              CellId* cellKey, unsigned int* cellSample,
                               unsigned int* tabBucketIndex, unsigned int* tabCells,
                               int hashTableSize, unsigned int cellCount) {
     const unsigned int r = twoDimensionalThreadIndex();
     if (r >= cellCount) return;
-    const unsigned int cell = pointCellId[cellStart[r]];
+    const CellId cell = pointCellId[cellStart[r]];
     cellKey[r] = cell;
     const unsigned int size = static_cast<unsigned int>(hashTableSize);
-    const unsigned int bucket = cell % size;
+    const unsigned int bucket = static_cast<unsigned int>(cell % size);
     const unsigned int slot = atomicAdd(&tabBucketIndex[bucket], 1u);
     if (slot < kSlots) {
         tabCells[slot * size + bucket] = r;
@@ -61,7 +61,7 @@ __global__ void fillHashTable(const unsigned int* cellStart, const unsigned int*
 
 // The processing phase of cell r: the phase map's entry for the cell's position in its block of
 // 3 x 3 x 3 cells, from the coordinates its id holds.
-__global__ void calculateCellPhase(unsigned short* cellPhase, const unsigned int* cellKey,
+__global__ void calculateCellPhase(unsigned short* cellPhase, const CellId* cellKey,
                                    ScatterGrid grid, const unsigned short* phaseMap,
                                    unsigned int numElements) {
     const unsigned int r = oneDimensionalThreadIndex();
@@ -99,11 +99,10 @@ __global__ void updateHashTable(const unsigned int* cellStart, unsigned int* cel
         cellSample[r] = map[i];
 }
 
-// neighbour % size for neighbour = rowStart + k (k < 5), from rowBucket = rowStart % size.
-__host__ __device__ inline unsigned int nextBucket(unsigned int neighbour, unsigned int rowStart,
-                                                   unsigned int rowBucket, unsigned int k,
+// The bucket of rowStart + k (k < 5), from rowBucket = rowStart % size.
+__host__ __device__ inline unsigned int nextBucket(unsigned int rowBucket, unsigned int k,
                                                    unsigned int size) {
-    if (neighbour < rowStart || size <= 4) return neighbour % size;  // wrapped past 2^32
+    if (size <= 4) return (rowBucket + k) % size;
     const unsigned int bucket = rowBucket + k;
     return bucket >= size ? bucket - size : bucket;
 }
@@ -112,9 +111,9 @@ __host__ __device__ inline unsigned int nextBucket(unsigned int neighbour, unsig
 // cell within two cells along each axis lies within r of it.
 __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned int rangeStart,
                                      unsigned int cellCount, const unsigned int* bucketIndex,
-                                     const unsigned int* tabCells, const unsigned int* cellKey,
+                                     const unsigned int* tabCells, const CellId* cellKey,
                                      const unsigned int* cellStart, unsigned int* cellSample,
-                                     unsigned int stepZ, unsigned int stepY, short t, float r,
+                                     CellId stepZ, CellId stepY, short t, float r,
                                      const float* x, const float* y, const float* z,
                                      const unsigned int* map, int hashTableSize,
                                      unsigned int allCells, unsigned int randomsNumber) {
@@ -125,7 +124,7 @@ __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned i
     if (cellSample[own] != kNoSample) return;  // seated, or absent from the table
     const unsigned int candidate = cellStart[own] + static_cast<unsigned int>(t);
     if (candidate >= cellEnd(cellStart, own, allCells, randomsNumber)) return;
-    const unsigned int cell = cellKey[own];
+    const CellId cell = cellKey[own];
     const unsigned int s = map[candidate];
     const float px = x[s], py = y[s], pz = z[s];
     // Any stored sample within r rejects the dart, so the order of the rows does not change the
@@ -135,16 +134,17 @@ __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned i
         for (int dz : nearestFirst) {
             // The five cells of a row lie in (mostly) consecutive buckets: one division per row,
             // and their counts are read before any of them is looked at.
-            const unsigned int rowStart = cell - 2u + static_cast<unsigned int>(dz) * stepZ +
-                                          static_cast<unsigned int>(dy) * stepY;
-            const unsigned int rowBucket = rowStart % size;
+            // The grid's margins keep every row inside the grid: no id wraps.
+            const CellId rowStart = cell - 2 + static_cast<CellId>(dz) * stepZ +
+                                    static_cast<CellId>(dy) * stepY;
+            const unsigned int rowBucket = static_cast<unsigned int>(rowStart % size);
             unsigned int bucket[5], stored[5];
             for (unsigned int k = 0; k < 5; ++k) {
-                bucket[k] = nextBucket(rowStart + k, rowStart, rowBucket, k, size);
+                bucket[k] = nextBucket(rowBucket, k, size);
                 stored[k] = bucketIndex[bucket[k]] & 0xFFFFu;
             }
             for (unsigned int k = 0; k < 5; ++k) {
-                const unsigned int neighbour = rowStart + k;
+                const CellId neighbour = rowStart + k;
                 if (neighbour == cell) continue;
                 unsigned int found = kNoSample;
                 for (unsigned int j = 0; found == kNoSample && j < stored[k] && j < kSlots; ++j) {
@@ -179,13 +179,13 @@ namespace {
 // phase.
 unsigned long long tableBytes(unsigned long long cells) {
     const unsigned long long buckets = 4 * cells;
-    return buckets * 4 * (1 + kSlots) + cells * (4 * 4 + 2) + cells * (4 + 2) + 27 * 8 + 64;
+    return buckets * 4 * (1 + kSlots) + cells * (4 * 3 + 8 + 2) + cells * (4 + 2) + 27 * 8 + 64;
 }
 
 // The per-cell arrays of a phase while its darts are thrown.
 struct PhaseCells {
     thrust::device_vector<unsigned int> start;   // sorted index of the cell's first candidate
-    thrust::device_vector<unsigned int> key;     // the cell's id
+    thrust::device_vector<CellId> key;           // the cell's id
     thrust::device_vector<unsigned int> sample;  // accepted sample, kNoSample or kLostCell
     thrust::device_vector<unsigned int> byPhase;  // cells grouped by phase, in cell order within
     std::vector<unsigned int> countInPhase, startOfPhase;
@@ -193,7 +193,7 @@ struct PhaseCells {
 };
 
 // The cells of the sorted candidates, their run starts and, in `table`, their slots.
-MStatus findCells(const thrust::device_vector<unsigned int>& pointCellId, PhaseCells& cells,
+MStatus findCells(const thrust::device_vector<CellId>& pointCellId, PhaseCells& cells,
                   thrust::device_vector<unsigned int>& tabCells, CellHashTable& table) {
     const unsigned int n = static_cast<unsigned int>(pointCellId.size());
     thrust::device_vector<unsigned int> aux(n);
@@ -267,11 +267,11 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     table = CellHashTable();
     const unsigned int n = candidates.count;
     if (n == 0) return MS::kSuccess;
-    thrust::device_vector<unsigned int>& pointCellId = candidates.cellId;
+    thrust::device_vector<CellId>& pointCellId = candidates.cellId;
 
     StageTimer stage("sort");
     // The permutation, the run marks and the sort's own copy of keys and values.
-    if (!scatterMemoryFits(16ull * n)) return MS::kFailure;
+    if (!scatterMemoryFits(20ull * n)) return MS::kFailure;
     thrust::device_vector<unsigned int> map(n);
     thrust::sequence(map.begin(), map.end());
     thrust::stable_sort_by_key(pointCellId.begin(), pointCellId.end(), map.begin());
@@ -281,7 +281,7 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     thrust::device_vector<unsigned int> tabCells;
     MStatus status = findCells(pointCellId, cells, tabCells, table);
     if (!status) return status;
-    thrust::device_vector<unsigned int>().swap(pointCellId);  // the cells hold their ids now
+    thrust::device_vector<CellId>().swap(pointCellId);  // the cells hold their ids now
     status = groupCellsByPhase(grid, phaseMap, cells);
     if (!status) return status;
     if (acceptedSamplesCount > 0) {

@@ -10,12 +10,12 @@
 bool makeScatterGrid(float radius, const GridFrame& frame, ScatterGrid& grid, double* cellCount) {
     const float cellSize = static_cast<float>(static_cast<double>(radius) / std::sqrt(3.0));
     double cells = 1.0;
-    unsigned int count[3] = {0, 0, 0};
+    CellId count[3] = {0, 0, 0};
     for (int k = 0; k < 3; ++k) {
         const float extent = (frame.max[k] - frame.min[k]) / cellSize;
         const double along = std::floor(static_cast<double>(extent)) + 1.0 + 2.0 * kGridMargin;
         cells *= along;
-        if (along <= kMaximumGridCells) count[k] = static_cast<unsigned int>(along);
+        if (along <= kMaximumGridCells) count[k] = static_cast<CellId>(along);
     }
     if (cellCount) *cellCount = cells;
     if (!(cells <= kMaximumGridCells)) return false;

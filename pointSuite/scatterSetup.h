@@ -19,8 +19,8 @@ struct GridFrame {
     }
 };
 
-// The most cells a grid may have: each cell needs an id of its own.
-constexpr double kMaximumGridCells = 4294967296.0;
+// The most cells a grid may have: each cell needs an id of its own (2^63).
+constexpr double kMaximumGridCells = 9223372036854775808.0;
 
 // The grid of minimum distance `radius` (finite, above 0) over a frame holding at least one
 // point, with finite corners: per axis trunc((max - min) / cellSize) + 1 cells of the frame,

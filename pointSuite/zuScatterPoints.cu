@@ -135,7 +135,7 @@ bool makeGrid(const MObject& node, const ScatterSettings& settings,
     char text[320];
     std::snprintf(text, sizeof text,
                   ": a radius of %g over the box from (%g, %g, %g) to (%g, %g, %g) (with the "
-                  "mesh) needs %.4g grid cells, more than the %.0f the grid can tell apart",
+                  "mesh) needs %.4g grid cells, more than the %.4g the grid can tell apart",
                   settings.radius, frame.min[0], frame.min[1], frame.min[2], frame.max[0],
                   frame.max[1], frame.max[2], cells, kMaximumGridCells);
     MGlobal::displayError(MFnDependencyNode(node).name() + text);
@@ -239,8 +239,9 @@ MStatus makeCandidates(Phase phase, const ScatterSettings& settings, const Scatt
     }
     if (count.capped)
         MGlobal::displayWarning("Reached maximum randoms number, undersampling can occur");
-    // Seven arrays of 4 bytes per candidate, and the random table of a random phase.
-    const unsigned long long perCandidate = phase == Phase::kVertices ? 28 : 32;
+    // Six arrays of 4 bytes and the cell id of 8 per candidate, and the random table of a random
+    // phase.
+    const unsigned long long perCandidate = phase == Phase::kVertices ? 32 : 36;
     if (!scatterMemoryFits(perCandidate * count.count + 8)) return MS::kFailure;
     const unsigned long long seed = static_cast<unsigned long long>(settings.seed);
     if (phase == Phase::kVertices)

@@ -76,7 +76,7 @@ ScatterGrid gridOver(float r, shapes::Point min, shapes::Point max) {
 // Candidates at the given points, all on triangle 0 at (0, 0), with their cells in `grid`.
 Candidates candidatesAt(const std::vector<shapes::Point>& points, const ScatterGrid& grid) {
     std::vector<float> x, y, z;
-    std::vector<unsigned int> cells;
+    std::vector<CellId> cells;
     for (const shapes::Point& p : points) {
         x.push_back(p.x), y.push_back(p.y), z.push_back(p.z);
         cells.push_back(cellIdOf(p.x, p.y, p.z, grid));
@@ -261,8 +261,8 @@ TEST(ScatterSetup, AGridWithMoreCellsThanIdsIsRefused) {
     } cases[] = {
         {1.0f, 100, true},
         {0.01f, 2, true},          // 350 cells along each axis
-        {0.001f, 2, false},        // 3,469 along each axis: 4.2e10 cells
-        {1e-6f, 2, false},
+        {0.001f, 2, true},         // 3,469 along each axis: 4.2e10 cells, past 32 bits
+        {1e-6f, 2, false},         // 3,464,107 along each axis: 4.2e19 cells
         {1.0f, 3e38f, false},      // beyond every integer range
     };
     for (const Case& c : cases) {
@@ -385,7 +385,8 @@ TEST(Candidates, VerticesFollowTheCarriedSamplesOnTheFirstTriangleThatUsesThem) 
     ASSERT_TRUE(makeVertexCandidates(points, triangles, carried, grid, 2 + 5, c));
     ASSERT_EQ(c.count, 7u);
     const auto x = toHost(c.x), y = toHost(c.y), z = toHost(c.z), u = toHost(c.u), v = toHost(c.v);
-    const auto triangle = toHost(c.triId), cell = toHost(c.cellId);
+    const auto triangle = toHost(c.triId);
+    const auto cell = toHost(c.cellId);
     struct Expected {
         float x, y, z, u, v;
         unsigned int triangle;
@@ -429,7 +430,8 @@ TEST(Candidates, RandomPointsLieOnTheirTriangleOrBorderEdge) {
         ASSERT_TRUE(onEdges ? makeBorderEdgeCandidates(mesh, edges, none, grid, 2000, 7, c)
                             : makeSurfaceCandidates(mesh, areas, none, grid, 2000, 7, c));
         const auto x = toHost(c.x), y = toHost(c.y), z = toHost(c.z), u = toHost(c.u), v = toHost(c.v);
-        const auto triangle = toHost(c.triId), cell = toHost(c.cellId);
+        const auto triangle = toHost(c.triId);
+        const auto cell = toHost(c.cellId);
         const std::vector<unsigned int> list = {0, 1, 2, 0, 2, 3, 0, 1, 4};
         std::set<unsigned int> used;
         for (unsigned int i = 0; i < c.count; ++i) {
@@ -517,7 +519,7 @@ TEST(DartThrowing, NeighboursInTheLastAndFirstBucketsSeeEachOther) {
     for (unsigned int a : {1007u, 1015u, 1023u}) {
         SCOPED_TRACE(a);
         Candidates candidates = candidatesAt({{50.5f, 0, 50.5f}, {50.9f, 0, 50.5f}}, grid);
-        const std::vector<unsigned int> cells = {a, a + 1};
+        const std::vector<CellId> cells = {a, a + 1};
         thrust::copy(cells.begin(), cells.end(), candidates.cellId.begin());
         CellHashTable table;
         ASSERT_TRUE(throwDarts(candidates, 0, 1.0f, grid, 5, phaseMap, table));

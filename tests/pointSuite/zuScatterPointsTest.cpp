@@ -400,20 +400,28 @@ TEST_F(ScatterTest, AMissingOrOversizedMeshIsRefused) {
     EXPECT_EQ(messages(Message::kError), std::vector<std::string>{"zuScatterPoints: inMesh is too large to scatter on"});
 }
 
-TEST_F(ScatterTest, AGridOfMoreCellsThanIdsIsRefusedBeforeAnyWork) {
-    // A box of 8,000 units around a unit grid at radius 0.05: 277,133 cells along x and z.
+TEST_F(ScatterTest, AGridBeyondTwoToTheThirtyTwoCellsKeepsTheDistance) {
+    // A box of 8,000 units around a unit grid at radius 0.05: 277,133 cells along x and z and
+    // 138,568 along y, 1.06e16 cells in all.
     setMesh(shapes::grid(1, 1, 2, 2));
     ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
                     "setAttr scatter.bmix -4000; setAttr scatter.bmiy -4000; setAttr scatter.bmiz -4000;"
-                    "setAttr scatter.bmax 4000; setAttr scatter.bmaz 4000; setAttr scatter.radius 0.05"));
+                    "setAttr scatter.bmax 4000; setAttr scatter.bmaz 4000; setAttr scatter.radius 0.05;"
+                    "setAttr scatter.sov 1; setAttr scatter.sobe 1"));
+    const PointSet set = outPoints();
+    EXPECT_GT(set.size(), 100u);
+    expectScatterProperties(set, triangulate(shapes::grid(1, 1, 2, 2)), 0.05, true, &kUp);
+
+    // Beyond what 64-bit ids tell apart: refused, naming the radius and the box.
+    ASSERT_TRUE(run("setAttr scatter.bmax 1e15; setAttr scatter.bmaz 1e15; setAttr scatter.bmiy -1e15"));
     MStatus status;
-    outPoints(&status);
+    EXPECT_TRUE(outPoints(&status) == set);
     EXPECT_FALSE(status);
     EXPECT_EQ(messages(Message::kError),
               std::vector<std::string>{
-                  "scatter: a radius of 0.05 over the box from (-4000, -4000, -4000) to (4000, 0, 4000) "
-                  "(with the mesh) needs 1.064e+16 grid cells, more than the 4294967296 the grid can "
-                  "tell apart"});
+                  "scatter: a radius of 0.05 over the box from (-4000, -1e+15, -4000) to (1e+15, 0, 1e+15) "
+                  "(with the mesh) needs 4.157e+49 grid cells, more than the 9.223e+18 the grid can tell "
+                  "apart"});
 }
 
 TEST_F(ScatterTest, TrialsBeyondTheirLimitsAreClampedToOneAndThirty) {
