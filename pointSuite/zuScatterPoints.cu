@@ -167,6 +167,12 @@ struct ScatterMesh {
     DeviceMesh device;
     TriangleAreas areas;
     BorderEdges edges;
+
+    // Once on the device, the host copies serve only the vertex phase's candidates.
+    void releaseHostCopies() {
+        std::vector<float>().swap(hostPoints);
+        std::vector<unsigned int>().swap(hostTriangles);
+    }
 };
 
 // The accepted samples of the last phase on the host, with their normals when asked for.
@@ -270,8 +276,9 @@ MStatus prepareMesh(MDataBlock& block, bool& onBorderEdges, ScatterMesh& mesh, b
     }
     tiny = mesh.areas.totalArea < 0.0001f;
     if (tiny || !onBorderEdges) return MS::kSuccess;
-    // Five edge arrays, the sort order and marks, the sort's scratch and the border edges.
-    if (!scatterMemoryFits(4ull * 3 * mesh.device.triangleCount * 12)) return MS::kFailure;
+    // Per edge of a triangle: five edge arrays, the sort order, its scratch and the marks (36
+    // bytes), and at most as many border edges with their lengths (20).
+    if (!scatterMemoryFits(56ull * 3 * mesh.device.triangleCount)) return MS::kFailure;
     status = findBorderEdges(mesh.device, mesh.edges);
     if (!status) return status;
     if (mesh.edges.count == 0 || !(mesh.edges.totalLength >= 0.0001f)) onBorderEdges = false;
@@ -330,7 +337,7 @@ std::vector<T> moveToHost(thrust::device_vector<T>& values) {
 // phase's samples (and their normals) to the host.
 MStatus runPhases(const std::vector<Phase>& phases, const ScatterSettings& settings,
                   const ScatterGrid& grid, const std::vector<unsigned short>& phaseMap,
-                  const ScatterMesh& mesh, StageTimer& stage, HostSamples& result) {
+                  ScatterMesh& mesh, StageTimer& stage, HostSamples& result) {
     const thrust::device_vector<unsigned short> devicePhaseMap(phaseMap.begin(), phaseMap.end());
     AcceptedSamples samples;
     Candidates candidates;
@@ -347,6 +354,7 @@ MStatus runPhases(const std::vector<Phase>& phases, const ScatterSettings& setti
         stage.next("candidates");
         status = makeCandidates(phases[p], settings, grid, mesh, samples, candidates);
         if (!status) return status;
+        mesh.releaseHostCopies();
         stage.next(nullptr);  // the dart throwing times its own stages
         status = throwDarts(candidates, samples.count, settings.radius, grid, settings.trials,
                             devicePhaseMap, table);
