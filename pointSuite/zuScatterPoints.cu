@@ -217,10 +217,11 @@ MStatus readMesh(const MFnMesh& meshFn, std::vector<float>& hostPoints,
 MStatus uploadMesh(MDataBlock& block, const std::vector<float>& hostPoints,
                    const std::vector<unsigned int>& hostTriangles, DeviceMesh& mesh) {
     if (!scatterMemoryFits(4ull * hostPoints.size())) return MS::kFailure;
-    mesh.points.assign(hostPoints.begin(), hostPoints.end());
+    // An empty range is not copied: its begin is no element.
+    if (!hostPoints.empty()) mesh.points.assign(hostPoints.begin(), hostPoints.end());
     mesh.vertexCount = static_cast<unsigned int>(hostPoints.size() / 3);
     if (!scatterMemoryFits(4ull * hostTriangles.size())) return MS::kFailure;
-    mesh.triangles.assign(hostTriangles.begin(), hostTriangles.end());
+    if (!hostTriangles.empty()) mesh.triangles.assign(hostTriangles.begin(), hostTriangles.end());
     mesh.triangleCount = static_cast<unsigned int>(hostTriangles.size() / 3);
     input(block, zuScatterPoints::partial).asBool();
     return MS::kSuccess;
