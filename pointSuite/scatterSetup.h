@@ -1,6 +1,7 @@
 #pragma once
 // Host-side settings and checks of the scatter node: its grid, its trial count, the candidate
 // count of a phase, the check of the mesh it samples and its device-memory check.
+#include <cmath>
 #include <string>
 
 #include "pointSuite/deviceFunctions.h"
