@@ -27,29 +27,59 @@ __host__ __device__ inline int truncateToInt(float value) {
     return static_cast<int>(value);
 }
 
-// The cell coordinate of p along one axis of the grid: floor(max(0, p - minimum) / cellSize),
-// so never negative; points below the grid's minimum fall into cell 0.
-__host__ __device__ inline int cellCoordinate(float p, float minimum, float cellSize) {
-    return truncateToInt(floorf(fmaxf(0.0f, p - minimum) / cellSize));
+// The id of a grid cell. Grids of more than 2^32 cells are common (a large box, a small radius),
+// so ids have 64 bits: no two cells of a grid share one.
+using CellId = unsigned long long;
+
+// The hashed grid of a minimum distance r: cubic cells of edge cellSize = r / sqrt(3), so a
+// cell's diagonal is r and a cell holds at most one sample. The grid covers a frame (min to max
+// per axis) that holds every point sampled, with kGridMargin more cells on each side, so the
+// cells within two of any cell of the frame lie inside the grid too. countX, countY and countZ
+// are the cells along each axis, margins included; the id of cell (kx, ky, kz) is
+// kx + kz * stepZ + ky * stepY with stepZ = countX and stepY = countX * countZ (x fastest, then
+// z, then y), and no two cells of the grid share an id.
+struct ScatterGrid {
+    float cellSize = 1.0f;
+    float minX = 0.0f, minY = 0.0f, minZ = 0.0f;
+    CellId countX = 5, countY = 5, countZ = 5;
+    CellId stepZ = 5, stepY = 25;
+};
+constexpr unsigned int kGridMargin = 2;
+
+// The cell coordinate of p along an axis of `count` cells (margins included) whose frame starts
+// at `minimum`: kGridMargin + floor((p - minimum) / cellSize), kept within the frame's cells, so
+// that a point below the minimum, past the frame or not a number never reaches another row.
+__host__ __device__ inline CellId cellCoordinate(float p, float minimum, float cellSize,
+                                                 CellId count) {
+    const float k = floorf((p - minimum) / cellSize);
+    const CellId last = count - 2 * kGridMargin - 1;
+    if (!(k > 0.0f)) return kGridMargin;
+    const CellId inFrame =
+        static_cast<double>(k) >= static_cast<double>(last) ? last : static_cast<CellId>(k);
+    return inFrame + kGridMargin;
 }
 
-// The id of the cell holding (x, y, z): kx + kz * stepZ + ky * stepY (x fastest, then z, then y)
-// in unsigned 32-bit arithmetic, which wraps around for grids of more than 2^32 cells. Cells
-// next to each other along an axis always have ids that differ by 1, stepZ or stepY.
-__host__ __device__ inline unsigned int cellIdOf(float x, float y, float z, float minX, float minY,
-                                                 float minZ, float cellSize, unsigned int stepZ,
-                                                 unsigned int stepY) {
-    const unsigned int kx = static_cast<unsigned int>(cellCoordinate(x, minX, cellSize));
-    const unsigned int ky = static_cast<unsigned int>(cellCoordinate(y, minY, cellSize));
-    const unsigned int kz = static_cast<unsigned int>(cellCoordinate(z, minZ, cellSize));
-    return kx + kz * stepZ + ky * stepY;
+// The id of the cell holding (x, y, z).
+__host__ __device__ inline CellId cellIdOf(float x, float y, float z, const ScatterGrid& grid) {
+    const CellId kx = cellCoordinate(x, grid.minX, grid.cellSize, grid.countX);
+    const CellId ky = cellCoordinate(y, grid.minY, grid.cellSize, grid.countY);
+    const CellId kz = cellCoordinate(z, grid.minZ, grid.cellSize, grid.countZ);
+    return kx + kz * grid.stepZ + ky * grid.stepY;
 }
 
-// The position 0..26 of a cell within its block of 3 x 3 x 3 cells, from the cell coordinates
-// (never negative): x fastest, then z, then y, the order of the cell ids. Two cells at the same
-// position are 3 or more cells apart along some axis.
-__host__ __device__ inline unsigned int positionInCellBlock(int kx, int ky, int kz) {
+// The position 0..26 of a cell within its block of 3 x 3 x 3 cells, from the cell coordinates:
+// x fastest, then z, then y, the order of the cell ids. Two cells at the same position are 3 or
+// more cells apart along some axis.
+__host__ __device__ inline unsigned int positionInCellBlock(CellId kx, CellId ky, CellId kz) {
     return static_cast<unsigned int>(kx % 3 + 3 * (kz % 3) + 9 * (ky % 3));
+}
+
+// The block position of the cell with id `cell` of the grid, from the coordinates its id holds.
+__host__ __device__ inline unsigned int blockPositionOfCell(CellId cell, const ScatterGrid& grid) {
+    const CellId kx = cell % grid.stepZ;
+    const CellId kz = (cell / grid.stepZ) % grid.countZ;
+    const CellId ky = cell / grid.stepY;
+    return positionInCellBlock(kx, ky, kz);
 }
 
 // Picks an element with probability proportional to its share of the inclusive running sum

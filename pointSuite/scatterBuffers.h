@@ -3,6 +3,8 @@
 // them live inside one compute.
 #include <thrust/device_vector.h>
 
+#include "pointSuite/deviceFunctions.h"
+
 // The raw device pointer of a buffer, for kernel arguments.
 template <typename T>
 T* devicePointer(thrust::device_vector<T>& buffer) {
@@ -43,7 +45,8 @@ struct BorderEdges {
 // phases first, then the phase's new candidates. (u, v) are barycentric in triangle triId.
 struct Candidates {
     thrust::device_vector<float> x, y, z, u, v;
-    thrust::device_vector<unsigned int> triId, cellId;
+    thrust::device_vector<unsigned int> triId;
+    thrust::device_vector<CellId> cellId;
     unsigned int count = 0;
 
     // Makes every array n entries long (contents undefined until filled).
@@ -56,7 +59,7 @@ struct Candidates {
     void release() {
         for (auto* values : {&x, &y, &z, &u, &v}) thrust::device_vector<float>().swap(*values);
         thrust::device_vector<unsigned int>().swap(triId);
-        thrust::device_vector<unsigned int>().swap(cellId);
+        thrust::device_vector<CellId>().swap(cellId);
         count = 0;
     }
 };
@@ -70,14 +73,15 @@ struct AcceptedSamples {
 };
 
 // The open hash table of a phase's occupied cells: `size` (H) buckets of 5 slots, slot k of
-// bucket b at index k * H + b. bucketIndex counts the cells ever inserted into a bucket, keys
-// holds each slot's cell id, address the sorted index of the cell's first candidate, samples the
-// candidate number of the cell's accepted sample or kNoSample.
+// bucket b at index k * H + b. bucketIndex counts the cells ever inserted into a bucket (a sixth
+// or later one is counted, not stored); after the dart throwing, samples holds per slot the
+// candidate number of its cell's accepted sample, or kNoSample for an empty slot or a cell
+// without a sample.
 struct CellHashTable {
     static constexpr unsigned int kNoSample = 0xFFFFFFFFu;
     static constexpr unsigned int kSlots = 5;
 
     thrust::device_vector<unsigned int> bucketIndex;
-    thrust::device_vector<unsigned int> keys, address, samples;
+    thrust::device_vector<unsigned int> samples;
     int size = 0;
 };

@@ -8,13 +8,11 @@
 // Surface candidate j = A + i: a triangle by area from randoms[j], a uniform point in it from
 // two more randoms of the table.
 __global__ void generateRandomPoints(const float* randoms, float* x, float* y, float* z, float* u,
-                                     float* v, unsigned int* triId, unsigned int* cellId,
+                                     float* v, unsigned int* triId, CellId* cellId,
                                      const float* meshPoints, const unsigned int* triIds,
                                      const float* cumulativeArea, float totalArea,
                                      unsigned int triCount, unsigned int numElements,
-                                     unsigned int acceptedSamplesCount, float cellSize,
-                                     float bboxMinX, float bboxMinY, float bboxMinZ,
-                                     unsigned int stepZ, unsigned int stepY) {
+                                     unsigned int acceptedSamplesCount, ScatterGrid grid) {
     const unsigned int j = acceptedSamplesCount + twoDimensionalThreadIndex();
     if (j >= numElements) return;
     const unsigned int tri = getTriIndex(cumulativeArea, triCount, totalArea, randoms[j]);
@@ -35,17 +33,16 @@ __global__ void generateRandomPoints(const float* randoms, float* x, float* y, f
     x[j] = px;
     y[j] = py;
     z[j] = pz;
-    cellId[j] = cellIdOf(px, py, pz, bboxMinX, bboxMinY, bboxMinZ, cellSize, stepZ, stepY);
+    cellId[j] = cellIdOf(px, py, pz, grid);
 }
 
 // Border-edge candidate j = A + i: an edge by length from randoms[j], a uniform point along it.
 __global__ void generateRandomPointsOnEdges(
     const float* randoms, float* x, float* y, float* z, float* u, float* v, unsigned int* triId,
-    unsigned int* cellId, const float* meshPoints, const unsigned int* triIds,
+    CellId* cellId, const float* meshPoints, const unsigned int* triIds,
     const unsigned int* edgeA, const unsigned int* edgeB, const unsigned int* edgeT,
     const float* cumulativeLength, float totalLength, unsigned int edgeCount,
-    unsigned int numElements, unsigned int acceptedSamplesCount, float cellSize, float bboxMinX,
-    float bboxMinY, float bboxMinZ, unsigned int stepZ, unsigned int stepY) {
+    unsigned int numElements, unsigned int acceptedSamplesCount, ScatterGrid grid) {
     const unsigned int j = acceptedSamplesCount + twoDimensionalThreadIndex();
     if (j >= numElements) return;
     const unsigned int e = getTriIndex(cumulativeLength, edgeCount, totalLength, randoms[j]);
@@ -64,16 +61,14 @@ __global__ void generateRandomPointsOnEdges(
     edgeBarycentric(a, b, triIds[3 * t], triIds[3 * t + 1], triIds[3 * t + 2], s, uj, vj);
     u[j] = uj;
     v[j] = vj;
-    cellId[j] = cellIdOf(px, py, pz, bboxMinX, bboxMinY, bboxMinZ, cellSize, stepZ, stepY);
+    cellId[j] = cellIdOf(px, py, pz, grid);
 }
 
-__global__ void computePointCellId(unsigned int* cellId, const float* x, const float* y,
-                                   const float* z, float cellSize, float bboxMinX, float bboxMinY,
-                                   float bboxMinZ, unsigned int stepZ, unsigned int stepY,
-                                   unsigned int numElements) {
+__global__ void computePointCellId(CellId* cellId, const float* x, const float* y,
+                                   const float* z, ScatterGrid grid, unsigned int numElements) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i >= numElements) return;
-    cellId[i] = cellIdOf(x[i], y[i], z[i], bboxMinX, bboxMinY, bboxMinZ, cellSize, stepZ, stepY);
+    cellId[i] = cellIdOf(x[i], y[i], z[i], grid);
 }
 
 // Carried sample j becomes candidate j.
@@ -143,8 +138,7 @@ MStatus placeCarriedSamples(const AcceptedSamples& carried, Candidates& candidat
 MStatus computeCellIds(const ScatterGrid& grid, unsigned int count, Candidates& candidates) {
     launchTwoDimensional(computePointCellId, count, 64, devicePointer(candidates.cellId),
                          devicePointer(candidates.x), devicePointer(candidates.y),
-                         devicePointer(candidates.z), grid.cellSize, grid.minX, grid.minY,
-                         grid.minZ, grid.stepZ, grid.stepY, count);
+                         devicePointer(candidates.z), grid, count);
     CUDA_CALL_CHECK(cudaGetLastError());
     return MS::kSuccess;
 }
@@ -217,8 +211,7 @@ MStatus makeSurfaceCandidates(const DeviceMesh& mesh, const TriangleAreas& areas
                              devicePointer(candidates.v), devicePointer(candidates.triId),
                              devicePointer(candidates.cellId), devicePointer(mesh.points),
                              devicePointer(mesh.triangles), devicePointer(areas.cumulativeArea),
-                             areas.totalArea, mesh.triangleCount, n, first, grid.cellSize,
-                             grid.minX, grid.minY, grid.minZ, grid.stepZ, grid.stepY);
+                             areas.totalArea, mesh.triangleCount, n, first, grid);
     });
     if (!status) return status;
     status = placeCarriedSamples(carried, candidates);
@@ -241,8 +234,7 @@ MStatus makeBorderEdgeCandidates(const DeviceMesh& mesh, const BorderEdges& edge
                              devicePointer(mesh.triangles), devicePointer(edges.edgeA),
                              devicePointer(edges.edgeB), devicePointer(edges.edgeT),
                              devicePointer(edges.cumulativeLength), edges.totalLength,
-                             edges.count, n, first, grid.cellSize, grid.minX, grid.minY,
-                             grid.minZ, grid.stepZ, grid.stepY);
+                             edges.count, n, first, grid);
     });
     if (!status) return status;
     status = placeCarriedSamples(carried, candidates);

@@ -13,33 +13,22 @@
 
 namespace {
 constexpr unsigned int kNoSample = CellHashTable::kNoSample;
+// A cell that found no slot in its bucket: absent from the table, it never takes a sample.
+constexpr unsigned int kLostCell = 0xFFFFFFFEu;
 constexpr unsigned int kSlots = CellHashTable::kSlots;
 constexpr unsigned int kPhases = 27;
 }  // namespace
 
+// The cells of a phase live in per-cell arrays, indexed by the cell's run number r (0..C-1, in
+// cell id order); the table's slots hold run numbers. A slot costs 4 bytes instead of the 12 of
+// a key, an address and a sample, which keeps the table of H = 4 C buckets within memory.
+
 // Marks the sorted candidates that start a run of equal cell ids.
-__global__ void detectCells(const unsigned int* cellId, unsigned int* aux,
+__global__ void detectCells(const CellId* cellId, unsigned int* aux,
                             unsigned int numElements) {
     const unsigned int j = twoDimensionalThreadIndex();
     if (j >= numElements) return;
     aux[j] = (j == 0 || cellId[j - 1] != cellId[j]) ? 1u : 0u;
-}
-
-// Inserts the cell whose run starts at sorted index j = i + 1 into the next free slot of its
-// bucket; a sixth or later cell of a bucket is counted but not stored.
-__global__ void fillHashTable(const unsigned int* pointCellId, unsigned int* tabBucketIndex,
-                              unsigned int* tabKeys, unsigned int* tabAddress, int hashTableSize,
-                              unsigned int numElements) {
-    const unsigned int j = twoDimensionalThreadIndex() + 1;
-    if (j >= numElements) return;
-    const unsigned int cell = pointCellId[j];
-    if (cell == pointCellId[j - 1]) return;
-    const unsigned int size = static_cast<unsigned int>(hashTableSize);
-    const unsigned int bucket = cell % size;
-    const unsigned int slot = atomicAdd(&tabBucketIndex[bucket], 1u);
-    if (slot >= kSlots) return;
-    tabKeys[slot * size + bucket] = cell;
-    tabAddress[slot * size + bucket] = j;
 }
 
 // Records the sorted index at which each run (cell) starts, by its run number.
@@ -50,20 +39,34 @@ __global__ void getCells(unsigned int* cells, const unsigned int* cellIndex,
     if (cellIndex[j] != cellIndex[j - 1]) cells[cellIndex[j]] = j;
 }
 
-// The processing phase of cell i: the phase map's entry for the cell's position in its block of
-// 3 x 3 x 3 cells, from the cell coordinates of its first candidate (the ones its id holds).
-__global__ void calculateCellPhase(unsigned short* cellPhase, const unsigned int* cellIndex,
-                                   float cellSize, float bboxMinX, float bboxMinY, float bboxMinZ,
-                                   const float* x, const float* y, const float* z,
-                                   const unsigned int* map, const unsigned short* phaseMap,
+// Inserts cell r into the next free slot of its bucket; a sixth or later cell of a bucket is
+// counted, not stored, and marked lost.
+__global__ void fillHashTable(const unsigned int* cellStart, const CellId* pointCellId,
+                              CellId* cellKey, unsigned int* cellSample,
+                              unsigned int* tabBucketIndex, unsigned int* tabCells,
+                              int hashTableSize, unsigned int cellCount) {
+    const unsigned int r = twoDimensionalThreadIndex();
+    if (r >= cellCount) return;
+    const CellId cell = pointCellId[cellStart[r]];
+    cellKey[r] = cell;
+    const unsigned int size = static_cast<unsigned int>(hashTableSize);
+    const unsigned int bucket = static_cast<unsigned int>(cell % size);
+    const unsigned int slot = atomicAdd(&tabBucketIndex[bucket], 1u);
+    if (slot < kSlots) {
+        tabCells[slot * size + bucket] = r;
+    } else {
+        cellSample[r] = kLostCell;
+    }
+}
+
+// The processing phase of cell r: the phase map's entry for the cell's position in its block of
+// 3 x 3 x 3 cells, from the coordinates its id holds.
+__global__ void calculateCellPhase(unsigned short* cellPhase, const CellId* cellKey,
+                                   ScatterGrid grid, const unsigned short* phaseMap,
                                    unsigned int numElements) {
-    const unsigned int i = oneDimensionalThreadIndex();
-    if (i >= numElements) return;
-    const unsigned int s = map[cellIndex[i]];
-    const int kx = cellCoordinate(x[s], bboxMinX, cellSize);
-    const int ky = cellCoordinate(y[s], bboxMinY, cellSize);
-    const int kz = cellCoordinate(z[s], bboxMinZ, cellSize);
-    cellPhase[i] = phaseMap[positionInCellBlock(kx, ky, kz)];
+    const unsigned int r = oneDimensionalThreadIndex();
+    if (r >= numElements) return;
+    cellPhase[r] = phaseMap[blockPositionOfCell(cellKey[r], grid)];
 }
 
 // At each boundary between two phases in the phase-sorted cell list, the phase before ends and
@@ -77,31 +80,29 @@ __global__ void countCellsInPhases(unsigned int* cellCountInPhase, const unsigne
     atomicAdd(&cellCountInPhase[cellPhase[i]], i + 1);
 }
 
-// A carried sample (candidate number below A) takes its cell's slot before any dart is thrown.
-__global__ void updateHashTable(const unsigned int* pointCellIds, const unsigned int* tabKeys,
-                                unsigned int* tabSamples, const unsigned int* map,
-                                int hashTableSize, unsigned int acceptedSamplesCount,
-                                unsigned int randomsNumber) {
-    const unsigned int i = twoDimensionalThreadIndex();
-    if (i >= randomsNumber) return;
-    const unsigned int s = map[i];
-    if (s >= acceptedSamplesCount) return;
-    const unsigned int size = static_cast<unsigned int>(hashTableSize);
-    const unsigned int cell = pointCellIds[i];
-    const unsigned int bucket = cell % size;
-    for (unsigned int k = 0; k < kSlots; ++k) {
-        if (tabKeys[k * size + bucket] == cell) {
-            tabSamples[k * size + bucket] = s;
-            return;
-        }
-    }
+// The sorted index one past the last candidate of cell r.
+__host__ __device__ inline unsigned int cellEnd(const unsigned int* cellStart, unsigned int r,
+                                                unsigned int cellCount, unsigned int candidates) {
+    return r + 1 < cellCount ? cellStart[r + 1] : candidates;
 }
 
-// neighbour % size for neighbour = rowStart + k (k < 5), from rowBucket = rowStart % size.
-__host__ __device__ inline unsigned int nextBucket(unsigned int neighbour, unsigned int rowStart,
-                                                   unsigned int rowBucket, unsigned int k,
+// A carried sample (candidate number below A) takes its cell before any dart is thrown. The sort
+// keeps candidate order within a cell, so the carried ones come first; of two carried samples
+// in one cell (possible only through rounding) the later one keeps it.
+__global__ void updateHashTable(const unsigned int* cellStart, unsigned int* cellSample,
+                                const unsigned int* map, unsigned int acceptedSamplesCount,
+                                unsigned int cellCount, unsigned int randomsNumber) {
+    const unsigned int r = twoDimensionalThreadIndex();
+    if (r >= cellCount || cellSample[r] == kLostCell) return;
+    const unsigned int end = cellEnd(cellStart, r, cellCount, randomsNumber);
+    for (unsigned int i = cellStart[r]; i < end && map[i] < acceptedSamplesCount; ++i)
+        cellSample[r] = map[i];
+}
+
+// The bucket of rowStart + k (k < 5), from rowBucket = rowStart % size.
+__host__ __device__ inline unsigned int nextBucket(unsigned int rowBucket, unsigned int k,
                                                    unsigned int size) {
-    if (neighbour < rowStart || size <= 4) return neighbour % size;  // wrapped past 2^32
+    if (size <= 4) return (rowBucket + k) % size;
     const unsigned int bucket = rowBucket + k;
     return bucket >= size ? bucket - size : bucket;
 }
@@ -110,27 +111,20 @@ __host__ __device__ inline unsigned int nextBucket(unsigned int neighbour, unsig
 // cell within two cells along each axis lies within r of it.
 __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned int rangeStart,
                                      unsigned int cellCount, const unsigned int* bucketIndex,
-                                     const unsigned int* tabKeys, const unsigned int* tabAddress,
-                                     unsigned int* tabSamples, unsigned int stepZ,
-                                     unsigned int stepY, short t, float r, const float* x,
-                                     const float* y, const float* z,
-                                     const unsigned int* pointCellIds, const unsigned int* map,
-                                     int hashTableSize, unsigned int randomsNumber) {
+                                     const unsigned int* tabCells, const CellId* cellKey,
+                                     const unsigned int* cellStart, unsigned int* cellSample,
+                                     CellId stepZ, CellId stepY, short t, float r,
+                                     const float* x, const float* y, const float* z,
+                                     const unsigned int* map, int hashTableSize,
+                                     unsigned int allCells, unsigned int randomsNumber) {
     const unsigned int i = oneDimensionalThreadIndex();
     if (i >= cellCount) return;
     const unsigned int size = static_cast<unsigned int>(hashTableSize);
-    const unsigned int cell = pointCellIds[cellIndexes[rangeStart + i]];
-    const unsigned int bucket = cell % size;
-    unsigned int own = kNoSample;
-    for (unsigned int k = 0; k < kSlots; ++k) {
-        if (tabKeys[k * size + bucket] == cell) {
-            own = k * size + bucket;
-            break;
-        }
-    }
-    if (own == kNoSample || tabSamples[own] != kNoSample) return;
-    const unsigned int candidate = tabAddress[own] + static_cast<unsigned int>(t);
-    if (candidate >= randomsNumber || pointCellIds[candidate] != cell) return;
+    const unsigned int own = cellIndexes[rangeStart + i];
+    if (cellSample[own] != kNoSample) return;  // seated, or absent from the table
+    const unsigned int candidate = cellStart[own] + static_cast<unsigned int>(t);
+    if (candidate >= cellEnd(cellStart, own, allCells, randomsNumber)) return;
+    const CellId cell = cellKey[own];
     const unsigned int s = map[candidate];
     const float px = x[s], py = y[s], pz = z[s];
     // Any stored sample within r rejects the dart, so the order of the rows does not change the
@@ -139,31 +133,132 @@ __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned i
     for (int dy : nearestFirst) {
         for (int dz : nearestFirst) {
             // The five cells of a row lie in (mostly) consecutive buckets: one division per row,
-            // and their counts and first keys are read before any of them is looked at.
-            const unsigned int rowStart = cell - 2u + static_cast<unsigned int>(dz) * stepZ +
-                                          static_cast<unsigned int>(dy) * stepY;
-            const unsigned int rowBucket = rowStart % size;
-            unsigned int bucket[5], stored[5], firstKey[5];
+            // and their counts are read before any of them is looked at.
+            // The grid's margins keep every row inside the grid: no id wraps.
+            const CellId rowStart = cell - 2 + static_cast<CellId>(dz) * stepZ +
+                                    static_cast<CellId>(dy) * stepY;
+            const unsigned int rowBucket = static_cast<unsigned int>(rowStart % size);
+            unsigned int bucket[5], stored[5];
             for (unsigned int k = 0; k < 5; ++k) {
-                bucket[k] = nextBucket(rowStart + k, rowStart, rowBucket, k, size);
+                bucket[k] = nextBucket(rowBucket, k, size);
                 stored[k] = bucketIndex[bucket[k]] & 0xFFFFu;
-                firstKey[k] = tabKeys[bucket[k]];
             }
             for (unsigned int k = 0; k < 5; ++k) {
-                const unsigned int neighbour = rowStart + k;
-                if (neighbour == cell || stored[k] == 0) continue;
-                unsigned int slot = firstKey[k] == neighbour ? bucket[k] : kNoSample;
-                for (unsigned int j = 1; slot == kNoSample && j < stored[k] && j < kSlots; ++j)
-                    if (tabKeys[j * size + bucket[k]] == neighbour) slot = j * size + bucket[k];
-                if (slot == kNoSample) continue;
-                const unsigned int q = tabSamples[slot];
+                const CellId neighbour = rowStart + k;
+                if (neighbour == cell) continue;
+                unsigned int found = kNoSample;
+                for (unsigned int j = 0; found == kNoSample && j < stored[k] && j < kSlots; ++j) {
+                    const unsigned int other = tabCells[j * size + bucket[k]];
+                    if (cellKey[other] == neighbour) found = other;
+                }
+                if (found == kNoSample) continue;
+                const unsigned int q = cellSample[found];
                 if (q == kNoSample) continue;
                 const float ddx = px - x[q], ddy = py - y[q], ddz = pz - z[q];
                 if (r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz)) return;
             }
         }
     }
-    tabSamples[own] = s;
+    cellSample[own] = s;
+}
+
+// Turns each slot's cell into that cell's sample (kNoSample for an empty slot or no sample).
+__global__ void collectSlotSamples(unsigned int* tabCells, const unsigned int* bucketIndex,
+                                   const unsigned int* cellSample, int hashTableSize) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    const unsigned int size = static_cast<unsigned int>(hashTableSize);
+    if (i >= kSlots * size) return;
+    const unsigned int slot = i / size, bucket = i % size;
+    tabCells[i] = slot < bucketIndex[bucket] ? cellSample[tabCells[i]] : kNoSample;
+}
+
+namespace {
+
+// The bytes of what a phase's table needs beside the candidates, for C occupied cells: the
+// buckets and their slots, the five per-cell arrays and the scratch of sorting the cells by
+// phase.
+unsigned long long tableBytes(unsigned long long cells) {
+    const unsigned long long buckets = 4 * cells;
+    return buckets * 4 * (1 + kSlots) + cells * (4 * 3 + 8 + 2) + cells * (4 + 2) + 27 * 8 + 64;
+}
+
+// The per-cell arrays of a phase while its darts are thrown.
+struct PhaseCells {
+    thrust::device_vector<unsigned int> start;   // sorted index of the cell's first candidate
+    thrust::device_vector<CellId> key;           // the cell's id
+    thrust::device_vector<unsigned int> sample;  // accepted sample, kNoSample or kLostCell
+    thrust::device_vector<unsigned int> byPhase;  // cells grouped by phase, in cell order within
+    std::vector<unsigned int> countInPhase, startOfPhase;
+    unsigned int count = 0;
+};
+
+// The cells of the sorted candidates, their run starts and, in `table`, their slots.
+MStatus findCells(const thrust::device_vector<CellId>& pointCellId, PhaseCells& cells,
+                  thrust::device_vector<unsigned int>& tabCells, CellHashTable& table) {
+    const unsigned int n = static_cast<unsigned int>(pointCellId.size());
+    thrust::device_vector<unsigned int> aux(n);
+    launchTwoDimensional(detectCells, n, 64, devicePointer(pointCellId), devicePointer(aux), n);
+    if (!kernelLaunchSucceeded("detectCells")) return MS::kFailure;
+    const unsigned int cellCount = thrust::reduce(aux.begin(), aux.end(), 0u);
+    if (!scatterMemoryFits(tableBytes(cellCount))) return MS::kFailure;
+    cells.count = cellCount;
+    cells.start.assign(cellCount, 0u);
+    aux[0] = 0u;
+    thrust::inclusive_scan(aux.begin(), aux.end(), aux.begin());
+    launchTwoDimensional(getCells, n, 64, devicePointer(cells.start), devicePointer(aux), n);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    thrust::device_vector<unsigned int>().swap(aux);
+
+    const unsigned int size = 4 * cellCount;
+    table.size = static_cast<int>(size);
+    table.bucketIndex.assign(size, 0u);
+    tabCells.resize(kSlots * size);
+    cells.key.resize(cellCount);
+    cells.sample.assign(cellCount, kNoSample);
+    // Which cell takes which slot of a bucket depends on the order of the atomic claims.
+    launchTwoDimensionalInOrder(fillHashTable, cellCount, 64, devicePointer(cells.start),
+                                devicePointer(pointCellId), devicePointer(cells.key),
+                                devicePointer(cells.sample), devicePointer(table.bucketIndex),
+                                devicePointer(tabCells), table.size, cellCount);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    return MS::kSuccess;
+}
+
+// Groups the cells by phase and counts the cells of each phase.
+MStatus groupCellsByPhase(const ScatterGrid& grid,
+                          const thrust::device_vector<unsigned short>& phaseMap,
+                          PhaseCells& cells) {
+    const unsigned int cellCount = cells.count;
+    thrust::device_vector<unsigned short> cellPhase(cellCount);
+    launchOneDimensional(calculateCellPhase, cellCount, devicePointer(cellPhase),
+                         devicePointer(cells.key), grid, devicePointer(phaseMap), cellCount);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    cells.byPhase.resize(cellCount);
+    thrust::sequence(cells.byPhase.begin(), cells.byPhase.end());
+    thrust::stable_sort_by_key(cellPhase.begin(), cellPhase.end(), cells.byPhase.begin());
+
+    return countCellsInEachPhase(cellPhase, cells.countInPhase, cells.startOfPhase);
+}
+
+}  // namespace
+
+MStatus countCellsInEachPhase(const thrust::device_vector<unsigned short>& sortedPhases,
+                              std::vector<unsigned int>& countInPhase,
+                              std::vector<unsigned int>& startOfPhase) {
+    countInPhase.assign(kPhases, 0u);
+    startOfPhase.assign(kPhases, 0u);
+    const unsigned int cellCount = static_cast<unsigned int>(sortedPhases.size());
+    if (cellCount == 0) return MS::kSuccess;
+    thrust::device_vector<unsigned int> cellCountInPhase(kPhases, 0u);
+    const unsigned short lastPhase = sortedPhases[cellCount - 1];
+    cellCountInPhase[lastPhase] = cellCount;
+    launchOneDimensional(countCellsInPhases, cellCount, devicePointer(cellCountInPhase),
+                         devicePointer(sortedPhases), cellCount);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    thrust::copy(cellCountInPhase.begin(), cellCountInPhase.end(), countInPhase.begin());
+    for (unsigned int phase = 1; phase < kPhases; ++phase)
+        startOfPhase[phase] = startOfPhase[phase - 1] + countInPhase[phase - 1];
+    return MS::kSuccess;
 }
 
 MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, float radius,
@@ -172,88 +267,49 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     table = CellHashTable();
     const unsigned int n = candidates.count;
     if (n == 0) return MS::kSuccess;
-    thrust::device_vector<unsigned int>& pointCellId = candidates.cellId;
+    thrust::device_vector<CellId>& pointCellId = candidates.cellId;
 
     StageTimer stage("sort");
+    // The permutation, the run marks and the sort's own copy of keys and values.
+    if (!scatterMemoryFits(20ull * n)) return MS::kFailure;
     thrust::device_vector<unsigned int> map(n);
     thrust::sequence(map.begin(), map.end());
     thrust::stable_sort_by_key(pointCellId.begin(), pointCellId.end(), map.begin());
 
     stage.next("hash table");
-    thrust::device_vector<unsigned int> aux(n);
-    launchTwoDimensional(detectCells, n, 64, devicePointer(pointCellId), devicePointer(aux), n);
-    if (!kernelLaunchSucceeded("detectCells")) return MS::kFailure;
-    const unsigned int cellCount = thrust::reduce(aux.begin(), aux.end(), 0u);
-    const int hashTableSize = static_cast<int>(4 * cellCount);
-    const unsigned int size = static_cast<unsigned int>(hashTableSize);
-    if (!scatterMemoryFits(64ull * size + 120)) return MS::kFailure;
-    table.size = hashTableSize;
-    table.bucketIndex.assign(size, 0u);
-    table.keys.assign(kSlots * size, 0u);
-    table.address.assign(kSlots * size, 0u);
-    table.samples.assign(kSlots * size, kNoSample);
-
-    // The first run has no run before it to compare with: the host seats it.
-    const unsigned int firstCell = pointCellId[0];
-    table.bucketIndex[firstCell % size] = 1u;
-    table.keys[firstCell % size] = firstCell;
-    table.address[firstCell % size] = 0u;
-    // Which cell takes which slot of a bucket depends on the order of the atomic claims.
-    launchTwoDimensionalInOrder(fillHashTable, n, 64, devicePointer(pointCellId),
-                                devicePointer(table.bucketIndex), devicePointer(table.keys),
-                                devicePointer(table.address), hashTableSize, n);
-    CUDA_CALL_CHECK(cudaGetLastError());
-
-    if (!scatterMemoryFits(8ull * cellCount + 162)) return MS::kFailure;
-    thrust::device_vector<unsigned int> cells(cellCount, 0u);
-    aux[0] = 0u;
-    thrust::inclusive_scan(aux.begin(), aux.end(), aux.begin());
-    launchTwoDimensional(getCells, n, 64, devicePointer(cells), devicePointer(aux), n);
-    CUDA_CALL_CHECK(cudaGetLastError());
-
-    thrust::device_vector<unsigned short> cellPhase(cellCount);
-    launchOneDimensional(calculateCellPhase, cellCount, devicePointer(cellPhase),
-                         devicePointer(cells), grid.cellSize, grid.minX, grid.minY, grid.minZ,
-                         devicePointer(candidates.x), devicePointer(candidates.y),
-                         devicePointer(candidates.z), devicePointer(map), devicePointer(phaseMap),
-                         cellCount);
-    CUDA_CALL_CHECK(cudaGetLastError());
-    thrust::stable_sort_by_key(cellPhase.begin(), cellPhase.end(), cells.begin());
-
-    thrust::device_vector<unsigned int> cellCountInPhase(kPhases, 0u);
-    const unsigned short lastPhase = cellPhase[cellCount - 1];
-    cellCountInPhase[lastPhase] = cellCount;
-    launchOneDimensional(countCellsInPhases, cellCount, devicePointer(cellCountInPhase),
-                         devicePointer(cellPhase), cellCount);
-    CUDA_CALL_CHECK(cudaGetLastError());
-    thrust::device_vector<unsigned int> phaseEnds(kPhases);
-    thrust::inclusive_scan(cellCountInPhase.begin(), cellCountInPhase.end(), phaseEnds.begin());
-    std::vector<unsigned int> countInPhase(kPhases), endOfPhase(kPhases);
-    thrust::copy(cellCountInPhase.begin(), cellCountInPhase.end(), countInPhase.begin());
-    thrust::copy(phaseEnds.begin(), phaseEnds.end(), endOfPhase.begin());
-
+    PhaseCells cells;
+    thrust::device_vector<unsigned int> tabCells;
+    MStatus status = findCells(pointCellId, cells, tabCells, table);
+    if (!status) return status;
+    thrust::device_vector<CellId>().swap(pointCellId);  // the cells hold their ids now
+    status = groupCellsByPhase(grid, phaseMap, cells);
+    if (!status) return status;
     if (acceptedSamplesCount > 0) {
-        // Two carried samples can share a cell only through rounding; the later one keeps it.
-        launchTwoDimensionalInOrder(updateHashTable, n, 64, devicePointer(pointCellId),
-                                    devicePointer(table.keys), devicePointer(table.samples),
-                                    devicePointer(map), hashTableSize, acceptedSamplesCount, n);
+        launchTwoDimensional(updateHashTable, cells.count, 64, devicePointer(cells.start),
+                             devicePointer(cells.sample), devicePointer(map),
+                             acceptedSamplesCount, cells.count, n);
         CUDA_CALL_CHECK(cudaGetLastError());
     }
 
     stage.next("dart throwing");
     for (int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < kPhases; ++phase) {
-            const unsigned int rangeStart = phase == 0 ? 0u : endOfPhase[phase - 1];
-            launchOneDimensional(chooseSamplesInCells, countInPhase[phase], devicePointer(cells),
-                                 rangeStart, countInPhase[phase],
-                                 devicePointer(table.bucketIndex), devicePointer(table.keys),
-                                 devicePointer(table.address), devicePointer(table.samples),
+            launchOneDimensional(chooseSamplesInCells, cells.countInPhase[phase],
+                                 devicePointer(cells.byPhase), cells.startOfPhase[phase],
+                                 cells.countInPhase[phase], devicePointer(table.bucketIndex),
+                                 devicePointer(tabCells), devicePointer(cells.key),
+                                 devicePointer(cells.start), devicePointer(cells.sample),
                                  grid.stepZ, grid.stepY, static_cast<short>(t), radius,
                                  devicePointer(candidates.x), devicePointer(candidates.y),
-                                 devicePointer(candidates.z), devicePointer(pointCellId),
-                                 devicePointer(map), hashTableSize, n);
+                                 devicePointer(candidates.z), devicePointer(map), table.size,
+                                 cells.count, n);
             CUDA_CALL_CHECK(cudaGetLastError());
         }
     }
+    launchTwoDimensional(collectSlotSamples, kSlots * static_cast<unsigned int>(table.size), 64,
+                         devicePointer(tabCells), devicePointer(table.bucketIndex),
+                         devicePointer(cells.sample), table.size);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    table.samples.swap(tabCells);
     return MS::kSuccess;
 }

@@ -6,17 +6,27 @@
 // so the threads of one launch never read a cell that another of them writes.
 #include <maya/MStatus.h>
 
+#include <vector>
+
 #include "pointSuite/scatterBuffers.h"
 #include "pointSuite/scatterSetup.h"
 
-// Sorts the candidates' cell ids in place (candidates.cellId holds them sorted afterwards) and
-// fills `table` with the phase's cells and accepted samples: table.samples holds, per slot, the
-// candidate number of the cell's sample or kNoSample. `trials` (1..30) is how many candidates of
-// a cell are tried, in candidate order; phaseMap (27 entries on the device) gives each position
-// of a block of cells its processing phase. Shows "Not enough memory on GPU" when the table or the
-// cell lists do not fit; a failed launch of detectCells writes "Failed to launch detectCells
-// kernel, error code: <text>" to standard output, other failed launches and runtime calls print
-// "Error at <file>:<line>"; each fails the stage. No candidates give an empty table (size 0).
+// Sorts the candidates' cell ids and fills `table` with the phase's cells and accepted samples
+// (table.samples: per slot, the candidate number of the cell's sample or kNoSample); the cell
+// ids are released afterwards (candidates.cellId is empty). `trials` (1..30) is how many
+// candidates of a cell are tried, in candidate order; phaseMap (27 entries on the device) gives
+// each position of a block of cells its processing phase. Every buffer passes the device-memory
+// check before it is made: "Not enough memory on GPU" is shown when one does not fit; a failed
+// launch of detectCells writes "Failed to launch detectCells kernel, error code: <text>" to
+// standard output, other failed launches and runtime calls print "Error at <file>:<line>"; each
+// fails the stage. No candidates give an empty table (size 0).
 MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, float radius,
                    const ScatterGrid& grid, int trials,
                    const thrust::device_vector<unsigned short>& phaseMap, CellHashTable& table);
+
+// The cells of each of the 27 phases in a list of cells sorted by phase (sortedPhases, phase
+// 0..26 per cell): countInPhase[q] cells from startOfPhase[q] on. A failed launch or runtime
+// call prints "Error at <file>:<line>" and fails.
+MStatus countCellsInEachPhase(const thrust::device_vector<unsigned short>& sortedPhases,
+                              std::vector<unsigned int>& countInPhase,
+                              std::vector<unsigned int>& startOfPhase);

@@ -7,18 +7,24 @@
 #include "common/gpuServices.h"
 #include "pointSuite/deviceFunctions.h"
 
-ScatterGrid makeScatterGrid(float radius, float minX, float minY, float minZ, float maxX,
-                            float maxZ) {
-    ScatterGrid grid;
-    grid.cellSize = static_cast<float>(static_cast<double>(radius) / std::sqrt(3.0));
-    grid.minX = minX, grid.minY = minY, grid.minZ = minZ;
-    const unsigned int nx =
-        static_cast<unsigned int>(truncateToInt((maxX - minX) / grid.cellSize)) + 1u;
-    const unsigned int nz =
-        static_cast<unsigned int>(truncateToInt((maxZ - minZ) / grid.cellSize)) + 1u;
-    grid.stepZ = nx;
-    grid.stepY = nx * nz;
-    return grid;
+bool makeScatterGrid(float radius, const GridFrame& frame, ScatterGrid& grid, double* cellCount) {
+    const float cellSize = static_cast<float>(static_cast<double>(radius) / std::sqrt(3.0));
+    double cells = 1.0;
+    CellId count[3] = {0, 0, 0};
+    for (int k = 0; k < 3; ++k) {
+        const float extent = (frame.max[k] - frame.min[k]) / cellSize;
+        const double along = std::floor(static_cast<double>(extent)) + 1.0 + 2.0 * kGridMargin;
+        cells *= along;
+        if (along <= kMaximumGridCells) count[k] = static_cast<CellId>(along);
+    }
+    if (cellCount) *cellCount = cells;
+    if (!(cells <= kMaximumGridCells)) return false;
+    grid.cellSize = cellSize;
+    grid.minX = frame.min[0], grid.minY = frame.min[1], grid.minZ = frame.min[2];
+    grid.countX = count[0], grid.countY = count[1], grid.countZ = count[2];
+    grid.stepZ = count[0];
+    grid.stepY = count[0] * count[2];
+    return true;
 }
 
 int clampTrials(int trials) { return trials < 1 ? 1 : (trials > 30 ? 30 : trials); }

@@ -1,22 +1,35 @@
 #pragma once
 // Host-side settings and checks of the scatter node: its grid, its trial count, the candidate
 // count of a phase, the check of the mesh it samples and its device-memory check.
+#include <cmath>
 #include <string>
 
-// The hashed grid of a minimum distance r: cubic cells of edge cellSize = r / sqrt(3), so a
-// cell's diagonal is r and a cell holds at most one sample, counted from the box minimum. The
-// cell id of a point is kx + kz * stepZ + ky * stepY with stepZ = nx and stepY = nx * nz, where
-// nx and nz are the cell counts along x and z of the box (y needs no bound).
-struct ScatterGrid {
-    float cellSize = 0.0f;
-    float minX = 0.0f, minY = 0.0f, minZ = 0.0f;
-    unsigned int stepZ = 0, stepY = 0;
+#include "pointSuite/deviceFunctions.h"
+
+// An axis-aligned frame, grown point by point; empty (min above max) until a point is included.
+struct GridFrame {
+    float min[3] = {INFINITY, INFINITY, INFINITY};
+    float max[3] = {-INFINITY, -INFINITY, -INFINITY};
+
+    void include(float x, float y, float z) {
+        const float p[3] = {x, y, z};
+        for (int k = 0; k < 3; ++k) {
+            min[k] = p[k] < min[k] ? p[k] : min[k];
+            max[k] = p[k] > max[k] ? p[k] : max[k];
+        }
+    }
 };
 
-// nx = trunc((maxX - minX) / cellSize) + 1 and nz likewise, in unsigned 32-bit arithmetic (a
-// huge box wraps the steps around rather than overflowing).
-ScatterGrid makeScatterGrid(float radius, float minX, float minY, float minZ, float maxX,
-                            float maxZ);
+// The most cells a grid may have: each cell needs an id of its own (2^63).
+constexpr double kMaximumGridCells = 9223372036854775808.0;
+
+// The grid of minimum distance `radius` (finite, above 0) over a frame holding at least one
+// point, with finite corners: per axis trunc((max - min) / cellSize) + 1 cells of the frame,
+// evaluated in single precision as the cell coordinates are, so every point of the frame has a
+// cell of it, plus the margins. The number of cells it would have, when that is above
+// kMaximumGridCells (or not finite), makes the answer false, with the grid untouched.
+bool makeScatterGrid(float radius, const GridFrame& frame, ScatterGrid& grid,
+                     double* cellCount = nullptr);
 
 // The trial count clamped to [1, 30].
 int clampTrials(int trials);

@@ -3,6 +3,7 @@
 #include <maya/MFloatPointArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnCompoundAttribute.h>
+#include <maya/MFnDependencyNode.h>
 #include <maya/MFnMesh.h>
 #include <maya/MFnNumericAttribute.h>
 #include <maya/MFnStringData.h>
@@ -12,10 +13,13 @@
 #include <maya/MVectorArray.h>
 
 #include <cmath>
+#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
+#include <utility>
 
+#include "common/inputChecks.h"
 #include "common/stageTimer.h"
 #include "common/statusCheck.h"
 #include "pointSuite/meshNormals.h"
@@ -100,6 +104,44 @@ void readSampling(MDataBlock& block, ScatterSettings& settings) {
     settings.trials = clampTrials(input(block, zuScatterPoints::trials).asInt());
 }
 
+// The radius and the box as they reached compute: setAttr keeps them within the attributes'
+// limits, a connection does not.
+bool checkConnectedValues(const MObject& node, const ScatterSettings& settings) {
+    if (!checkFinitePositive(node, zuScatterPoints::radius, settings.radius)) return false;
+    const std::pair<const MObject*, float> box[] = {
+        {&zuScatterPoints::boundingBoxMinX, settings.minX},
+        {&zuScatterPoints::boundingBoxMinY, settings.minY},
+        {&zuScatterPoints::boundingBoxMinZ, settings.minZ},
+        {&zuScatterPoints::boundingBoxMaxX, settings.maxX},
+        {&zuScatterPoints::boundingBoxMaxZ, settings.maxZ}};
+    for (const auto& [attribute, value] : box)
+        if (!checkFinite(node, *attribute, value)) return false;
+    return true;
+}
+
+// The grid over the box and the mesh: the box is only the grid's frame, the candidates come
+// from the whole mesh, so the frame is the union of the box's two corners (in whichever order
+// they were given) and the bounds of the mesh's points. A grid with more cells than ids is
+// refused, naming the radius and the frame.
+bool makeGrid(const MObject& node, const ScatterSettings& settings,
+              const std::vector<float>& points, ScatterGrid& grid) {
+    GridFrame frame;
+    frame.include(settings.minX, settings.minY, settings.minZ);
+    frame.include(settings.maxX, settings.minY, settings.maxZ);  // the box's maximum y is unread
+    for (size_t i = 0; i + 2 < points.size(); i += 3)
+        frame.include(points[i], points[i + 1], points[i + 2]);
+    double cells = 0.0;
+    if (makeScatterGrid(settings.radius, frame, grid, &cells)) return true;
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  ": a radius of %g over the box from (%g, %g, %g) to (%g, %g, %g) (with the "
+                  "mesh) needs %.4g grid cells, more than the %.4g the grid can tell apart",
+                  settings.radius, frame.min[0], frame.min[1], frame.min[2], frame.max[0],
+                  frame.max[1], frame.max[2], cells, kMaximumGridCells);
+    MGlobal::displayError(MFnDependencyNode(node).name() + text);
+    return false;
+}
+
 // Creates the output arrays, empty, in their order.
 MStatus createOutputArrays(MFnArrayAttrsData& set, bool withNormals) {
     MStatus status;
@@ -125,6 +167,12 @@ struct ScatterMesh {
     DeviceMesh device;
     TriangleAreas areas;
     BorderEdges edges;
+
+    // Once on the device, the host copies serve only the vertex phase's candidates.
+    void releaseHostCopies() {
+        std::vector<float>().swap(hostPoints);
+        std::vector<unsigned int>().swap(hostTriangles);
+    }
 };
 
 // The accepted samples of the last phase on the host, with their normals when asked for.
@@ -133,10 +181,10 @@ struct HostSamples {
     std::vector<unsigned int> triangles;
 };
 
-// The mesh's points and triangle vertex list on the host, checked, and their device copies.
-// Shows why a mesh is refused.
-MStatus uploadMesh(const MFnMesh& meshFn, MDataBlock& block, std::vector<float>& hostPoints,
-                   std::vector<unsigned int>& hostTriangles, DeviceMesh& mesh) {
+// The mesh's points (x, y, z per vertex) and triangle vertex list on the host, checked. Shows
+// why a mesh is refused.
+MStatus readMesh(const MFnMesh& meshFn, std::vector<float>& hostPoints,
+                 std::vector<unsigned int>& hostTriangles) {
     MFloatPointArray points;
     MStatus status = meshFn.getPoints(points, MSpace::kObject);
     STATUS_RETURN_ON_ERROR(status, "meshFn.getPoints");
@@ -161,16 +209,21 @@ MStatus uploadMesh(const MFnMesh& meshFn, MDataBlock& block, std::vector<float>&
         MGlobal::displayError(MString(kNodeName) + ": inMesh: " + problem.c_str());
         return MS::kFailure;
     }
-
-    if (!scatterMemoryFits(12ull * vertexCount)) return MS::kFailure;
-    mesh.points.assign(hostPoints.begin(), hostPoints.end());
-    mesh.vertexCount = vertexCount;
     hostTriangles.assign(vertexList.begin(), vertexList.end());
+    return MS::kSuccess;
+}
+
+// The device copies of the mesh.
+MStatus uploadMesh(MDataBlock& block, const std::vector<float>& hostPoints,
+                   const std::vector<unsigned int>& hostTriangles, DeviceMesh& mesh) {
+    if (!scatterMemoryFits(4ull * hostPoints.size())) return MS::kFailure;
+    // An empty range is not copied: its begin is no element.
+    if (!hostPoints.empty()) mesh.points.assign(hostPoints.begin(), hostPoints.end());
+    mesh.vertexCount = static_cast<unsigned int>(hostPoints.size() / 3);
     if (!scatterMemoryFits(4ull * hostTriangles.size())) return MS::kFailure;
-    mesh.triangles.assign(hostTriangles.begin(), hostTriangles.end());
-    mesh.triangleCount = triangleCount;
+    if (!hostTriangles.empty()) mesh.triangles.assign(hostTriangles.begin(), hostTriangles.end());
+    mesh.triangleCount = static_cast<unsigned int>(hostTriangles.size() / 3);
     input(block, zuScatterPoints::partial).asBool();
-    if (!scatterMemoryFits(4ull * hostTriangles.size())) return MS::kFailure;
     return MS::kSuccess;
 }
 
@@ -193,7 +246,10 @@ MStatus makeCandidates(Phase phase, const ScatterSettings& settings, const Scatt
     }
     if (count.capped)
         MGlobal::displayWarning("Reached maximum randoms number, undersampling can occur");
-    if (!scatterMemoryFits(24ull * count.count + 8)) return MS::kFailure;
+    // Six arrays of 4 bytes and the cell id of 8 per candidate, and the random table of a random
+    // phase.
+    const unsigned long long perCandidate = phase == Phase::kVertices ? 32 : 36;
+    if (!scatterMemoryFits(perCandidate * count.count + 8)) return MS::kFailure;
     const unsigned long long seed = static_cast<unsigned long long>(settings.seed);
     if (phase == Phase::kVertices)
         return makeVertexCandidates(mesh.hostPoints, mesh.hostTriangles, carried, grid,
@@ -205,13 +261,14 @@ MStatus makeCandidates(Phase phase, const ScatterSettings& settings, const Scatt
                                  candidates);
 }
 
-// Uploads the mesh and prepares its distributions. `tiny` tells that its area is below 0.0001,
-// so that there is nothing to scatter on; a border-edge phase asked for is dropped (onBorderEdges
-// cleared) when the mesh has no border edge or their length is below 0.0001.
-MStatus prepareMesh(const MFnMesh& meshFn, MDataBlock& block, bool& onBorderEdges,
-                    ScatterMesh& mesh, bool& tiny) {
-    MStatus status = uploadMesh(meshFn, block, mesh.hostPoints, mesh.hostTriangles, mesh.device);
+// Uploads the mesh (read into `mesh`) and prepares its distributions. `tiny` tells that its area
+// is below 0.0001, so that there is nothing to scatter on; a border-edge phase asked for is
+// dropped (onBorderEdges cleared) when the mesh has no border edge or their length is below
+// 0.0001.
+MStatus prepareMesh(MDataBlock& block, bool& onBorderEdges, ScatterMesh& mesh, bool& tiny) {
+    MStatus status = uploadMesh(block, mesh.hostPoints, mesh.hostTriangles, mesh.device);
     if (!status) return status;
+    if (!scatterMemoryFits(8ull * mesh.device.triangleCount)) return MS::kFailure;
     status = computeTriangleAreas(mesh.device, mesh.areas);
     if (!status) return status;
     if (!std::isfinite(mesh.areas.totalArea)) {
@@ -220,6 +277,9 @@ MStatus prepareMesh(const MFnMesh& meshFn, MDataBlock& block, bool& onBorderEdge
     }
     tiny = mesh.areas.totalArea < 0.0001f;
     if (tiny || !onBorderEdges) return MS::kSuccess;
+    // Per edge of a triangle: five edge arrays, the sort order, its scratch and the marks (36
+    // bytes), and at most as many border edges with their lengths (20).
+    if (!scatterMemoryFits(56ull * 3 * mesh.device.triangleCount)) return MS::kFailure;
     status = findBorderEdges(mesh.device, mesh.edges);
     if (!status) return status;
     if (mesh.edges.count == 0 || !(mesh.edges.totalLength >= 0.0001f)) onBorderEdges = false;
@@ -239,35 +299,38 @@ MStatus planPhases(const ScatterSettings& settings, bool onBorderEdges, std::vec
     return MS::kSuccess;
 }
 
-// Writes the samples (and their normals, when given) to the output arrays in sample order.
-void fillOutputArrays(const HostSamples& samples, bool withNormals, MFnArrayAttrsData& set) {
+// Writes the samples (and their normals, when given) to the output arrays in sample order,
+// releasing each host array once it is written.
+void fillOutputArrays(HostSamples& samples, bool withNormals, MFnArrayAttrsData& set) {
     const unsigned int count = static_cast<unsigned int>(samples.triangles.size());
-    // The arrays share their storage with the set.
-    MVectorArray position = set.vectorArray("position");
-    MVectorArray uv = set.vectorArray("uv");
+    auto fillVectors = [count](MVectorArray array, std::vector<float>& values, int width) {
+        array.setLength(count);  // the array shares its storage with the set
+        for (unsigned int i = 0; i < count; ++i) {
+            const float* p = values.data() + static_cast<size_t>(width) * i;
+            array[i] = MVector(p[0], p[1], width == 3 ? p[2] : 0.0f);
+        }
+        std::vector<float>().swap(values);
+    };
+    fillVectors(set.vectorArray("position"), samples.positions, 3);
+    fillVectors(set.vectorArray("uv"), samples.uv, 2);
+    if (withNormals) fillVectors(set.vectorArray("normal"), samples.normals, 3);
     MIntArray triID = set.intArray("triID");
     MIntArray pointID = set.intArray("pointID");
-    MVectorArray normal = withNormals ? set.vectorArray("normal") : MVectorArray();
-    position.setLength(count);
-    uv.setLength(count);
     triID.setLength(count);
     pointID.setLength(count);
-    normal.setLength(withNormals ? count : 0);
-    const float* p = samples.positions.data();
-    const float* n = samples.normals.data();
     for (unsigned int i = 0; i < count; ++i) {
-        position[i] = MVector(p[3 * i], p[3 * i + 1], p[3 * i + 2]);
-        uv[i] = MVector(samples.uv[2 * i], samples.uv[2 * i + 1], 0.0);
         triID[i] = static_cast<int>(samples.triangles[i]);
-        if (withNormals) normal[i] = MVector(n[3 * i], n[3 * i + 1], n[3 * i + 2]);
         pointID[i] = static_cast<int>(i);
     }
+    std::vector<unsigned int>().swap(samples.triangles);
 }
 
+// The device array's values on the host; the device array is released.
 template <typename T>
-std::vector<T> toHost(const thrust::device_vector<T>& values) {
+std::vector<T> moveToHost(thrust::device_vector<T>& values) {
     std::vector<T> host(values.size());
-    thrust::copy(values.begin(), values.end(), host.begin());
+    if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
+    thrust::device_vector<T>().swap(values);
     return host;
 }
 
@@ -275,7 +338,7 @@ std::vector<T> toHost(const thrust::device_vector<T>& values) {
 // phase's samples (and their normals) to the host.
 MStatus runPhases(const std::vector<Phase>& phases, const ScatterSettings& settings,
                   const ScatterGrid& grid, const std::vector<unsigned short>& phaseMap,
-                  const ScatterMesh& mesh, StageTimer& stage, HostSamples& result) {
+                  ScatterMesh& mesh, StageTimer& stage, HostSamples& result) {
     const thrust::device_vector<unsigned short> devicePhaseMap(phaseMap.begin(), phaseMap.end());
     AcceptedSamples samples;
     Candidates candidates;
@@ -292,7 +355,7 @@ MStatus runPhases(const std::vector<Phase>& phases, const ScatterSettings& setti
         stage.next("candidates");
         status = makeCandidates(phases[p], settings, grid, mesh, samples, candidates);
         if (!status) return status;
-        if (!scatterMemoryFits(8ull * candidates.count)) return MS::kFailure;
+        mesh.releaseHostCopies();
         stage.next(nullptr);  // the dart throwing times its own stages
         status = throwDarts(candidates, samples.count, settings.radius, grid, settings.trials,
                             devicePhaseMap, table);
@@ -303,21 +366,25 @@ MStatus runPhases(const std::vector<Phase>& phases, const ScatterSettings& setti
     if (!status) return status;
     table = CellHashTable();
     candidates.release();
-    result.positions = toHost(samples.positions);
-    result.uv = toHost(samples.uv);
-    result.triangles = toHost(samples.triangles);
 
-    if (!settings.computeNormal) return MS::kSuccess;
-    stage.next("normals");
-    const DeviceMesh& device = mesh.device;
-    if (!scatterMemoryFits(12ull * device.triangleCount)) return MS::kFailure;
-    thrust::device_vector<float> normals(3ull * samples.count);
-    status = computeSampleNormals(devicePointer(device.points), device.vertexCount,
-                                  devicePointer(device.triangles), device.triangleCount,
-                                  devicePointer(samples.triangles), devicePointer(samples.uv),
-                                  samples.count, devicePointer(normals));
-    if (!status) return status;
-    result.normals = toHost(normals);
+    if (settings.computeNormal) {
+        stage.next("normals");
+        const DeviceMesh& device = mesh.device;
+        // Face, corner and vertex arrays with the corner sort's scratch, and the sample normals.
+        const unsigned long long bytes = 72ull * device.triangleCount +
+                                         20ull * device.vertexCount + 12ull * samples.count;
+        if (!scatterMemoryFits(bytes)) return MS::kFailure;
+        thrust::device_vector<float> normals(3ull * samples.count);
+        status = computeSampleNormals(devicePointer(device.points), device.vertexCount,
+                                      devicePointer(device.triangles), device.triangleCount,
+                                      devicePointer(samples.triangles), devicePointer(samples.uv),
+                                      samples.count, devicePointer(normals));
+        if (!status) return status;
+        result.normals = moveToHost(normals);
+    }
+    result.positions = moveToHost(samples.positions);
+    result.uv = moveToHost(samples.uv);
+    result.triangles = moveToHost(samples.triangles);
     return MS::kSuccess;
 }
 
@@ -390,8 +457,7 @@ MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {
                               " in command line if bbox already connected");
         return MS::kFailure;
     }
-    const ScatterGrid grid = makeScatterGrid(settings.radius, settings.minX, settings.minY,
-                                             settings.minZ, settings.maxX, settings.maxZ);
+    if (!checkConnectedValues(thisMObject(), settings)) return MS::kFailure;
     readSampling(block, settings);
 
     status = createOutputArrays(outputSet, settings.computeNormal);
@@ -399,8 +465,12 @@ MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {
 
     StageTimer stage("mesh preparation");  // stages are timed only for benchmarks
     ScatterMesh mesh;
+    status = readMesh(meshFn, mesh.hostPoints, mesh.hostTriangles);
+    if (!status) return status;
+    ScatterGrid grid;
+    if (!makeGrid(thisMObject(), settings, mesh.hostPoints, grid)) return MS::kFailure;
     bool tiny = false, onBorderEdges = settings.onBorderEdges;
-    status = prepareMesh(meshFn, block, onBorderEdges, mesh, tiny);
+    status = prepareMesh(block, onBorderEdges, mesh, tiny);
     if (!status) return status;
     if (tiny) {
         block.setClean(plug);  // nothing to scatter on: the output stays as it was

@@ -7,10 +7,14 @@
 // triangle), "pointID" (0, 1, 2, ...) and, when computeNormal is on, "normal" (unit, smooth),
 // all in the slot order of the last phase's hash table.
 //
-// The grid starts at the boundingBox input, which must be connected or set (all of boundingBox
-// min and max x, z and min y at 0 is refused); its cells have a diagonal of `radius`. A phase
-// draws at most 10,000,000 candidates and warns when it is cut there. On every failure the
-// output keeps its previous value.
+// The boundingBox input must be connected or set (all of boundingBox min and max x, z and min y
+// at 0 is refused). It is the frame of the sampling grid, whose cells have a diagonal of
+// `radius`: the grid covers the box's two corners (in either order) and the whole mesh, from
+// which the candidates come. A radius that is not finite and above 0, or a box value that is
+// not finite (both can arrive through connections), is refused with the plug's name, and so is
+// a grid too large to number its cells. A phase draws at most 10,000,000 candidates and warns
+// when it is cut there; every device buffer passes the memory check before it is made. On every
+// failure the output keeps its previous value.
 #include <maya/MDataBlock.h>
 #include <maya/MObject.h>
 #include <maya/MPlug.h>

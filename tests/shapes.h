@@ -102,6 +102,27 @@ inline Shape sphere(float radius, int segments, int rings) {
     return s;
 }
 
+// A closed torus about the Y axis: tube circles of radius `tube` around a ring of radius `ring`,
+// `segments` around the ring and `sides` around the tube, quads facing out.
+inline Shape torus(float ring, float tube, int segments, int sides) {
+    const double pi = 3.14159265358979323846;
+    Shape s;
+    for (int k = 0; k < segments; ++k) {
+        const double around = 2 * pi * k / segments;
+        for (int j = 0; j < sides; ++j) {
+            const double turn = 2 * pi * j / sides;
+            const double reach = ring + tube * std::cos(turn);
+            s.points.push_back({float(reach * std::cos(around)), float(tube * std::sin(turn)),
+                                float(-reach * std::sin(around))});
+        }
+    }
+    auto at = [segments, sides](int k, int j) { return (k % segments) * sides + (j % sides); };
+    for (int k = 0; k < segments; ++k)
+        for (int j = 0; j < sides; ++j)
+            s.addFace({at(k, j), at(k + 1, j), at(k + 1, j + 1), at(k, j + 1)});
+    return s;
+}
+
 // The shape as new mesh data; the null object when the host refuses it.
 inline MObject meshData(const Shape& shape, MStatus* status = nullptr) {
     MFloatPointArray vertices;

@@ -40,6 +40,39 @@ TEST(GpuMemoryCheck, ARequestEqualToFreeMemoryFits) {
     EXPECT_FALSE(gpuMemoryCheck(totalBytes + (1ull << 40)));
 }
 
+#if defined(GPU_BACKEND_CPU)
+TEST(GpuMemoryCheck, TheEnvironmentSetsASmallerBudget) {
+    size_t machineFree = 0, machineTotal = 0;
+    ASSERT_EQ(cudaMemGetInfo(&machineFree, &machineTotal), cudaSuccess);
+    struct Case {
+        const char* limit;
+        unsigned long long total;  // 0: the machine's own
+    } cases[] = {
+        {"1G", 1ull << 30}, {"3072m", 3ull << 30}, {"2147483648", 2ull << 30},
+        {"", 0}, {"lots", 0}, {"12Q", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.limit);
+        setenv("GPU_MEMORY_LIMIT", c.limit, 1);
+        size_t freeBytes = 0, totalBytes = 0;
+        ASSERT_EQ(cudaMemGetInfo(&freeBytes, &totalBytes), cudaSuccess);
+        unsetenv("GPU_MEMORY_LIMIT");
+        if (c.total == 0) {
+            EXPECT_EQ(totalBytes, machineTotal);
+            continue;
+        }
+        EXPECT_EQ(totalBytes, c.total);
+        // What the process holds counts against the budget.
+        EXPECT_LT(freeBytes, totalBytes);
+        EXPECT_GT(freeBytes, 0u);
+    }
+    setenv("GPU_MEMORY_LIMIT", "1K", 1);
+    EXPECT_FALSE(gpuMemoryCheck(1));
+    unsetenv("GPU_MEMORY_LIMIT");
+    EXPECT_TRUE(gpuMemoryCheck(1));
+}
+#endif
+
 TEST(LaunchCheck, ReportsAFailedLaunchWithTheKernelName) {
     thrust::device_vector<bool> state(4, false);
     thrust::device_vector<unsigned int> ids(1, 0), counts(1, 1);

@@ -31,15 +31,15 @@ const std::vector<unsigned short> kPhaseMap = {0,  15, 24, 11, 25, 9,  23, 19, 2
 template <typename T>
 std::vector<T> toHost(const thrust::device_vector<T>& values) {
     std::vector<T> host(values.size());
-    thrust::copy(values.begin(), values.end(), host.begin());
+    if (!host.empty()) thrust::copy(values.begin(), values.end(), host.begin());
     return host;
 }
 
 // A mesh on the device from points (x, y, z each) and a triangle vertex list.
 DeviceMesh deviceMesh(const std::vector<float>& points, const std::vector<unsigned int>& triangles) {
     DeviceMesh mesh;
-    mesh.points.assign(points.begin(), points.end());
-    mesh.triangles.assign(triangles.begin(), triangles.end());
+    if (!points.empty()) mesh.points.assign(points.begin(), points.end());
+    if (!triangles.empty()) mesh.triangles.assign(triangles.begin(), triangles.end());
     mesh.vertexCount = static_cast<unsigned int>(points.size() / 3);
     mesh.triangleCount = static_cast<unsigned int>(triangles.size() / 3);
     return mesh;
@@ -63,14 +63,23 @@ HostMesh triangulate(const shapes::Shape& shape) {
     return mesh;
 }
 
+// The grid of radius r over the frame from `min` to `max`.
+ScatterGrid gridOver(float r, shapes::Point min, shapes::Point max) {
+    GridFrame frame;
+    frame.include(min.x, min.y, min.z);
+    frame.include(max.x, max.y, max.z);
+    ScatterGrid grid;
+    EXPECT_TRUE(makeScatterGrid(r, frame, grid));
+    return grid;
+}
+
 // Candidates at the given points, all on triangle 0 at (0, 0), with their cells in `grid`.
 Candidates candidatesAt(const std::vector<shapes::Point>& points, const ScatterGrid& grid) {
     std::vector<float> x, y, z;
-    std::vector<unsigned int> cells;
+    std::vector<CellId> cells;
     for (const shapes::Point& p : points) {
         x.push_back(p.x), y.push_back(p.y), z.push_back(p.z);
-        cells.push_back(cellIdOf(p.x, p.y, p.z, grid.minX, grid.minY, grid.minZ, grid.cellSize,
-                                 grid.stepZ, grid.stepY));
+        cells.push_back(cellIdOf(p.x, p.y, p.z, grid));
     }
     Candidates c;
     c.resize(static_cast<unsigned int>(points.size()));
@@ -94,7 +103,7 @@ std::vector<unsigned int> acceptedOf(const CellHashTable& table) {
 
 std::vector<unsigned int> throwDartsAt(const std::vector<shapes::Point>& points, unsigned int carried,
                                        float r, int trials, CellHashTable* tableOut = nullptr) {
-    const ScatterGrid grid = makeScatterGrid(r, -20, -20, -20, 20, 20);
+    const ScatterGrid grid = gridOver(r, {-20, -20, -20}, {20, 20, 20});
     Candidates candidates = candidatesAt(points, grid);
     const thrust::device_vector<unsigned short> phaseMap(kPhaseMap.begin(), kPhaseMap.end());
     CellHashTable table;
@@ -152,18 +161,36 @@ TEST(DeviceFunctions, EdgeBarycentricGivesThePointOnTheEdge) {
     }
 }
 
-TEST(DeviceFunctions, CellIdsRunXThenZThenYAndWrapAroundWithoutOverflow) {
-    const float size = 0.5f;
-    EXPECT_EQ(cellIdOf(1.2f, 0.7f, 0.3f, 0, 0, 0, size, 10, 100), 2u + 0u * 10 + 1u * 100);
-    EXPECT_EQ(cellIdOf(0.2f, 0.2f, 1.6f, 0, 0, 0, size, 10, 100), 0u + 3u * 10);
-    // Below the minimum is cell 0 along that axis.
-    EXPECT_EQ(cellIdOf(-7.0f, -1.0f, 0.6f, 0, 0, 0, size, 10, 100), 10u);
-    // Beyond the int range the coordinate saturates and the id wraps in 32 bits.
-    const unsigned int saturated = static_cast<unsigned int>(std::numeric_limits<int>::max());
-    EXPECT_EQ(cellIdOf(3e30f, 0, 0, 0, 0, 0, size, 10, 100), saturated);
-    EXPECT_EQ(cellIdOf(0, 3e30f, 0, 0, 0, 0, size, 10, 100), saturated * 100u);
-    EXPECT_EQ(cellIdOf(0, 2e9f, 0, 0, 0, 0, size, 70000, 70000u * 70000u),
-              static_cast<unsigned int>(truncateToInt(4e9f)) * (70000u * 70000u));
+TEST(DeviceFunctions, CellIdsRunXThenZThenYAndStayInTheirRow) {
+    // Frame cells 0..9 along x, 0..3 along z and 0..4 along y, after a margin of two cells.
+    ScatterGrid grid;
+    grid.cellSize = 0.5f;
+    grid.countX = 14, grid.countZ = 8, grid.countY = 9;
+    grid.stepZ = 14, grid.stepY = 14 * 8;
+    const float nan = std::nanf(""), inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        float x, y, z;
+        unsigned int kx, ky, kz;
+    } cases[] = {
+        {1.2f, 0.7f, 0.3f, 2, 1, 0},
+        {0.2f, 0.2f, 1.6f, 0, 0, 3},
+        {4.99f, 2.4f, 1.99f, 9, 4, 3},
+        // Below the minimum, past the frame or not a number: the frame's edge on that axis.
+        {-7.0f, -1.0f, 0.6f, 0, 0, 1},
+        {5.0f, 0, 0, 9, 0, 0},
+        {3e30f, 3e30f, 3e30f, 9, 4, 3},
+        {nan, -inf, inf, 0, 0, 3},
+    };
+    for (const Case& c : cases) {
+        const unsigned int expected =
+            (c.kx + 2) + (c.kz + 2) * grid.stepZ + (c.ky + 2) * grid.stepY;
+        EXPECT_EQ(cellIdOf(c.x, c.y, c.z, grid), expected) << c.x << ", " << c.y << ", " << c.z;
+        EXPECT_EQ(blockPositionOfCell(expected, grid),
+                  positionInCellBlock(c.kx + 2, c.ky + 2, c.kz + 2));
+    }
+    // A negative cell size (a bad radius) cannot leave the grid either.
+    grid.cellSize = -0.5f;
+    EXPECT_EQ(cellIdOf(1.0f, 1.0f, 1.0f, grid), 2u + 2u * grid.stepZ + 2u * grid.stepY);
     EXPECT_EQ(truncateToInt(std::nanf("")), 0);
     EXPECT_EQ(truncateToInt(-3e10f), std::numeric_limits<int>::min());
 }
@@ -216,13 +243,40 @@ TEST(ScatterSetup, CandidateCountsAreRaisedToFiveAndCutAtTenMillion) {
 }
 
 TEST(ScatterSetup, GridCellsHaveADiagonalOfTheRadiusAndTrialsAreClamped) {
-    const ScatterGrid grid = makeScatterGrid(1.0f, -1, -2, -1, 1, 1);
+    const ScatterGrid grid = gridOver(1.0f, {-1, -2, -1}, {1, 0.5f, 1});
     EXPECT_FLOAT_EQ(grid.cellSize * std::sqrt(3.0f), 1.0f);
-    EXPECT_EQ(grid.stepZ, 4u);  // trunc(2 / 0.577) + 1
-    EXPECT_EQ(grid.stepY, 16u);
+    EXPECT_EQ(grid.countX, 4u + 4);  // trunc(2 / 0.577) + 1, and the margins
+    EXPECT_EQ(grid.countY, 5u + 4);
+    EXPECT_EQ(grid.stepZ, 8u);
+    EXPECT_EQ(grid.stepY, 64u);
     EXPECT_EQ(grid.minY, -2.0f);
     const std::pair<int, int> trials[] = {{-5, 1}, {0, 1}, {1, 1}, {20, 20}, {30, 30}, {45, 30}};
     for (auto [given, used] : trials) EXPECT_EQ(clampTrials(given), used) << given;
+}
+
+TEST(ScatterSetup, AGridWithMoreCellsThanIdsIsRefused) {
+    struct Case {
+        float radius, extent;  // a cube frame from 0 to extent
+        bool fits;
+    } cases[] = {
+        {1.0f, 100, true},
+        {0.01f, 2, true},          // 350 cells along each axis
+        {0.001f, 2, true},         // 3,469 along each axis: 4.2e10 cells, past 32 bits
+        {1e-6f, 2, false},         // 3,464,107 along each axis: 4.2e19 cells
+        {1.0f, 3e38f, false},      // beyond every integer range
+    };
+    for (const Case& c : cases) {
+        GridFrame frame;
+        frame.include(0, 0, 0);
+        frame.include(c.extent, c.extent, c.extent);
+        ScatterGrid grid;
+        double cells = 0;
+        EXPECT_EQ(makeScatterGrid(c.radius, frame, grid, &cells), c.fits) << c.radius;
+        EXPECT_EQ(cells <= kMaximumGridCells, c.fits) << cells;
+        if (c.fits) {
+            EXPECT_EQ(static_cast<double>(grid.stepY) * grid.countY, cells);
+        }
+    }
 }
 
 TEST(ScatterSetup, MeshesWithNonFinitePointsOrStrayVertexIdsAreRefused) {
@@ -317,7 +371,7 @@ TEST(Candidates, VerticesFollowTheCarriedSamplesOnTheFirstTriangleThatUsesThem) 
     // Vertex 4 is used by no triangle.
     const std::vector<float> points = {0, 0, 0, 1, 0, 0, 1, 0, -1, 0, 0, -1, 5, 5, 5};
     const std::vector<unsigned int> triangles = {1, 2, 3, 0, 1, 3};
-    const ScatterGrid grid = makeScatterGrid(0.5f, -1, -1, -2, 6, 6);
+    const ScatterGrid grid = gridOver(0.5f, {-1, -1, -2}, {6, 6, 6});
     AcceptedSamples carried;
     const std::vector<float> carriedPositions = {0.5f, 0, -0.5f, 0.25f, 0, -0.5f};
     carried.positions.assign(carriedPositions.begin(), carriedPositions.end());
@@ -331,7 +385,8 @@ TEST(Candidates, VerticesFollowTheCarriedSamplesOnTheFirstTriangleThatUsesThem) 
     ASSERT_TRUE(makeVertexCandidates(points, triangles, carried, grid, 2 + 5, c));
     ASSERT_EQ(c.count, 7u);
     const auto x = toHost(c.x), y = toHost(c.y), z = toHost(c.z), u = toHost(c.u), v = toHost(c.v);
-    const auto triangle = toHost(c.triId), cell = toHost(c.cellId);
+    const auto triangle = toHost(c.triId);
+    const auto cell = toHost(c.cellId);
     struct Expected {
         float x, y, z, u, v;
         unsigned int triangle;
@@ -348,8 +403,7 @@ TEST(Candidates, VerticesFollowTheCarriedSamplesOnTheFirstTriangleThatUsesThem) 
         EXPECT_EQ(u[i], e.u) << i;
         EXPECT_EQ(v[i], e.v) << i;
         EXPECT_EQ(triangle[i], e.triangle) << i;
-        EXPECT_EQ(cell[i], cellIdOf(e.x, e.y, e.z, grid.minX, grid.minY, grid.minZ, grid.cellSize,
-                                    grid.stepZ, grid.stepY))
+        EXPECT_EQ(cell[i], cellIdOf(e.x, e.y, e.z, grid))
             << i;
     }
 
@@ -367,7 +421,7 @@ TEST(Candidates, RandomPointsLieOnTheirTriangleOrBorderEdge) {
     ASSERT_TRUE(computeTriangleAreas(mesh, areas));
     BorderEdges edges;
     ASSERT_TRUE(findBorderEdges(mesh, edges));
-    const ScatterGrid grid = makeScatterGrid(0.1f, 0, 0, -1, 2, 0);
+    const ScatterGrid grid = gridOver(0.1f, {0, 0, -1}, {2, 0, 0});
     AcceptedSamples none;
 
     for (bool onEdges : {false, true}) {
@@ -376,7 +430,8 @@ TEST(Candidates, RandomPointsLieOnTheirTriangleOrBorderEdge) {
         ASSERT_TRUE(onEdges ? makeBorderEdgeCandidates(mesh, edges, none, grid, 2000, 7, c)
                             : makeSurfaceCandidates(mesh, areas, none, grid, 2000, 7, c));
         const auto x = toHost(c.x), y = toHost(c.y), z = toHost(c.z), u = toHost(c.u), v = toHost(c.v);
-        const auto triangle = toHost(c.triId), cell = toHost(c.cellId);
+        const auto triangle = toHost(c.triId);
+        const auto cell = toHost(c.cellId);
         const std::vector<unsigned int> list = {0, 1, 2, 0, 2, 3, 0, 1, 4};
         std::set<unsigned int> used;
         for (unsigned int i = 0; i < c.count; ++i) {
@@ -396,8 +451,7 @@ TEST(Candidates, RandomPointsLieOnTheirTriangleOrBorderEdge) {
                 EXPECT_TRUE(z[i] == 0.0f || z[i] == -1.0f || x[i] == 0.0f || x[i] == 1.0f)
                     << x[i] << ", " << z[i];
             }
-            EXPECT_EQ(cell[i], cellIdOf(x[i], y[i], z[i], grid.minX, grid.minY, grid.minZ,
-                                        grid.cellSize, grid.stepZ, grid.stepY));
+            EXPECT_EQ(cell[i], cellIdOf(x[i], y[i], z[i], grid));
         }
         if (!onEdges) {
             EXPECT_EQ(used, (std::set<unsigned int>{0, 1})) << "never the degenerate one";
@@ -436,7 +490,7 @@ TEST(DartThrowing, CarriedSamplesStayAndRefuseNewCandidatesNearThem) {
 
 TEST(DartThrowing, ASixthCellInAFullBucketIsLost) {
     // Six cells far apart whose ids all fall in bucket 0 of a table of 4 * 6 buckets.
-    const ScatterGrid grid = makeScatterGrid(1.0f, 0, 0, 0, 100, 100);
+    const ScatterGrid grid = gridOver(1.0f, {0, 0, 0}, {100, 0, 100});
     std::vector<shapes::Point> points;
     std::vector<unsigned int> cells;
     for (unsigned int i = 0; i < 6; ++i) {
@@ -453,6 +507,54 @@ TEST(DartThrowing, ASixthCellInAFullBucketIsLost) {
         EXPECT_EQ(table.size, 24);
         EXPECT_EQ(toHost(table.bucketIndex)[0], 6u) << "every cell was counted";
         EXPECT_EQ(acceptedOf(table), (std::vector<unsigned int>{0, 1, 2, 3, 4}));
+    }
+}
+
+TEST(DartThrowing, NeighboursInTheLastAndFirstBucketsSeeEachOther) {
+    // Two candidates 0.4 apart in neighbouring cells a and a + 1, with a in the last bucket of the
+    // table of 4 * 2 buckets and a + 1 in the first; the three cases put a at each position of
+    // its block along x, so each of the two cells comes first in some case.
+    const ScatterGrid grid = gridOver(1.0f, {0, 0, 0}, {100, 0, 100});
+    const thrust::device_vector<unsigned short> phaseMap(kPhaseMap.begin(), kPhaseMap.end());
+    for (unsigned int a : {1007u, 1015u, 1023u}) {
+        SCOPED_TRACE(a);
+        Candidates candidates = candidatesAt({{50.5f, 0, 50.5f}, {50.9f, 0, 50.5f}}, grid);
+        const std::vector<CellId> cells = {a, a + 1};
+        thrust::copy(cells.begin(), cells.end(), candidates.cellId.begin());
+        CellHashTable table;
+        ASSERT_TRUE(throwDarts(candidates, 0, 1.0f, grid, 5, phaseMap, table));
+        ASSERT_EQ(table.size, 8);
+        EXPECT_EQ(acceptedOf(table).size(), 1u);
+    }
+}
+
+TEST(DartThrowing, EachPhaseGetsItsOwnRangeOfCells) {
+    struct Case {
+        std::vector<unsigned short> phases;  // sorted
+        std::map<unsigned int, std::pair<unsigned int, unsigned int>> ranges;  // phase: start, count
+    } cases[] = {
+        {{0, 0, 3, 3, 3, 7, 26}, {{0, {0, 2}}, {3, {2, 3}}, {7, {5, 1}}, {26, {6, 1}}}},
+        {{2, 2, 5}, {{2, {0, 2}}, {5, {2, 1}}}},
+        {{13}, {{13, {0, 1}}}},
+        {{}, {}},
+    };
+    for (const Case& c : cases) {
+        const thrust::device_vector<unsigned short> phases(c.phases.begin(), c.phases.end());
+        std::vector<unsigned int> count, start;
+        ASSERT_TRUE(countCellsInEachPhase(phases, count, start));
+        ASSERT_EQ(count.size(), 27u);
+        ASSERT_EQ(start.size(), 27u);
+        unsigned int next = 0;
+        for (unsigned int q = 0; q < 27; ++q) {
+            const auto range = c.ranges.find(q);
+            const unsigned int expected = range == c.ranges.end() ? 0u : range->second.second;
+            EXPECT_EQ(count[q], expected) << "phase " << q;
+            EXPECT_EQ(start[q], next) << "phase " << q;
+            if (range != c.ranges.end()) {
+                EXPECT_EQ(start[q], range->second.first) << "phase " << q;
+            }
+            next += count[q];
+        }
     }
 }
 

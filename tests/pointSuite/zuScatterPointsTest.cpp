@@ -11,18 +11,48 @@
 #include <maya/MVectorArray.h>
 #include <mayahost/Messages.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "Node.h"
 #include "Plugins.h"
 #include "Scene.h"
 #include "shapes.h"
 
+#if defined(GPU_BACKEND_CPU)
+#include <omp.h>
+#endif
+
 namespace {
 
 using mayahost::Message;
+
+// The device layer's launches run on `threads` host threads while this lives (cpu backend).
+class DeviceThreads {
+public:
+    explicit DeviceThreads(int threads) {
+#if defined(GPU_BACKEND_CPU)
+        omp_set_num_threads(threads);
+#else
+        (void)threads;
+#endif
+    }
+    ~DeviceThreads() {
+#if defined(GPU_BACKEND_CPU)
+        omp_set_num_threads(saved_);
+#endif
+    }
+
+private:
+#if defined(GPU_BACKEND_CPU)
+    int saved_ = omp_get_max_threads();
+#endif
+};
 
 MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
 
@@ -96,10 +126,12 @@ Triangulated triangulate(const shapes::Shape& shape) {
     return mesh;
 }
 
-double smallestDistance(const std::vector<MVector>& points) {
+double smallestDistance(std::vector<MVector> points) {
+    // A sweep along x: only points closer along x than the smallest distance so far can beat it.
+    std::sort(points.begin(), points.end(), [](const MVector& a, const MVector& b) { return a.x < b.x; });
     double smallest = std::numeric_limits<double>::infinity();
     for (size_t i = 0; i < points.size(); ++i)
-        for (size_t j = i + 1; j < points.size(); ++j)
+        for (size_t j = i + 1; j < points.size() && points[j].x - points[i].x < smallest; ++j)
             smallest = std::min(smallest, (points[i] - points[j]).length());
     return smallest;
 }
@@ -339,6 +371,16 @@ TEST_F(ScatterTest, AnUnsetBoundingBoxIsRefusedAndTheOutputKept) {
     EXPECT_TRUE(outPoints(&status) == before);
     EXPECT_FALSE(status);
     EXPECT_EQ(messages(Message::kError), std::vector<std::string>{expected});
+
+    // Any one of the five read values set makes a box.
+    for (const char* value : {"bmix", "bmiy", "bmiz", "bmax", "bmaz"}) {
+        SCOPED_TRACE(value);
+        mayahost::clearRecordedMessages();
+        ASSERT_TRUE(run("setAttr scatter.bmay 0; setAttr scatter.bmsx 0; setAttr scatter." + std::string(value) + " 1"));
+        EXPECT_GT(outPoints().size(), 0u);
+        EXPECT_TRUE(mayahost::recordedMessages().empty());
+        ASSERT_TRUE(run("setAttr scatter." + std::string(value) + " 0"));
+    }
 }
 
 TEST_F(ScatterTest, AMissingOrOversizedMeshIsRefused) {
@@ -351,15 +393,16 @@ TEST_F(ScatterTest, AMissingOrOversizedMeshIsRefused) {
     // Finite corners whose area overflows single precision.
     mayahost::clearRecordedMessages();
     setMesh(shapes::triangle({0, 0, 0}, {3e38f, 0, 0}, {0, 0, -3e38f}));
-    ASSERT_TRUE(run("connectAttr shape.outMesh scatter.inMesh; connectAttr shape.boundingBox scatter.boundingBox"));
+    ASSERT_TRUE(run("connectAttr shape.outMesh scatter.inMesh; connectAttr shape.boundingBox scatter.boundingBox;"
+                    "setAttr scatter.radius 1e38"));
     outPoints(&status);
     EXPECT_FALSE(status);
     EXPECT_EQ(messages(Message::kError), std::vector<std::string>{"zuScatterPoints: inMesh is too large to scatter on"});
 }
 
-TEST_F(ScatterTest, AGridWhoseCellIdsWrapAroundStillKeepsTheDistance) {
-    // A box of 8,000 units around a unit grid: 277,129 cells along x and z, so the cell ids pass
-    // 2^32 with the first step along y.
+TEST_F(ScatterTest, AGridBeyondTwoToTheThirtyTwoCellsKeepsTheDistance) {
+    // A box of 8,000 units around a unit grid at radius 0.05: 277,133 cells along x and z and
+    // 138,568 along y, 1.06e16 cells in all.
     setMesh(shapes::grid(1, 1, 2, 2));
     ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
                     "setAttr scatter.bmix -4000; setAttr scatter.bmiy -4000; setAttr scatter.bmiz -4000;"
@@ -368,6 +411,17 @@ TEST_F(ScatterTest, AGridWhoseCellIdsWrapAroundStillKeepsTheDistance) {
     const PointSet set = outPoints();
     EXPECT_GT(set.size(), 100u);
     expectScatterProperties(set, triangulate(shapes::grid(1, 1, 2, 2)), 0.05, true, &kUp);
+
+    // Beyond what 64-bit ids tell apart: refused, naming the radius and the box.
+    ASSERT_TRUE(run("setAttr scatter.bmax 1e15; setAttr scatter.bmaz 1e15; setAttr scatter.bmiy -1e15"));
+    MStatus status;
+    EXPECT_TRUE(outPoints(&status) == set);
+    EXPECT_FALSE(status);
+    EXPECT_EQ(messages(Message::kError),
+              std::vector<std::string>{
+                  "scatter: a radius of 0.05 over the box from (-4000, -1e+15, -4000) to (1e+15, 0, 1e+15) "
+                  "(with the mesh) needs 4.157e+49 grid cells, more than the 9.223e+18 the grid can tell "
+                  "apart"});
 }
 
 TEST_F(ScatterTest, TrialsBeyondTheirLimitsAreClampedToOneAndThirty) {
@@ -390,10 +444,13 @@ TEST_F(ScatterTest, TrialsBeyondTheirLimitsAreClampedToOneAndThirty) {
 }
 
 TEST_F(ScatterTest, ATinySurfaceDrawsFiveCandidates) {
-    scatterOn(shapes::triangle({0, 0, 0}, {0.1f, 0, 0}, {0, 0, -0.1f}),
+    // A sliver 1,000 long with an area of 0.0005, far below the disc area: 1 x 1 candidate, raised
+    // to 5, and the five lie too far apart to refuse each other.
+    scatterOn(shapes::triangle({0, 0, 0}, {1000, 0, 0}, {0, 0, -1e-6f}),
               "setAttr scatter.radius 1; setAttr scatter.rm 1");
-    const PointSet set = outPoints();
-    EXPECT_EQ(set.size(), 1u) << "five candidates within 0.15 of each other";
+    EXPECT_EQ(outPoints().size(), 5u);
+    ASSERT_TRUE(run("setAttr scatter.rm 10"));
+    EXPECT_EQ(outPoints().size(), 10u) << "ten candidates, as far apart";
 }
 
 TEST_F(ScatterTest, TheCandidateCapWarnsOnceForThePhase) {
@@ -403,6 +460,176 @@ TEST_F(ScatterTest, TheCandidateCapWarnsOnceForThePhase) {
               std::vector<std::string>{"Reached maximum randoms number, undersampling can occur"});
     EXPECT_GT(set.size(), 20u);
     EXPECT_GT(smallestDistance(set.position), 0.5);
+}
+
+TEST_F(ScatterTest, ABoxOverPartOfTheMeshKeepsTheDistanceOnAnyNumberOfThreads) {
+    // The box is only the grid's frame: the candidates come from the whole torus, which reaches
+    // to 2.6 along x and z. A box given max first is the same box.
+    const shapes::Shape torus = shapes::torus(2, 0.6f, 48, 16);
+    const char* boxes[] = {
+        "setAttr scatter.bmix -1; setAttr scatter.bmiz -1; setAttr scatter.bmax 1; setAttr scatter.bmaz 1",
+        "setAttr scatter.bmix 1; setAttr scatter.bmiz 1; setAttr scatter.bmax -1; setAttr scatter.bmaz -1",
+    };
+    PointSet reference;
+    for (const char* box : boxes) {
+        for (int threads : {1, 8}) {
+            SCOPED_TRACE(std::string(box) + ", threads " + std::to_string(threads));
+            SetUp();
+            setMesh(torus);
+            ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
+                            "setAttr scatter.radius 0.04;" + std::string(box)));
+            DeviceThreads use(threads);
+            const PointSet set = outPoints();
+            EXPECT_GT(set.size(), 10000u);
+            EXPECT_GT(smallestDistance(set.position), 0.04);
+            if (reference.size() == 0) reference = set;
+            EXPECT_TRUE(set == reference) << "the same output on every run";
+            TearDown();
+        }
+    }
+}
+
+TEST_F(ScatterTest, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheOutput) {
+    // The test adder's sum is 3.5 plus its weights, times its gain: a connection passes whatever
+    // it makes, past the attributes' limits.
+    ASSERT_TRUE(mayahost::loadPlugin(std::string(TEST_PLUGIN_DIR) + "/graphTestPlugin.so"));
+    const std::string huge = "setAttr \"adder.w[0]\" 1e308; setAttr \"adder.w[1]\" 1e308";
+    const std::string nan = huge + "; setAttr adder.gain 0";
+    struct Case {
+        const char* attribute;
+        std::string sum;
+        const char* message;
+    } cases[] = {
+        {"radius", "setAttr \"adder.w[0]\" -3.55", "scatter.radius: must be finite and above 0, not -0.05"},
+        {"radius", "setAttr \"adder.w[0]\" -3.5", "scatter.radius: must be finite and above 0, not 0"},
+        {"radius", nan, "scatter.radius: must be finite and above 0, not nan"},
+        {"radius", huge, "scatter.radius: must be finite and above 0, not inf"},
+        {"boundingBoxMinX", nan, "scatter.boundingBoxMinX: must be finite, not nan"},
+        {"boundingBoxMinY", "setAttr \"adder.w[0]\" -1e308; setAttr \"adder.w[1]\" -1e308",
+         "scatter.boundingBoxMinY: must be finite, not -inf"},
+        {"boundingBoxMaxZ", "setAttr \"adder.w[0]\" 1e300",
+         "scatter.boundingBoxMaxZ: must be finite, not inf"},  // beyond single precision
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        mayahost::Scene::current().reset();
+        mayahost::clearRecordedMessages();
+        setMesh(shapes::quad());
+        ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
+                        "setAttr scatter.bmix -1; setAttr scatter.bmiz -1; setAttr scatter.bmax 1;"
+                        "setAttr scatter.bmaz 1; setAttr scatter.radius 0.2; createNode testAdder -n adder"));
+        const PointSet before = outPoints();
+        ASSERT_GT(before.size(), 0u);
+        ASSERT_TRUE(run(c.sum + "; connectAttr adder.sum scatter." + c.attribute));
+        MStatus status;
+        EXPECT_TRUE(outPoints(&status) == before);
+        EXPECT_FALSE(status);
+        EXPECT_EQ(messages(Message::kError), std::vector<std::string>{c.message});
+    }
+    mayahost::Scene::current().reset();
+    mayahost::unloadPlugin("graphTestPlugin");
+}
+
+#if defined(GPU_BACKEND_CPU)
+TEST_F(ScatterTest, AComputeBeyondTheMemoryBudgetIsRefused) {
+    scatterOn(shapes::quad(), "setAttr scatter.radius 0.2");
+    const PointSet before = outPoints();
+    ASSERT_GT(before.size(), 0u);
+    // 10,000,000 candidates need 320 MB; the budget leaves 64 MB beside what the process holds.
+    unsigned long long pages = 0, resident = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    ASSERT_NE(statm, nullptr);
+    ASSERT_EQ(std::fscanf(statm, "%llu %llu", &pages, &resident), 2);
+    std::fclose(statm);
+    const unsigned long long limit = resident * 4096 + (64ull << 20);
+    setenv("GPU_MEMORY_LIMIT", std::to_string(limit).c_str(), 1);
+    ASSERT_TRUE(run("setAttr scatter.rm 1000000"));
+    MStatus status;
+    const PointSet refused = outPoints(&status);
+    unsetenv("GPU_MEMORY_LIMIT");
+    EXPECT_FALSE(status);
+    EXPECT_TRUE(refused == before);
+    EXPECT_EQ(messages(Message::kError), std::vector<std::string>{"Not enough memory on GPU"});
+    ASSERT_TRUE(run("setAttr scatter.rm 50"));
+    outPoints(&status);
+    EXPECT_TRUE(status) << "within the machine's memory again";
+}
+#endif
+
+TEST_F(ScatterTest, ChangingAnyInputRecomputesThePoints) {
+    setMesh(shapes::grid(2, 2, 2, 2));
+    ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
+                    "setAttr scatter.bmix -1; setAttr scatter.bmiz -1; setAttr scatter.bmax 1;"
+                    "setAttr scatter.bmaz 1; setAttr scatter.radius 0.3"));
+    mayahost::Scene& scene = mayahost::Scene::current();
+    mayahost::Node* node = scene.findNode("scatter");
+    ASSERT_NE(node, nullptr);
+    const mayahost::Attribute* output = node->type->findAttribute("outPoints");
+    ASSERT_NE(output, nullptr);
+    const char* changes[] = {
+        "setAttr shape.inMesh -type mesh", "setAttr scatter.bmix -1.5", "setAttr scatter.radius 0.25",
+        "setAttr scatter.seed 7", "setAttr scatter.cn 0", "setAttr scatter.aa 1", "setAttr scatter.p 1",
+        "setAttr scatter.faces -type \"string\" \"1\"", "setAttr scatter.sov 1", "setAttr scatter.sobe 1",
+        "setAttr scatter.sos 0", "setAttr scatter.rm 20", "setAttr scatter.trials 3", "setAttr scatter.mode 1",
+    };
+    for (const char* change : changes) {
+        SCOPED_TRACE(change);
+        outPoints();
+        EXPECT_FALSE(scene.isDirty(*node, output)) << "the compute marks outPoints clean";
+        if (std::string(change).find("shape.inMesh") != std::string::npos) {
+            setMesh(shapes::grid(2, 2, 3, 3));
+        } else {
+            ASSERT_TRUE(run(change));
+        }
+        EXPECT_TRUE(scene.isDirty(*node, output));
+    }
+}
+
+TEST_F(ScatterTest, BorderEdgesTooShortInAllAreDropped) {
+    // A closed cube has no border edge; the separate triangle's three edges are 0.00007 long in
+    // all: no border-edge phase, so nothing to run.
+    shapes::Shape shape = shapes::cube(2);
+    const float side = 2e-5f;
+    shape.points.push_back({5, 5, 5});
+    shape.points.push_back({5 + side, 5, 5});
+    shape.points.push_back({5, 5, 5 - side});
+    shape.addFace({8, 9, 10});
+    scatterOn(shape, "setAttr scatter.radius 0.3; setAttr scatter.sobe 1; setAttr scatter.sos 0");
+    MStatus status;
+    const PointSet set = outPoints(&status);
+    EXPECT_TRUE(status);
+    EXPECT_TRUE(set.names.empty()) << set.size() << " points";
+    EXPECT_TRUE(mayahost::recordedMessages().empty());
+}
+
+TEST_F(ScatterTest, OfTwoVerticesCloserThanTheRadiusTheOneOfTheEarlierPhaseIsKept) {
+    // Radius 1 (cells of 0.577) over a frame from the origin: along x, cells 0, 1 and 2 of the
+    // frame lie at block positions 2, 0 and 1 (two margin cells come first), and with y and z in
+    // cell 0 the three cells take phases 12, 2 and 4. Vertex 1 is the later candidate each time,
+    // and the one kept.
+    struct Case {
+        float first, second;  // x of vertices 0 and 1
+    } cases[] = {{0.1f, 0.7f}, {1.3f, 0.7f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first);
+        SetUp();
+        shapes::Shape shape = shapes::triangle({9, 0, 9}, {9.5f, 0, 9}, {9, 0, 9.5f});
+        shape.points.push_back({c.first, 0, 0.1f});
+        shape.points.push_back({c.second, 0, 0.1f});
+        setMesh(shape);
+        ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
+                        "setAttr scatter.bmax 10; setAttr scatter.bmaz 10; setAttr scatter.radius 1;"
+                        "setAttr scatter.sov 1; setAttr scatter.sos 0"));
+        const PointSet set = outPoints();
+        int first = 0, second = 0;
+        for (const MVector& p : set.position) {
+            first += p == MVector(c.first, 0, 0.1f);
+            second += p == MVector(c.second, 0, 0.1f);
+        }
+        EXPECT_EQ(first, 0);
+        EXPECT_EQ(second, 1);
+        TearDown();
+    }
 }
 
 }  // namespace

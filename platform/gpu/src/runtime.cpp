@@ -60,6 +60,48 @@ void readMemInfo(size_t* available, size_t* total) {
     if (*available == 0) *available = static_cast<size_t>(sysconf(_SC_AVPHYS_PAGES)) * page;
 }
 
+// GPU_MEMORY_LIMIT: bytes, optionally followed by K, M or G (powers of 1024); 0 when unset or
+// not of that form.
+size_t memoryLimitFromEnvironment() {
+    const char* text = std::getenv("GPU_MEMORY_LIMIT");
+    if (text == nullptr || *text == '\0') return 0;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (end == text) return 0;
+    unsigned long long scale = 1;
+    switch (*end) {
+        case 'K': case 'k': scale = 1ull << 10, ++end; break;
+        case 'M': case 'm': scale = 1ull << 20, ++end; break;
+        case 'G': case 'g': scale = 1ull << 30, ++end; break;
+        default: break;
+    }
+    if (*end != '\0' || value > SIZE_MAX / scale) return 0;
+    return static_cast<size_t>(value * scale);
+}
+
+// The bytes this process holds in physical memory: device memory is host memory here, so all
+// of it counts against a budget.
+size_t residentBytes() {
+    unsigned long long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%llu %llu", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// The device memory budget: the machine's available and total memory, or, under a smaller
+// GPU_MEMORY_LIMIT, that limit as the total and what this process does not hold of it as free.
+void readMemoryBudget(size_t* free, size_t* total) {
+    readMemInfo(free, total);
+    const size_t limit = memoryLimitFromEnvironment();
+    if (limit == 0 || limit >= *total) return;
+    const size_t held = residentBytes();
+    const size_t unused = held < limit ? limit - held : 0;
+    *total = limit;
+    if (unused < *free) *free = unused;
+}
+
 }  // namespace
 
 namespace gpu::detail {
@@ -144,7 +186,7 @@ cudaError_t cudaMemset(void* devPtr, int value, size_t count) {
 
 cudaError_t cudaMemGetInfo(size_t* free, size_t* total) {
     if (free == nullptr || total == nullptr) return fail(cudaErrorInvalidValue);
-    readMemInfo(free, total);
+    readMemoryBudget(free, total);
     return cudaSuccess;
 }
 
@@ -223,7 +265,7 @@ cudaError_t cudaGetDeviceProperties(cudaDeviceProp* prop, int device) {
     std::snprintf(prop->name, sizeof prop->name, "cpu backend (%d processors)",
                   omp_get_num_procs());
     size_t available;
-    readMemInfo(&available, &prop->totalGlobalMem);
+    readMemoryBudget(&available, &prop->totalGlobalMem);
     prop->multiProcessorCount = omp_get_num_procs();
     prop->warpSize = 32;
     prop->maxThreadsPerBlock = 1024;

@@ -43,7 +43,9 @@
 //   cudaMemcpyToSymbol     copies into / out of a __device__ or __constant__ variable
 //   cudaMemcpyFromSymbol
 //   cudaMemset             byte fill
-//   cudaMemGetInfo         free / total: the machine's available and total memory
+//   cudaMemGetInfo         free / total: the machine's available and total memory; under a
+//                          smaller GPU_MEMORY_LIMIT (bytes, or with a K, M or G suffix) the
+//                          limit is the total and free is what this process does not hold of it
 //   cudaGetLastError       returns and clears the last error; cudaPeekAtLastError leaves it
 //   cudaGetErrorString     this layer's texts ("unrecognized error code" for others); and
 //   cudaGetErrorName       the enumerator's name
