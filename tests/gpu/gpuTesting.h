@@ -6,10 +6,6 @@
 #include <cmath>
 #include <vector>
 
-#if defined(GPU_BACKEND_CPU)
-#include <omp.h>
-#endif
-
 // An array in device memory, freed with the object.
 template <typename T>
 class DeviceArray {
@@ -45,15 +41,15 @@ class HostThreads {
 public:
     explicit HostThreads(int threads) {
 #if defined(GPU_BACKEND_CPU)
-        saved_ = omp_get_max_threads();
-        omp_set_num_threads(threads);
+        saved_ = gpu::hostThreads();
+        gpu::setHostThreads(threads);
 #else
         (void)threads;
 #endif
     }
     ~HostThreads() {
 #if defined(GPU_BACKEND_CPU)
-        omp_set_num_threads(saved_);
+        gpu::setHostThreads(saved_);
 #endif
     }
     HostThreads(const HostThreads&) = delete;

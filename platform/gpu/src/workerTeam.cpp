@@ -1,0 +1,145 @@
+// The cpu backend's launch workers: one team per copy of the runtime, started on the first launch
+// large enough to share, asleep between launches.
+//
+// A launch splits its blocks into chunks that the calling thread and the workers take from one
+// counter. The caller never waits for a worker that has not started: once the caller finds no
+// chunk left it closes the launch, and only the workers that took chunks before that are waited
+// for. On a loaded machine a worker that wakes late costs nothing, and none spins.
+#include <gpu/runtime.h>
+#include <sched.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A chunk is at least this many kernel threads: less than that costs less to run than to hand
+// over, so a grid of a few blocks runs on the calling thread alone.
+constexpr long long kThreadsPerChunk = 4096;
+
+int processorsAvailable() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+std::atomic<int> hostThreadCount{0};  // 0: not set, use processorsAvailable()
+
+struct Launch {
+    void (*run)(void* context, long long first, long long last);
+    void* context;
+    long long blocks;
+    long long blocksPerChunk;
+    long long chunks;
+    std::atomic<long long> nextChunk{0};
+
+    // Runs chunks until none is left.
+    void takeChunks() {
+        for (long long c; (c = nextChunk.fetch_add(1, std::memory_order_relaxed)) < chunks;) {
+            const long long first = c * blocksPerChunk;
+            run(context, first, std::min(blocks, first + blocksPerChunk));
+        }
+    }
+};
+
+class WorkerTeam {
+public:
+    ~WorkerTeam() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& worker : workers_) worker.join();
+    }
+
+    // Runs the launch on the calling thread and up to `helpers` workers. False, having run
+    // nothing, when the team is busy with a launch from another thread.
+    bool share(Launch& launch, int helpers) {
+        std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+        if (!lock.owns_lock() || launch_ != nullptr) return false;
+        try {
+            while (static_cast<int>(workers_.size()) < helpers)
+                workers_.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {  // no more threads: share with those there are
+            helpers = static_cast<int>(workers_.size());
+        }
+        launch_ = &launch;
+        wanted_ = helpers;
+        lock.unlock();
+        for (int i = 0; i < helpers; ++i) wake_.notify_one();
+
+        launch.takeChunks();
+
+        lock.lock();
+        launch_ = nullptr;  // workers that wake from now on find nothing to join
+        finished_.wait(lock, [this] { return joined_ == 0; });
+        return true;
+    }
+
+private:
+    void work() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || (launch_ != nullptr && wanted_ > 0); });
+            if (stopping_) return;
+            Launch* launch = launch_;
+            --wanted_;
+            ++joined_;
+            lock.unlock();
+            launch->takeChunks();
+            lock.lock();
+            if (--joined_ == 0) finished_.notify_one();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_, finished_;
+    std::vector<std::thread> workers_;
+    Launch* launch_ = nullptr;  // the launch open to workers
+    int wanted_ = 0;            // workers the open launch still takes
+    int joined_ = 0;            // workers running chunks of it
+    bool stopping_ = false;
+};
+
+WorkerTeam& team() {
+    static WorkerTeam workers;  // joined when the runtime's copy is unloaded or the process ends
+    return workers;
+}
+
+}  // namespace
+
+namespace gpu {
+
+int hostThreads() {
+    const int set = hostThreadCount.load(std::memory_order_relaxed);
+    return set > 0 ? set : processorsAvailable();
+}
+
+void setHostThreads(int threads) {
+    hostThreadCount.store(std::max(1, threads), std::memory_order_relaxed);
+}
+
+}  // namespace gpu
+
+namespace gpu::detail {
+
+void runBlocks(long long blocks, long long threadsPerBlock,
+               void (*run)(void* context, long long first, long long last), void* context) {
+    Launch launch;
+    launch.run = run;
+    launch.context = context;
+    launch.blocks = blocks;
+    launch.blocksPerChunk = std::max(1LL, kThreadsPerChunk / std::max(1LL, threadsPerBlock));
+    launch.chunks = (blocks + launch.blocksPerChunk - 1) / launch.blocksPerChunk;
+    const long long helpers = std::min<long long>(hostThreads() - 1, launch.chunks - 1);
+    if (helpers > 0 && team().share(launch, static_cast<int>(helpers))) return;
+    run(context, 0, blocks);
+}
+
+}  // namespace gpu::detail
