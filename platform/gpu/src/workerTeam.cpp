@@ -20,7 +20,10 @@ namespace {
 
 // A chunk is at least this many kernel threads: less than that costs less to run than to hand
 // over, so a grid of a few blocks runs on the calling thread alone.
-constexpr long long kThreadsPerChunk = 4096;
+constexpr long long kMinThreadsPerChunk = 1024;
+// Larger grids give each host thread about this many chunks, so that the last chunks are short
+// and a thread that the system holds back while others run holds back little work.
+constexpr long long kChunksPerThread = 8;
 
 int processorsAvailable() {
     cpu_set_t set;
@@ -28,7 +31,7 @@ int processorsAvailable() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-std::atomic<int> hostThreadCount{0};  // 0: not set, use processorsAvailable()
+std::atomic<int> hostThreadCount{0};  // 0: as many as processorsAvailable()
 
 struct Launch {
     void (*run)(void* context, long long first, long long last);
@@ -122,7 +125,7 @@ int hostThreads() {
 }
 
 void setHostThreads(int threads) {
-    hostThreadCount.store(std::max(1, threads), std::memory_order_relaxed);
+    hostThreadCount.store(std::max(0, threads), std::memory_order_relaxed);
 }
 
 }  // namespace gpu
@@ -135,9 +138,12 @@ void runBlocks(long long blocks, long long threadsPerBlock,
     launch.run = run;
     launch.context = context;
     launch.blocks = blocks;
-    launch.blocksPerChunk = std::max(1LL, kThreadsPerChunk / std::max(1LL, threadsPerBlock));
+    const long long threads = hostThreads();
+    const long long smallest = (kMinThreadsPerChunk + threadsPerBlock - 1) / threadsPerBlock;
+    const long long balanced = (blocks + threads * kChunksPerThread - 1) / (threads * kChunksPerThread);
+    launch.blocksPerChunk = std::max(smallest, balanced);
     launch.chunks = (blocks + launch.blocksPerChunk - 1) / launch.blocksPerChunk;
-    const long long helpers = std::min<long long>(hostThreads() - 1, launch.chunks - 1);
+    const long long helpers = std::min(threads - 1, launch.chunks - 1);
     if (helpers > 0 && team().share(launch, static_cast<int>(helpers))) return;
     run(context, 0, blocks);
 }

@@ -304,7 +304,7 @@ namespace gpu {
 // process may run on, unless setHostThreads() said otherwise.
 int hostThreads();
 
-// Sets hostThreads() for the launches that follow; values below 1 count as 1.
+// Sets hostThreads() for the launches that follow; 0 or less goes back to the processors.
 void setHostThreads(int threads);
 
 }  // namespace gpu
