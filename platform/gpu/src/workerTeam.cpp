@@ -65,7 +65,7 @@ public:
     // nothing, when the team is busy with a launch from another thread.
     bool share(Launch& launch, int helpers) {
         std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
-        if (!lock.owns_lock() || launch_ != nullptr) return false;
+        if (!lock.owns_lock() || launch_ != nullptr) return false;  // another thread's launch
         try {
             while (static_cast<int>(workers_.size()) < helpers)
                 workers_.emplace_back([this] { work(); });
@@ -73,6 +73,7 @@ public:
             helpers = static_cast<int>(workers_.size());
         }
         launch_ = &launch;
+        open_ = true;
         wanted_ = helpers;
         lock.unlock();
         for (int i = 0; i < helpers; ++i) wake_.notify_one();
@@ -80,8 +81,9 @@ public:
         launch.takeChunks();
 
         lock.lock();
-        launch_ = nullptr;  // workers that wake from now on find nothing to join
+        open_ = false;  // workers that wake from now on find nothing to join
         finished_.wait(lock, [this] { return joined_ == 0; });
+        launch_ = nullptr;
         return true;
     }
 
@@ -89,7 +91,7 @@ private:
     void work() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || (launch_ != nullptr && wanted_ > 0); });
+            wake_.wait(lock, [this] { return stopping_ || (open_ && wanted_ > 0); });
             if (stopping_) return;
             Launch* launch = launch_;
             --wanted_;
@@ -104,7 +106,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
     std::vector<std::thread> workers_;
-    Launch* launch_ = nullptr;  // the launch open to workers
+    Launch* launch_ = nullptr;  // the launch under way, until every worker has left it
+    bool open_ = false;         // whether workers may still join it
     int wanted_ = 0;            // workers the open launch still takes
     int joined_ = 0;            // workers running chunks of it
     bool stopping_ = false;
