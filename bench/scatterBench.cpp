@@ -176,9 +176,10 @@ int main(int argc, char** argv) {
     }
     if (!run(std::string("loadPlugin \"") + SCATTER_BENCH_PLUGIN + "\"")) return 1;
     void* library = dlopen(SCATTER_BENCH_PLUGIN, RTLD_NOW | RTLD_NOLOAD);
-    auto install = library ? reinterpret_cast<void (*)(StageListener*)>(
-                                 dlsym(library, "setScatterStageListener"))
-                           : nullptr;
+    auto install =
+        library
+            ? reinterpret_cast<void (*)(StageListener*)>(dlsym(library, "setScatterStageListener"))
+            : nullptr;
     if (!install) {
         std::fprintf(stderr, "scatterBench: the plug-in has no stage hook\n");
         return 1;
@@ -220,7 +221,8 @@ int main(int argc, char** argv) {
             // About 0.6 samples per r^2 of area at the default settings.
             c.radius = std::sqrt(0.6 * area / target);
             const float r = static_cast<float>(c.radius);
-            c.candidates = std::ceil(area / (3.14159274 * r * r)) * 50;  // the surface phase's count
+            c.candidates =
+                std::ceil(area / (3.14159274 * r * r)) * 50;  // the surface phase's count
             Compute quiet, loaded;
             if (!medianCompute(node, c.radius, repeat, listener, quiet)) return 1;
             printRow(c, 0, quiet, nullptr);

@@ -83,13 +83,11 @@ Outputs compute() {
 // quiet machine or a busy one. On a GPU, where the host threads change nothing: the same
 // results on every run.
 TEST(Determinism, SameResultsOnAnyNumberOfHostThreadsQuietOrLoaded) {
-    const struct {
-        int threads, busy;
-    } runs[] = {{1, 0}, {8, 0}, {3, 0}, {8, 8}};
+    const struct { int threads, busy; } runs[] = {{1, 0}, {8, 0}, {3, 0}, {8, 8}};
     Outputs reference;
     for (const auto& run : runs) {
-        SCOPED_TRACE(testing::Message() << run.threads << " threads beside " << run.busy
-                                        << " busy ones");
+        SCOPED_TRACE(testing::Message()
+                     << run.threads << " threads beside " << run.busy << " busy ones");
         HostThreads threads(run.threads);
         BusyThreads busy(run.busy);
         const Outputs out = compute();

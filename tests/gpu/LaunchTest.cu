@@ -170,8 +170,8 @@ TEST(Launch, AKernelThatThrowsEndsTheLaunchWithALaunchFailure) {
         unsigned int blocks, threadsPerBlock, faulty;
     } launches[] = {{8, 4, 3}, {4096, 64, 0}, {4096, 64, 4095}};
     for (const auto& launch : launches) {
-        SCOPED_TRACE(testing::Message() << launch.blocks << " blocks, fault in block "
-                                        << launch.faulty);
+        SCOPED_TRACE(testing::Message()
+                     << launch.blocks << " blocks, fault in block " << launch.faulty);
         DeviceArray<unsigned int> visited(1);
         EXPECT_NO_THROW(gpuLaunch(throwInBlock, dim3(launch.blocks), dim3(launch.threadsPerBlock),
                                   visited.get(), launch.faulty));

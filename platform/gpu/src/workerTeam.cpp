@@ -64,8 +64,8 @@ public:
     // Runs the launch on the calling thread and up to `helpers` workers. False, having run
     // nothing, when the team is busy with a launch from another thread.
     bool share(Launch& launch, int helpers) {
-        std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
-        if (!lock.owns_lock() || launch_ != nullptr) return false;  // another thread's launch
+        std::unique_lock<std::mutex> lock(mutex_);  // never held while blocks run
+        if (launch_ != nullptr) return false;       // another host thread's launch
         try {
             while (static_cast<int>(workers_.size()) < helpers)
                 workers_.emplace_back([this] { work(); });
@@ -143,7 +143,8 @@ void runBlocks(long long blocks, long long threadsPerBlock,
     launch.blocks = blocks;
     const long long threads = hostThreads();
     const long long smallest = (kMinThreadsPerChunk + threadsPerBlock - 1) / threadsPerBlock;
-    const long long balanced = (blocks + threads * kChunksPerThread - 1) / (threads * kChunksPerThread);
+    const long long balanced =
+        (blocks + threads * kChunksPerThread - 1) / (threads * kChunksPerThread);
     launch.blocksPerChunk = std::max(smallest, balanced);
     launch.chunks = (blocks + launch.blocksPerChunk - 1) / launch.blocksPerChunk;
     const long long helpers = std::min(threads - 1, launch.chunks - 1);
