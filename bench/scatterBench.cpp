@@ -20,7 +20,6 @@
 #include <maya/MSelectionList.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -31,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/busyThreads.h"
 #include "common/stageTimer.h"
 
 namespace {
@@ -81,27 +81,6 @@ struct Compute {
     double seconds = 0;
     unsigned int samples = 0;
     std::map<std::string, double> stages;
-};
-
-// Threads that keep their cores busy from construction to destruction, as other work on the
-// machine would.
-class BusyThreads {
-public:
-    explicit BusyThreads(int count) {
-        for (int i = 0; i < count; ++i)
-            threads_.emplace_back([this] {
-                for (volatile unsigned long spins = 0; !stop_.load(std::memory_order_relaxed);)
-                    spins = spins + 1;
-            });
-    }
-    ~BusyThreads() {
-        stop_ = true;
-        for (std::thread& t : threads_) t.join();
-    }
-
-private:
-    std::atomic<bool> stop_{false};
-    std::vector<std::thread> threads_;
 };
 
 // The median of `repeat` computes of the node at this radius, seeds 1 to `repeat`.

@@ -3,10 +3,10 @@
 #include <gpu/runtime.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
-#include <thread>
 #include <vector>
+
+#include "common/busyThreads.h"
 
 // An array in device memory, freed with the object.
 template <typename T>
@@ -59,28 +59,6 @@ public:
 
 private:
     int saved_ = 0;
-};
-
-// Threads that keep cores busy while this lives, as other work on a loaded machine does.
-class BusyThreads {
-public:
-    explicit BusyThreads(int count) {
-        for (int i = 0; i < count; ++i)
-            threads_.emplace_back([this] {
-                while (!stop_.load(std::memory_order_relaxed)) {
-                }
-            });
-    }
-    ~BusyThreads() {
-        stop_ = true;
-        for (std::thread& t : threads_) t.join();
-    }
-    BusyThreads(const BusyThreads&) = delete;
-    BusyThreads& operator=(const BusyThreads&) = delete;
-
-private:
-    std::atomic<bool> stop_{false};
-    std::vector<std::thread> threads_;
 };
 
 // The two-dimensional shape the plug-ins launch n items with, in blocks of b threads:
