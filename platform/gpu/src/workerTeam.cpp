@@ -18,11 +18,11 @@
 
 namespace {
 
-// A chunk is at least this many kernel threads: less than that costs less to run than to hand
-// over, so a grid of a few blocks runs on the calling thread alone.
-constexpr long long kMinThreadsPerChunk = 1024;
-// Larger grids give each host thread about this many chunks, so that the last chunks are short
-// and a thread that the system holds back while others run holds back little work.
+// A grid of fewer kernel threads than this (a few blocks) costs less to run than to hand over,
+// and runs on the calling thread alone.
+constexpr long long kMinThreadsToShare = 1024;
+// Larger grids give each host thread about this many chunks of whole blocks, so that the last
+// chunks are short and a thread that the system holds back while others run holds back little.
 constexpr long long kChunksPerThread = 8;
 
 int processorsAvailable() {
@@ -142,13 +142,13 @@ void runBlocks(long long blocks, long long threadsPerBlock,
     launch.context = context;
     launch.blocks = blocks;
     const long long threads = hostThreads();
-    const long long smallest = (kMinThreadsPerChunk + threadsPerBlock - 1) / threadsPerBlock;
-    const long long balanced =
+    launch.blocksPerChunk =
         (blocks + threads * kChunksPerThread - 1) / (threads * kChunksPerThread);
-    launch.blocksPerChunk = std::max(smallest, balanced);
     launch.chunks = (blocks + launch.blocksPerChunk - 1) / launch.blocksPerChunk;
     const long long helpers = std::min(threads - 1, launch.chunks - 1);
-    if (helpers > 0 && team().share(launch, static_cast<int>(helpers))) return;
+    if (helpers > 0 && blocks * threadsPerBlock >= kMinThreadsToShare &&
+        team().share(launch, static_cast<int>(helpers)))
+        return;
     run(context, 0, blocks);
 }
 
