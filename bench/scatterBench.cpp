@@ -5,9 +5,12 @@
 // from reading inMesh to the output set) and the candidates and samples per second. Each run is
 // the median of --repeat computes (default 3), each with another seed.
 //
-//   scatterBench [--repeat N] [--mesh sphere|plane]
+// --load N runs each case twice: quiet, then beside N busy threads of the benchmark's own that
+// spin for the loaded computes only; the loaded row gives its time as a multiple of the quiet
+// one, measured the moment before.
+//
+//   scatterBench [--repeat N] [--mesh sphere|plane] [--load N]
 #include <dlfcn.h>
-#include <unistd.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMesh.h>
 #include <maya/MGlobal.h>
@@ -27,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/busyThreads.h"
 #include "common/stageTimer.h"
 
 namespace {
@@ -79,36 +83,82 @@ struct Compute {
     std::map<std::string, double> stages;
 };
 
-}  // namespace
-
-// The launches of one compute follow each other closely: OpenMP's worker threads should keep
-// spinning between them rather than go to sleep, as a host dedicated to the work would run them.
-// The policy is read when the OpenMP runtime starts, so it is set by starting the program again.
-void keepWorkersSpinning(char** argv) {
-    if (std::getenv("OMP_WAIT_POLICY")) return;
-    setenv("OMP_WAIT_POLICY", "active", 1);
-    execv("/proc/self/exe", argv);
+// The median of `repeat` computes of the node at this radius, seeds 1 to `repeat`.
+bool medianCompute(const std::string& node, double radius, int repeat, StageTotals& listener,
+                   Compute& median) {
+    std::vector<Compute> computes;
+    for (int k = 0; k < repeat; ++k) {
+        if (!run("setAttr " + node + ".radius " + std::to_string(radius) + "; setAttr " + node +
+                 ".seed " + std::to_string(k + 1)))
+            return false;
+        listener.totals.clear();
+        MObject data;
+        const auto start = std::chrono::steady_clock::now();
+        const MStatus status = plugOf(node + ".outPoints").getValue(data);
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        if (!status) {
+            std::fprintf(stderr, "scatterBench: the compute failed\n");
+            return false;
+        }
+        Compute c;
+        c.seconds = elapsed.count();
+        c.samples = MFnArrayAttrsData(data).count();
+        c.stages = listener.totals;
+        computes.push_back(c);
+    }
+    std::sort(computes.begin(), computes.end(),
+              [](const Compute& a, const Compute& b) { return a.seconds < b.seconds; });
+    median = computes[computes.size() / 2];
+    return true;
 }
 
+struct Case {
+    const char* mesh;
+    int triangles = 0;
+    double radius = 0, candidates = 0;
+};
+
+// One row of the table; a loaded row also gives its time over the quiet one's.
+void printRow(const Case& c, int load, const Compute& median, const Compute* quiet) {
+    std::printf("%-7s %9d %8.5f %10.0f %8u %4d", c.mesh, c.triangles, c.radius, c.candidates,
+                median.samples, load);
+    for (const char* stage : kStages) {
+        auto it = median.stages.find(stage);
+        std::printf(" %9.1f", it == median.stages.end() ? 0.0 : it->second * 1e3);
+    }
+    const auto output = median.stages.find("output arrays");
+    std::printf(" %9.1f %8.2f %9.1f %6.1f%%", median.seconds * 1e3,
+                c.candidates / median.seconds / 1e6, median.samples / median.seconds / 1e3,
+                output == median.stages.end() ? 0.0 : 100 * output->second / median.seconds);
+    if (quiet) std::printf(" %6.2fx", median.seconds / quiet->seconds);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    keepWorkersSpinning(argv);
-    int repeat = 3;
+    int repeat = 3, load = 0;
     std::string only;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
             repeat = std::max(1, std::atoi(argv[++i]));
         } else if (!std::strcmp(argv[i], "--mesh") && i + 1 < argc) {
             only = argv[++i];
+        } else if (!std::strcmp(argv[i], "--load") && i + 1 < argc) {
+            load = std::max(0, std::atoi(argv[++i]));
         } else {
-            std::fprintf(stderr, "usage: scatterBench [--repeat N] [--mesh sphere|plane]\n");
+            std::fprintf(stderr,
+                         "usage: scatterBench [--repeat N] [--mesh sphere|plane] [--load N]\n");
             return 2;
         }
     }
     if (!run(std::string("loadPlugin \"") + SCATTER_BENCH_PLUGIN + "\"")) return 1;
     void* library = dlopen(SCATTER_BENCH_PLUGIN, RTLD_NOW | RTLD_NOLOAD);
-    auto install = library ? reinterpret_cast<void (*)(StageListener*)>(
-                                 dlsym(library, "setScatterStageListener"))
-                           : nullptr;
+    auto install =
+        library
+            ? reinterpret_cast<void (*)(StageListener*)>(dlsym(library, "setScatterStageListener"))
+            : nullptr;
     if (!install) {
         std::fprintf(stderr, "scatterBench: the plug-in has no stage hook\n");
         return 1;
@@ -123,15 +173,16 @@ int main(int argc, char** argv) {
                   {"plane", "polyPlane -w 10 -h 10 -sx 200 -sy 200 -n plane"}};
     const unsigned int targets[] = {10000, 100000, 300000};
 
-    std::printf("zuScatterPoints: OMP_WAIT_POLICY=%s\n", std::getenv("OMP_WAIT_POLICY"));
-    std::printf("zuScatterPoints: median of %d computes per run, %u hardware threads\n", repeat,
+    std::printf("zuScatterPoints: median of %d computes per run, %u hardware threads", repeat,
                 std::thread::hardware_concurrency());
-    std::printf("%-7s %9s %8s %10s %8s", "mesh", "triangles", "radius", "candidates", "samples");
+    if (load > 0) std::printf(", loaded rows beside %d busy threads", load);
+    std::printf("\n%-7s %9s %8s %10s %8s %4s", "mesh", "triangles", "radius", "candidates",
+                "samples", "load");
     for (const char* stage : kStages) std::printf(" %9.9s", stage);
-    std::printf(" %9s %8s %9s %7s\n", "compute", "Mcand/s", "ksample/s", "output");
-    std::printf("%-7s %9s %8s %10s %8s", "", "", "", "", "");
+    std::printf(" %9s %8s %9s %7s %7s\n", "compute", "Mcand/s", "ksample/s", "output", "loaded");
+    std::printf("%-7s %9s %8s %10s %8s %4s", "", "", "", "", "", "");
     for (size_t i = 0; i < sizeof kStages / sizeof *kStages; ++i) std::printf(" %9s", "ms");
-    std::printf(" %9s %8s %9s %7s\n", "ms", "", "", "share");
+    std::printf(" %9s %8s %9s %7s %7s\n", "ms", "", "", "share", "/quiet");
 
     for (const Mesh& mesh : meshes) {
         if (!only.empty() && only != mesh.name) continue;
@@ -141,49 +192,25 @@ int main(int argc, char** argv) {
             !run("connectAttr " + shape + ".outMesh " + node + ".inMesh") ||
             !run("connectAttr " + shape + ".boundingBox " + node + ".boundingBox"))
             return 1;
-        int triangles = 0;
+        Case c;
+        c.mesh = mesh.name;
         double area = 0;
-        measure(shape, triangles, area);
+        measure(shape, c.triangles, area);
         for (unsigned int target : targets) {
             // About 0.6 samples per r^2 of area at the default settings.
-            const double radius = std::sqrt(0.6 * area / target);
-            const float r = static_cast<float>(radius);
-            const double candidates =
+            c.radius = std::sqrt(0.6 * area / target);
+            const float r = static_cast<float>(c.radius);
+            c.candidates =
                 std::ceil(area / (3.14159274 * r * r)) * 50;  // the surface phase's count
-            std::vector<Compute> computes;
-            for (int k = 0; k < repeat; ++k) {
-                if (!run("setAttr " + node + ".radius " + std::to_string(radius) + "; setAttr " +
-                         node + ".seed " + std::to_string(k + 1)))
-                    return 1;
-                listener.totals.clear();
-                MObject data;
-                const auto start = std::chrono::steady_clock::now();
-                const MStatus status = plugOf(node + ".outPoints").getValue(data);
-                const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-                if (!status) {
-                    std::fprintf(stderr, "scatterBench: the compute failed\n");
-                    return 1;
-                }
-                Compute c;
-                c.seconds = elapsed.count();
-                c.samples = MFnArrayAttrsData(data).count();
-                c.stages = listener.totals;
-                computes.push_back(c);
+            Compute quiet, loaded;
+            if (!medianCompute(node, c.radius, repeat, listener, quiet)) return 1;
+            printRow(c, 0, quiet, nullptr);
+            if (load == 0) continue;
+            {
+                BusyThreads busy(load);
+                if (!medianCompute(node, c.radius, repeat, listener, loaded)) return 1;
             }
-            std::sort(computes.begin(), computes.end(),
-                      [](const Compute& a, const Compute& b) { return a.seconds < b.seconds; });
-            const Compute& median = computes[computes.size() / 2];
-            std::printf("%-7s %9d %8.5f %10.0f %8u", mesh.name, triangles, radius, candidates,
-                        median.samples);
-            for (const char* stage : kStages) {
-                auto it = median.stages.find(stage);
-                std::printf(" %9.1f", it == median.stages.end() ? 0.0 : it->second * 1e3);
-            }
-            const auto output = median.stages.find("output arrays");
-            std::printf(" %9.1f %8.2f %9.1f %6.1f%%\n", median.seconds * 1e3,
-                        candidates / median.seconds / 1e6, median.samples / median.seconds / 1e3,
-                        output == median.stages.end() ? 0.0 : 100 * output->second / median.seconds);
-            std::fflush(stdout);
+            printRow(c, load, loaded, &quiet);
         }
     }
     install(nullptr);

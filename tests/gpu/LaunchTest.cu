@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
+#include <thread>
 
 #include "gpuTesting.h"
 
@@ -135,19 +136,52 @@ TEST(Launch, InOrderTakesAtomicsInIndexOrder) {
 #endif
 }
 
+// Two host threads launching at once each get their whole grid run once.
+TEST(Launch, LaunchesFromTwoHostThreadsAtOnceEachRunWhole) {
+    HostThreads threads(8);
+    const int n = 200000, rounds = 20;
+    DeviceArray<unsigned int> hitsA(n + kGuard), hitsB(n + kGuard), visitedA(1), visitedB(1);
+    auto launchMany = [&](const DeviceArray<unsigned int>& hits,
+                          const DeviceArray<unsigned int>& visited) {
+        for (int k = 0; k < rounds; ++k)
+            gpuLaunch(markSquare, squareGrid(n, 64), dim3(64), hits.get(), visited.get(), n);
+        EXPECT_EQ(cudaSuccess, cudaGetLastError());  // each host thread has its own last error
+    };
+    std::thread other(launchMany, std::cref(hitsB), std::cref(visitedB));
+    launchMany(hitsA, visitedA);
+    other.join();
+    for (const DeviceArray<unsigned int>* hits : {&hitsA, &hitsB}) {
+        const std::vector<unsigned int> h = hits->download();
+        for (int i = 0; i < n + kGuard; ++i)
+            ASSERT_EQ(i < n ? unsigned(rounds) : 0u, h[i]) << "item " << i;
+    }
+}
+
 #if defined(GPU_BACKEND_CPU)
-__global__ void throwInBlockThree(unsigned int* threads) {
-    if (blockIdx.x == 3) throw std::runtime_error("kernel fault");
+__global__ void throwInBlock(unsigned int* threads, unsigned int faulty) {
+    if (blockIdx.x == faulty) throw std::runtime_error("kernel fault");
     atomicAdd(threads, 1u);
 }
 
+// A fault in a block that the calling thread runs, or one that a worker may run.
 TEST(Launch, AKernelThatThrowsEndsTheLaunchWithALaunchFailure) {
-    DeviceArray<unsigned int> visited(1);
-    EXPECT_NO_THROW(gpuLaunch(throwInBlockThree, dim3(8), dim3(4), visited.get()));
-    EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
-    EXPECT_NO_THROW(gpuLaunchInOrder(throwInBlockThree, dim3(8), dim3(4), visited.get()));
-    EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
-    EXPECT_EQ(cudaSuccess, cudaGetLastError());
+    HostThreads threads(8);
+    const struct {
+        unsigned int blocks, threadsPerBlock, faulty;
+    } launches[] = {{8, 4, 3}, {4096, 64, 0}, {4096, 64, 4095}};
+    for (const auto& launch : launches) {
+        SCOPED_TRACE(testing::Message()
+                     << launch.blocks << " blocks, fault in block " << launch.faulty);
+        DeviceArray<unsigned int> visited(1);
+        EXPECT_NO_THROW(gpuLaunch(throwInBlock, dim3(launch.blocks), dim3(launch.threadsPerBlock),
+                                  visited.get(), launch.faulty));
+        EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
+        EXPECT_NO_THROW(gpuLaunchInOrder(throwInBlock, dim3(launch.blocks),
+                                         dim3(launch.threadsPerBlock), visited.get(),
+                                         launch.faulty));
+        EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
+        EXPECT_EQ(cudaSuccess, cudaGetLastError());
+    }
 }
 #endif
 

@@ -6,9 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#if defined(GPU_BACKEND_CPU)
-#include <omp.h>
-#endif
+#include "common/busyThreads.h"
 
 // An array in device memory, freed with the object.
 template <typename T>
@@ -45,15 +43,15 @@ class HostThreads {
 public:
     explicit HostThreads(int threads) {
 #if defined(GPU_BACKEND_CPU)
-        saved_ = omp_get_max_threads();
-        omp_set_num_threads(threads);
+        saved_ = gpu::hostThreads();
+        gpu::setHostThreads(threads);
 #else
         (void)threads;
 #endif
     }
     ~HostThreads() {
 #if defined(GPU_BACKEND_CPU)
-        omp_set_num_threads(saved_);
+        gpu::setHostThreads(saved_);
 #endif
     }
     HostThreads(const HostThreads&) = delete;

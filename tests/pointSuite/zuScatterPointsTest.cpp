@@ -24,34 +24,32 @@
 #include "Scene.h"
 #include "shapes.h"
 
-#if defined(GPU_BACKEND_CPU)
-#include <omp.h>
-#endif
+#include <sched.h>
 
 namespace {
 
 using mayahost::Message;
 
-// The device layer's launches run on `threads` host threads while this lives (cpu backend).
+// While this lives, the calling thread may run on at most `threads` processors; the device layer
+// of the plug-in, which has its own copy of the runtime, sizes each launch's workers by them
+// (cpu backend).
 class DeviceThreads {
 public:
     explicit DeviceThreads(int threads) {
-#if defined(GPU_BACKEND_CPU)
-        omp_set_num_threads(threads);
-#else
-        (void)threads;
-#endif
+        sched_getaffinity(0, sizeof saved_, &saved_);
+        cpu_set_t narrowed;
+        CPU_ZERO(&narrowed);
+        for (int cpu = 0, kept = 0; cpu < CPU_SETSIZE && kept < threads; ++cpu) {
+            if (!CPU_ISSET(cpu, &saved_)) continue;
+            CPU_SET(cpu, &narrowed);
+            ++kept;
+        }
+        sched_setaffinity(0, sizeof narrowed, &narrowed);
     }
-    ~DeviceThreads() {
-#if defined(GPU_BACKEND_CPU)
-        omp_set_num_threads(saved_);
-#endif
-    }
+    ~DeviceThreads() { sched_setaffinity(0, sizeof saved_, &saved_); }
 
 private:
-#if defined(GPU_BACKEND_CPU)
-    int saved_ = omp_get_max_threads();
-#endif
+    cpu_set_t saved_;
 };
 
 MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }

@@ -1,6 +1,5 @@
 // The cpu backend's runtime subset: device memory is host memory, launches are synchronous.
 #include <gpu/runtime.h>
-#include <omp.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -263,10 +262,10 @@ cudaError_t cudaGetDeviceProperties(cudaDeviceProp* prop, int device) {
     if (device != 0) return fail(cudaErrorInvalidDevice);
     std::memset(prop, 0, sizeof *prop);
     std::snprintf(prop->name, sizeof prop->name, "cpu backend (%d processors)",
-                  omp_get_num_procs());
+                  gpu::hostThreads());
     size_t available;
     readMemoryBudget(&available, &prop->totalGlobalMem);
-    prop->multiProcessorCount = omp_get_num_procs();
+    prop->multiProcessorCount = gpu::hostThreads();
     prop->warpSize = 32;
     prop->maxThreadsPerBlock = 1024;
     prop->maxThreadsDim[0] = prop->maxThreadsDim[1] = 1024;

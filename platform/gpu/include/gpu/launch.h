@@ -4,10 +4,12 @@
 //
 //   gpuLaunch(kernel, grid, block, args...)
 //       Runs `kernel` over every thread of the grid. On the GPU: kernel<<<grid, block>>>. On the
-//       cpu backend the blocks run in parallel on the OpenMP threads and the threads of a block
-//       one after another; valid only for kernels whose outcome does not depend on the order of
-//       their threads (integer atomics that only count are fine; the order in which threads take
-//       slots with atomicAdd, or float sums with atomicAdd, are not).
+//       cpu backend a grid of a few blocks runs on the calling thread; a larger one is shared
+//       between the calling thread and the layer's workers (gpu::hostThreads() threads in all),
+//       which sleep between launches. The threads of a block run one after another. Valid only
+//       for kernels whose outcome does not depend on the order of their threads (integer atomics
+//       that only count are fine; the order in which threads take slots with atomicAdd, or float
+//       sums with atomicAdd, are not).
 //
 //   gpuLaunchInOrder(kernel, grid, block, args...)
 //       For kernels whose result depends on the order in which threads take atomics. On the cpu
@@ -64,22 +66,28 @@ inline void runBlock(long long linear, dim3 grid, dim3 block, void (*kernel)(Par
     }
 }
 
+template <typename Body>
+inline void runRange(void* body, long long first, long long last) {
+    (*static_cast<Body*>(body))(first, last);
+}
+
 }  // namespace gpu::detail
 
 template <typename... Params, typename... Args>
 inline void gpuLaunch(void (*kernel)(Params...), dim3 grid, dim3 block, const Args&... args) {
     if (!gpu::detail::validLaunch(grid, block)) return;
-    const long long blocks = gpu::detail::blockCount(grid);
     bool failed = false;
-#pragma omp parallel for schedule(dynamic) if (blocks > 1)
-    for (long long b = 0; b < blocks; ++b) {
-        if (__atomic_load_n(&failed, __ATOMIC_RELAXED)) continue;
+    auto body = [&](long long first, long long last) {
         try {
-            gpu::detail::runBlock(b, grid, block, kernel, args...);
+            for (long long b = first; b < last && !__atomic_load_n(&failed, __ATOMIC_RELAXED); ++b)
+                gpu::detail::runBlock(b, grid, block, kernel, args...);
         } catch (...) {
             __atomic_store_n(&failed, true, __ATOMIC_RELAXED);
         }
-    }
+    };
+    gpu::detail::runBlocks(gpu::detail::blockCount(grid),
+                           static_cast<long long>(block.x) * block.y * block.z,
+                           &gpu::detail::runRange<decltype(body)>, &body);
     if (failed) gpu::detail::recordError(cudaErrorLaunchFailure);
 }
 

@@ -299,8 +299,26 @@ inline unsigned long long ullmax(unsigned long long a, unsigned long long b) {
     return a > b ? a : b;
 }
 
+// ---- Host threads.
+namespace gpu {
+
+// How many host threads a launch may run on, the calling thread included: the processors this
+// process may run on, unless setHostThreads() said otherwise.
+int hostThreads();
+
+// Sets hostThreads() for the launches that follow; 0 or less goes back to the processors.
+void setHostThreads(int threads);
+
+}  // namespace gpu
+
 // ---- For the launcher.
 namespace gpu::detail {
+
+// Calls run(context, first, last) on ranges of blocks that together cover [0, blocks) once, and
+// returns when every call has returned. Few blocks run as one range on the calling thread; more
+// are shared with the layer's workers. `run` must not throw.
+void runBlocks(long long blocks, long long threadsPerBlock,
+               void (*run)(void* context, long long first, long long last), void* context);
 
 // Records `error` as the calling thread's last error.
 void recordError(cudaError_t error);
