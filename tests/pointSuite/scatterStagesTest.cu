@@ -31,15 +31,16 @@ const std::vector<unsigned short> kPhaseMap = {0,  15, 24, 11, 25, 9,  23, 19, 2
 template <typename T>
 std::vector<T> toHost(const thrust::device_vector<T>& values) {
     std::vector<T> host(values.size());
-    thrust::copy(values.begin(), values.end(), host.begin());
+    // Thrust's host copies dereference the host end of a range even when it is empty.
+    if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
     return host;
 }
 
 // A mesh on the device from points (x, y, z each) and a triangle vertex list.
 DeviceMesh deviceMesh(const std::vector<float>& points, const std::vector<unsigned int>& triangles) {
     DeviceMesh mesh;
-    mesh.points.assign(points.begin(), points.end());
-    mesh.triangles.assign(triangles.begin(), triangles.end());
+    if (!points.empty()) mesh.points.assign(points.begin(), points.end());
+    if (!triangles.empty()) mesh.triangles.assign(triangles.begin(), triangles.end());
     mesh.vertexCount = static_cast<unsigned int>(points.size() / 3);
     mesh.triangleCount = static_cast<unsigned int>(triangles.size() / 3);
     return mesh;
