@@ -56,7 +56,7 @@ check-fuzz: bootstrap
 	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFUZZ=ON \
 	  -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DCMAKE_C_COMPILER=$(CLANG_CC)
 	cmake --build $(FUZZ_DIR) --parallel $(JOBS) --target fuzzTargets
-	$(sanitizer_env) tests/fuzz/run $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
+	tests/fuzz/run $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
 
 format:
 	find platform common pointSuite triWeaver frameStore tests bench \
