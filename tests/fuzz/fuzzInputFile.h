@@ -1,5 +1,5 @@
 #pragma once
-// The readers under test take a path: each input is written to one scratch file of the process,
+// The readers under test take a path: each input is written to a scratch file of the process,
 // a regular file in TMPDIR (or /tmp) that is removed when the process ends.
 #include <unistd.h>
 
@@ -13,12 +13,15 @@ namespace fuzz {
 
 class InputFile {
 public:
+    // suffix tells apart the files of one process: "a.obj", "b.obj".
     explicit InputFile(const char* suffix) {
         const char* dir = std::getenv("TMPDIR");
         path_ = std::string(dir && *dir ? dir : "/tmp") + "/fuzzInput" +
-                std::to_string(getpid()) + suffix;
+                std::to_string(getpid()) + "-" + suffix;
     }
     ~InputFile() { std::remove(path_.c_str()); }
+
+    const std::string& path() const { return path_; }
 
     // Replaces the file's content with data; the path to read it from.
     const std::string& write(const std::uint8_t* data, std::size_t size) {
