@@ -74,18 +74,20 @@ MStatus createBlendedPointSet(const CacheFrame& current, const CacheFrame& next,
         const std::vector<unsigned int>* following = nullptr;
         status = findFollowing(next.ints, name, values, following);
         if (!status) return status;
-        const std::vector<unsigned int>& ahead = *following;
+        const unsigned int* now = values.data();
+        const unsigned int* ahead = following->data();
         set.addInts(name, countOf(values), [&](unsigned int i) {
-            return static_cast<int>(intFromBits(values[i]) * w + intFromBits(ahead[i]) * t);
+            return static_cast<int>(intFromBits(now[i]) * w + intFromBits(ahead[i]) * t);
         });
     }
     for (const auto& [name, values] : current.doubles) {
         const std::vector<double>* following = nullptr;
         status = findFollowing(next.doubles, name, values, following);
         if (!status) return status;
-        const std::vector<double>& ahead = *following;
+        const double* now = values.data();
+        const double* ahead = following->data();
         set.addDoubles(name, countOf(values),
-                       [&](unsigned int i) { return values[i] * w + ahead[i] * t; });
+                       [&](unsigned int i) { return now[i] * w + ahead[i] * t; });
     }
     for (const auto& [name, values] : current.vectors) {
         if (!holdsWholePoints(values)) return MS::kFailure;

@@ -169,10 +169,14 @@ MStatus createPointSet(const CacheFrame& frame, MObject& data) {
     CachePointSet set;
     MStatus status = set.create();
     if (!status) return status;
-    for (const auto& [name, values] : frame.ints)
-        set.addInts(name, countOf(values), [&](unsigned int i) { return intFromBits(values[i]); });
-    for (const auto& [name, values] : frame.doubles)
-        set.addDoubles(name, countOf(values), [&](unsigned int i) { return values[i]; });
+    for (const auto& [name, values] : frame.ints) {
+        const unsigned int* bits = values.data();
+        set.addInts(name, countOf(values), [bits](unsigned int i) { return intFromBits(bits[i]); });
+    }
+    for (const auto& [name, values] : frame.doubles) {
+        const double* numbers = values.data();
+        set.addDoubles(name, countOf(values), [numbers](unsigned int i) { return numbers[i]; });
+    }
     for (const auto& [name, values] : frame.vectors) {
         if (!holdsWholePoints(values)) return MS::kFailure;
         const float* xyz = values.data();

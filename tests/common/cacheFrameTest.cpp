@@ -84,7 +84,7 @@ std::size_t uniqueOffset(const std::string& bytes, const std::string& pattern) {
 
 std::vector<std::uint64_t> bitsOf(const std::vector<double>& values) {
     std::vector<std::uint64_t> bits(values.size());
-    std::memcpy(bits.data(), values.data(), values.size() * sizeof(double));
+    if (!values.empty()) std::memcpy(bits.data(), values.data(), values.size() * sizeof(double));
     return bits;
 }
 

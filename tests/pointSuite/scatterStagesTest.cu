@@ -31,7 +31,8 @@ const std::vector<unsigned short> kPhaseMap = {0,  15, 24, 11, 25, 9,  23, 19, 2
 template <typename T>
 std::vector<T> toHost(const thrust::device_vector<T>& values) {
     std::vector<T> host(values.size());
-    if (!host.empty()) thrust::copy(values.begin(), values.end(), host.begin());
+    // Thrust's host copies dereference the host end of a range even when it is empty.
+    if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
     return host;
 }
 

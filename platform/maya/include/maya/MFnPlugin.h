@@ -31,3 +31,15 @@ public:
                             MCreateSyntaxFunction createSyntaxFunction = nullptr);
     MStatus deregisterCommand(const MString& commandName);
 };
+
+// The entry points every plug-in defines and the host looks up by name. They return MStatus
+// across C linkage, which clang warns of at the first declaration: that one is here.
+#ifdef __clang__
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+#endif
+PLUGIN_EXPORT MStatus initializePlugin(MObject object);
+PLUGIN_EXPORT MStatus uninitializePlugin(MObject object);
+#ifdef __clang__
+#pragma clang diagnostic pop
+#endif
