@@ -207,6 +207,14 @@ protected:
         }
     }
 
+    // A scatter node `scatter` on the shape, its box from -1 to 1 along x and z, with settings.
+    void scatterInUnitBox(const shapes::Shape& shape, const std::string& settings) {
+        setMesh(shape);
+        ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
+                        "setAttr scatter.bmix -1; setAttr scatter.bmiz -1; setAttr scatter.bmax 1;"
+                        "setAttr scatter.bmaz 1; " + settings));
+    }
+
     std::vector<std::string> messages(Message::Kind kind) {
         std::vector<std::string> texts;
         for (const Message& m : mayahost::recordedMessages())
@@ -353,10 +361,7 @@ TEST_F(ScatterTest, ATinyAreaLeavesTheOutputAsItWas) {
 }
 
 TEST_F(ScatterTest, AnUnsetBoundingBoxIsRefusedAndTheOutputKept) {
-    setMesh(shapes::quad());
-    ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
-                    "setAttr scatter.bmix -1; setAttr scatter.bmax 1; setAttr scatter.bmiz -1;"
-                    "setAttr scatter.bmaz 1; setAttr scatter.radius 0.2"));
+    scatterInUnitBox(shapes::quad(), "setAttr scatter.radius 0.2");
     const PointSet before = outPoints();
     ASSERT_GT(before.size(), 0u);
     const std::string expected =
@@ -512,10 +517,7 @@ TEST_F(ScatterTest, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheOut
         SCOPED_TRACE(c.message);
         mayahost::Scene::current().reset();
         mayahost::clearRecordedMessages();
-        setMesh(shapes::quad());
-        ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
-                        "setAttr scatter.bmix -1; setAttr scatter.bmiz -1; setAttr scatter.bmax 1;"
-                        "setAttr scatter.bmaz 1; setAttr scatter.radius 0.2; createNode testAdder -n adder"));
+        scatterInUnitBox(shapes::quad(), "setAttr scatter.radius 0.2; createNode testAdder -n adder");
         const PointSet before = outPoints();
         ASSERT_GT(before.size(), 0u);
         ASSERT_TRUE(run(c.sum + "; connectAttr adder.sum scatter." + c.attribute));
@@ -555,10 +557,7 @@ TEST_F(ScatterTest, AComputeBeyondTheMemoryBudgetIsRefused) {
 #endif
 
 TEST_F(ScatterTest, ChangingAnyInputRecomputesThePoints) {
-    setMesh(shapes::grid(2, 2, 2, 2));
-    ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
-                    "setAttr scatter.bmix -1; setAttr scatter.bmiz -1; setAttr scatter.bmax 1;"
-                    "setAttr scatter.bmaz 1; setAttr scatter.radius 0.3"));
+    scatterInUnitBox(shapes::grid(2, 2, 2, 2), "setAttr scatter.radius 0.3");
     mayahost::Scene& scene = mayahost::Scene::current();
     mayahost::Node* node = scene.findNode("scatter");
     ASSERT_NE(node, nullptr);
