@@ -90,13 +90,20 @@ __host__ __device__ inline unsigned int cellEnd(const unsigned int* cellStart, u
 // keeps candidate order within a cell, so the carried ones come first; of two carried samples
 // in one cell (possible only through rounding) the later one keeps it.
 __global__ void updateHashTable(const unsigned int* cellStart, unsigned int* cellSample,
-                                const unsigned int* map, unsigned int acceptedSamplesCount,
-                                unsigned int cellCount, unsigned int randomsNumber) {
+                                float* cellSamplePosition, const float* x, const float* y,
+                                const float* z, const unsigned int* map,
+                                unsigned int acceptedSamplesCount, unsigned int cellCount,
+                                unsigned int randomsNumber) {
     const unsigned int r = twoDimensionalThreadIndex();
     if (r >= cellCount || cellSample[r] == kLostCell) return;
     const unsigned int end = cellEnd(cellStart, r, cellCount, randomsNumber);
-    for (unsigned int i = cellStart[r]; i < end && map[i] < acceptedSamplesCount; ++i)
-        cellSample[r] = map[i];
+    for (unsigned int i = cellStart[r]; i < end && map[i] < acceptedSamplesCount; ++i) {
+        const unsigned int s = map[i];
+        cellSample[r] = s;
+        cellSamplePosition[3 * r] = x[s];
+        cellSamplePosition[3 * r + 1] = y[s];
+        cellSamplePosition[3 * r + 2] = z[s];
+    }
 }
 
 // The bucket of rowStart + k (k < 5), from rowBucket = rowStart % size.
@@ -113,7 +120,8 @@ __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned i
                                      unsigned int cellCount, const unsigned int* bucketIndex,
                                      const unsigned int* tabCells, const CellId* cellKey,
                                      const unsigned int* cellStart, unsigned int* cellSample,
-                                     CellId stepZ, CellId stepY, short t, float r,
+                                     float* cellSamplePosition, CellId stepZ, CellId stepY,
+                                     short t, float r,
                                      const float* x, const float* y, const float* z,
                                      const unsigned int* map, int hashTableSize,
                                      unsigned int allCells, unsigned int randomsNumber) {
@@ -152,14 +160,17 @@ __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned i
                     if (cellKey[other] == neighbour) found = other;
                 }
                 if (found == kNoSample) continue;
-                const unsigned int q = cellSample[found];
-                if (q == kNoSample) continue;
-                const float ddx = px - x[q], ddy = py - y[q], ddz = pz - z[q];
+                if (cellSample[found] == kNoSample) continue;
+                const float* q = cellSamplePosition + 3 * found;
+                const float ddx = px - q[0], ddy = py - q[1], ddz = pz - q[2];
                 if (r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz)) return;
             }
         }
     }
     cellSample[own] = s;
+    cellSamplePosition[3 * own] = px;
+    cellSamplePosition[3 * own + 1] = py;
+    cellSamplePosition[3 * own + 2] = pz;
 }
 
 // Turns each slot's cell into that cell's sample (kNoSample for an empty slot or no sample).
@@ -175,11 +186,12 @@ __global__ void collectSlotSamples(unsigned int* tabCells, const unsigned int* b
 namespace {
 
 // The bytes of what a phase's table needs beside the candidates, for C occupied cells: the
-// buckets and their slots, the five per-cell arrays and the scratch of sorting the cells by
+// buckets and their slots, the six per-cell arrays and the scratch of sorting the cells by
 // phase.
 unsigned long long tableBytes(unsigned long long cells) {
     const unsigned long long buckets = 4 * cells;
-    return buckets * 4 * (1 + kSlots) + cells * (4 * 3 + 8 + 2) + cells * (4 + 2) + 27 * 8 + 64;
+    return buckets * 4 * (1 + kSlots) + cells * (4 * 3 + 8 + 2 + 12) + cells * (4 + 2) + 27 * 8 +
+           64;
 }
 
 // The per-cell arrays of a phase while its darts are thrown.
@@ -187,6 +199,7 @@ struct PhaseCells {
     thrust::device_vector<unsigned int> start;   // sorted index of the cell's first candidate
     thrust::device_vector<CellId> key;           // the cell's id
     thrust::device_vector<unsigned int> sample;  // accepted sample, kNoSample or kLostCell
+    thrust::device_vector<float> samplePosition;  // x, y, z of the accepted sample
     thrust::device_vector<unsigned int> byPhase;  // cells grouped by phase, in cell order within
     std::vector<unsigned int> countInPhase, startOfPhase;
     unsigned int count = 0;
@@ -215,6 +228,7 @@ MStatus findCells(const thrust::device_vector<CellId>& pointCellId, PhaseCells& 
     tabCells.resize(kSlots * size);
     cells.key.resize(cellCount);
     cells.sample.assign(cellCount, kNoSample);
+    cells.samplePosition.resize(3ull * cellCount);
     // Which cell takes which slot of a bucket depends on the order of the atomic claims.
     launchTwoDimensionalInOrder(fillHashTable, cellCount, 64, devicePointer(cells.start),
                                 devicePointer(pointCellId), devicePointer(cells.key),
@@ -304,7 +318,9 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     if (!status) return status;
     if (acceptedSamplesCount > 0) {
         launchTwoDimensional(updateHashTable, cells.count, 64, devicePointer(cells.start),
-                             devicePointer(cells.sample), devicePointer(map),
+                             devicePointer(cells.sample), devicePointer(cells.samplePosition),
+                             devicePointer(candidates.x), devicePointer(candidates.y),
+                             devicePointer(candidates.z), devicePointer(map),
                              acceptedSamplesCount, cells.count, n);
         CUDA_CALL_CHECK(cudaGetLastError());
     }
@@ -317,7 +333,7 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
                                  cells.countInPhase[phase], devicePointer(table.bucketIndex),
                                  devicePointer(tabCells), devicePointer(cells.key),
                                  devicePointer(cells.start), devicePointer(cells.sample),
-                                 grid.stepZ, grid.stepY, static_cast<short>(t), radius,
+                                 devicePointer(cells.samplePosition), grid.stepZ, grid.stepY, static_cast<short>(t), radius,
                                  devicePointer(candidates.x), devicePointer(candidates.y),
                                  devicePointer(candidates.z), devicePointer(map), table.size,
                                  cells.count, n);
