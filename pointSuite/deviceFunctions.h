@@ -97,7 +97,8 @@ __host__ __device__ inline unsigned int getTriIndex(const float* cumulative, uns
     unsigned int lo = 0, n = count;
     while (n > 1) {
         const unsigned int half = n / 2;
-        lo += cumulative[lo + half - 1] <= target ? half : 0u;
+        // A mask rather than a choice: compilers turn a choice back into a branch here.
+        lo += half & (0u - static_cast<unsigned int>(cumulative[lo + half - 1] <= target));
         n -= half;
     }
     return lo;
