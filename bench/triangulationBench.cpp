@@ -5,12 +5,12 @@
 // (default 3).
 //
 //   triangulationBench [--corners N] [--repeat N]
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,11 +54,17 @@ std::vector<MeshPoint> comb(int corners) {
 
 int main(int argc, char** argv) {
     int corners = 200000, repeat = 3;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--corners") == 0) corners = std::atoi(argv[i + 1]);
-        if (std::strcmp(argv[i], "--repeat") == 0) repeat = std::atoi(argv[i + 1]);
+    bool understood = true;
+    for (int i = 1; i < argc; i += 2) {
+        if (i + 1 < argc && std::strcmp(argv[i], "--corners") == 0) {
+            corners = std::atoi(argv[i + 1]);
+        } else if (i + 1 < argc && std::strcmp(argv[i], "--repeat") == 0) {
+            repeat = std::atoi(argv[i + 1]);
+        } else {
+            understood = false;
+        }
     }
-    if (corners < 8 || repeat < 1) {
+    if (!understood || corners < 8 || repeat < 1) {
         std::fprintf(stderr, "usage: triangulationBench [--corners N >= 8] [--repeat N >= 1]\n");
         return 2;
     }

@@ -106,10 +106,10 @@ __global__ void updateHashTable(const unsigned int* cellStart, unsigned int* cel
     }
 }
 
-// The bucket of rowStart + k (k < 5), from rowBucket = rowStart % size.
+// The bucket of rowStart + k (k < 5), from rowBucket = rowStart % size; size (4 per cell) is at
+// least 4, so one wrap is enough.
 __host__ __device__ inline unsigned int nextBucket(unsigned int rowBucket, unsigned int k,
                                                    unsigned int size) {
-    if (size <= 4) return (rowBucket + k) % size;
     const unsigned int bucket = rowBucket + k;
     return bucket >= size ? bucket - size : bucket;
 }

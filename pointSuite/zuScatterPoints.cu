@@ -86,7 +86,8 @@ MDataHandle input(MDataBlock& block, const MObject& attribute) {
 }
 
 void readBoxAndSwitches(MDataBlock& block, ScatterSettings& settings) {
-    // The box's maximum y and its size are not needed: the grid has no bound along y.
+    // The box's maximum y and its size are not read: the grid's extent along y runs from its
+    // minimum y over the mesh's own points.
     settings.minX = input(block, zuScatterPoints::boundingBoxMinX).asFloat();
     settings.minY = input(block, zuScatterPoints::boundingBoxMinY).asFloat();
     settings.minZ = input(block, zuScatterPoints::boundingBoxMinZ).asFloat();

@@ -71,10 +71,15 @@ MString directoryOf(const MString& path) {
 
 // A file written under a temporary name beside its real one and renamed over it once complete,
 // so a write that fails or is cut short never leaves a partial file under the real name. The
-// temporary file is removed unless the rename was made.
+// temporary file is removed unless the rename was made. A folder or a read-only file under the
+// real name is kept: renaming over a file ignores its permissions, so none is created then.
 class ReplacingFile {
 public:
     explicit ReplacingFile(const std::string& path) : path_(path) {
+        struct stat existing;
+        if (stat(path.c_str(), &existing) == 0 &&
+            (S_ISDIR(existing.st_mode) || (existing.st_mode & 0222) == 0))
+            return;
         std::vector<char> name(path.begin(), path.end());
         const std::string suffix = ".tmpXXXXXX";
         name.insert(name.end(), suffix.begin(), suffix.end());

@@ -35,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (readCacheFrame(input.write(data, size), frame) != CacheReadResult::kRead) return 0;
     for (const auto& entry : frame.vectors)
         fuzz::require(entry.second.size() * sizeof(float) <= size);
+    for (const auto& entry : frame.ints)
+        fuzz::require(entry.second.size() * sizeof(unsigned int) <= size);
+    for (const auto& entry : frame.doubles)
+        fuzz::require(entry.second.size() * sizeof(double) <= size);
 
     CacheFrameWriter writer(copy.path());
     fuzz::require(writer.isOpen() && writer.save(frame));

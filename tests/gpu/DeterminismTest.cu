@@ -33,13 +33,6 @@ T* raw(thrust::device_vector<T>& v) {
     return thrust::raw_pointer_cast(v.data());
 }
 
-template <typename T>
-std::vector<T> toHost(const thrust::device_vector<T>& v) {
-    std::vector<T> host(v.size());
-    thrust::copy(v.begin(), v.end(), host.begin());
-    return host;
-}
-
 struct Outputs {
     std::vector<int> histogram, offsets, keys, keySums, picked;
     std::vector<float> values, valueSums;

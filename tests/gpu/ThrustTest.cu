@@ -22,14 +22,6 @@ __global__ void writeKeys(int* keys, int* values, int n) {
 
 const int kSizes[] = {0, 1, 1000, 100003};
 
-template <typename T>
-std::vector<T> toHost(const thrust::device_vector<T>& v) {
-    std::vector<T> host(v.size());
-    // Thrust's host copies dereference the host end of a range even when it is empty.
-    if (!v.empty()) thrust::copy(v.begin(), v.end(), host.begin());
-    return host;
-}
-
 TEST(Thrust, SortByKeyOnKeysAKernelWrote) {
     for (int n : kSizes) {
         SCOPED_TRACE(n);

@@ -2,11 +2,22 @@
 // What the device layer's tests share.
 #include <gpu/runtime.h>
 #include <gtest/gtest.h>
+#include <thrust/copy.h>
+#include <thrust/device_vector.h>
 
 #include <cmath>
 #include <vector>
 
 #include "common/busyThreads.h"
+
+// The values of a device vector, on the host.
+template <typename T>
+std::vector<T> toHost(const thrust::device_vector<T>& values) {
+    std::vector<T> host(values.size());
+    // Thrust's host copies dereference the host end of a range even when it is empty.
+    if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
+    return host;
+}
 
 // An array in device memory, freed with the object.
 template <typename T>
@@ -37,8 +48,8 @@ private:
     T* data_ = nullptr;
 };
 
-// On the cpu backend, the launches and Thrust calls made while this lives run on `threads` host
-// threads. Nothing on a GPU.
+// On the cpu backend, the launches made while this lives share their blocks among `threads` host
+// threads (Thrust runs on the calling thread regardless). Nothing on a GPU.
 class HostThreads {
 public:
     explicit HostThreads(int threads) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <maya/MGlobal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,6 +129,18 @@ TEST_F(DoZuPointsCache, ReportsAFileItCannotCreate) {
     EXPECT_FALSE(bake("src \"/nonexistent-folder\" crowd 1 2 0"));
     EXPECT_EQ(commandErrors(), std::vector<std::string>{
                                    "Can not create cache file: /nonexistent-folder/crowd_1.zuc"});
+}
+
+TEST_F(DoZuPointsCache, KeepsAReadOnlyFileAndReportsIt) {
+    ASSERT_TRUE(bake("src " + quotedDir() + " crowd 1 1 0"));
+    const std::string file = dir / "crowd_1.zuc";
+    const std::string before = readBytes(file);
+    ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+    ASSERT_TRUE(run("setAttr src.count 200"));
+    EXPECT_FALSE(bake("src " + quotedDir() + " crowd 1 1 0"));
+    EXPECT_EQ(commandErrors(), std::vector<std::string>{"Can not create cache file: " + file});
+    EXPECT_TRUE(readBytes(file) == before);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"crowd_1.zuc"});
 }
 
 TEST_F(DoZuPointsCache, ReportsAPlugItCannotRead) {

@@ -28,14 +28,6 @@ constexpr unsigned int kNoSample = CellHashTable::kNoSample;
 const std::vector<unsigned short> kPhaseMap = {0,  15, 24, 11, 25, 9,  23, 19, 22, 5,  16, 3, 26, 18,
                                                21, 1,  10, 20, 13, 7,  17, 14, 8,  6,  2,  4, 12};
 
-template <typename T>
-std::vector<T> toHost(const thrust::device_vector<T>& values) {
-    std::vector<T> host(values.size());
-    // Thrust's host copies dereference the host end of a range even when it is empty.
-    if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
-    return host;
-}
-
 // A mesh on the device from points (x, y, z each) and a triangle vertex list.
 DeviceMesh deviceMesh(const std::vector<float>& points, const std::vector<unsigned int>& triangles) {
     DeviceMesh mesh;

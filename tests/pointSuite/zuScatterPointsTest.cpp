@@ -25,6 +25,7 @@
 #include "shapes.h"
 
 #include <sched.h>
+#include <unistd.h>
 
 namespace {
 
@@ -541,7 +542,8 @@ TEST_F(ScatterTest, AComputeBeyondTheMemoryBudgetIsRefused) {
     ASSERT_NE(statm, nullptr);
     ASSERT_EQ(std::fscanf(statm, "%llu %llu", &pages, &resident), 2);
     std::fclose(statm);
-    const unsigned long long limit = resident * 4096 + (64ull << 20);
+    const unsigned long long limit =
+        resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + (64ull << 20);
     setenv("GPU_MEMORY_LIMIT", std::to_string(limit).c_str(), 1);
     ASSERT_TRUE(run("setAttr scatter.rm 1000000"));
     MStatus status;

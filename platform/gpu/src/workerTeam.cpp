@@ -137,6 +137,12 @@ namespace gpu::detail {
 
 void runBlocks(long long blocks, long long threadsPerBlock,
                void (*run)(void* context, long long first, long long last), void* context) {
+    // A grid of few kernel threads runs alone; compared by blocks, since the count of threads
+    // of the largest grids overflows.
+    if (blocks < (kMinThreadsToShare + threadsPerBlock - 1) / threadsPerBlock) {
+        run(context, 0, blocks);
+        return;
+    }
     Launch launch;
     launch.run = run;
     launch.context = context;
@@ -146,9 +152,7 @@ void runBlocks(long long blocks, long long threadsPerBlock,
         (blocks + threads * kChunksPerThread - 1) / (threads * kChunksPerThread);
     launch.chunks = (blocks + launch.blocksPerChunk - 1) / launch.blocksPerChunk;
     const long long helpers = std::min(threads - 1, launch.chunks - 1);
-    if (helpers > 0 && blocks * threadsPerBlock >= kMinThreadsToShare &&
-        team().share(launch, static_cast<int>(helpers)))
-        return;
+    if (helpers > 0 && team().share(launch, static_cast<int>(helpers))) return;
     run(context, 0, blocks);
 }
 
