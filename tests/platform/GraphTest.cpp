@@ -449,6 +449,28 @@ TEST_F(AdderTest, AConnectionThatClosesACycleIsMadeWithAWarning) {
     }
 }
 
+// Past the depth at which a chain is evaluated from its far end, a plug that stays dirty is
+// still computed once per read, not once per reader: a long chain below a node that forgets
+// setClean, and a long cycle.
+TEST_F(GraphTest, ALongChainOverADirtyPlugComputesEachPlugOncePerRead) {
+    const int count = 120;
+    ASSERT_TRUE(run("loadPlugin graphTestPlugin; createNode testEcho -n e0; setAttr e0.value 2"));
+    for (int i = 1; i < count; ++i) {
+        const std::string from = i == 1 ? "e0.forgotten" : "e" + std::to_string(i - 1) + ".kept";
+        ASSERT_TRUE(run("createNode testEcho -n e" + std::to_string(i) + "; connectAttr " + from + " e" +
+                        std::to_string(i) + ".value"));
+    }
+    const std::string last = "e" + std::to_string(count - 1) + ".kept";
+    EXPECT_EQ(value(last), 2.0);
+    EXPECT_EQ(mayahost::computeCount(plugOf("e0.forgotten")), 1u);
+    EXPECT_EQ(mayahost::computeCount(plugOf(last)), 1u);
+
+    ASSERT_TRUE(run("connectAttr " + last + " e0.value"));  // now a cycle of `count` nodes
+    const unsigned before = mayahost::computeCount(plugOf("e60.kept"));
+    value(last);
+    EXPECT_EQ(mayahost::computeCount(plugOf("e60.kept")), before + 1);
+}
+
 TEST_F(AdderTest, ACycleIsEvaluatedOncePerReadFromTheValuesItHeld) {
     ASSERT_TRUE(run("connectAttr a.sum b.input1; connectAttr b.sum a.input1"));
     // a.sum is read back inside its own evaluation: b is made from the value it held (0).

@@ -677,8 +677,20 @@ MStatus Scene::evaluate(Node& node, const PlugPath& path) {
         markReaderStale();
         return MS::kSuccess;
     }
-    if (staleInputs_.size() >= kNestedEvaluations) evaluateUpstreamFirst(node, attribute);
-    return evaluatePlug(node, path);
+    if (walked_.count({&node, attribute})) {
+        markReaderStale();
+        return MS::kSuccess;
+    }
+    if (staleInputs_.size() < kNestedEvaluations) return evaluatePlug(node, path);
+    const bool outermost = !walking_;
+    walking_ = true;
+    evaluateUpstreamFirst(node, attribute);
+    MStatus status = evaluatePlug(node, path);
+    if (outermost) {
+        walking_ = false;
+        walked_.clear();
+    }
+    return status;
 }
 
 MStatus Scene::evaluatePlug(Node& node, const PlugPath& path) {
@@ -732,7 +744,8 @@ void Scene::evaluateUpstreamFirst(Node& node, const Attribute* attribute) {
         GraphPlug plug = next.plug;
         if (next.inputsQueued) {
             work.pop_back();
-            if (isDirty(*plug.first, plug.second) && !plug.first->evaluating.count(plug.second))
+            if (isDirty(*plug.first, plug.second) && !plug.first->evaluating.count(plug.second) &&
+                walked_.insert(plug).second)
                 evaluatePlug(*plug.first, pathOf(plug.second));
             continue;
         }

@@ -118,6 +118,11 @@ private:
     Node* timeNode_ = nullptr;
     // One entry per evaluation in progress: whether an input it read stayed dirty.
     std::vector<char> staleInputs_;
+    // While a read evaluates a chain from its far end: the plugs evaluated so far. One that
+    // stayed dirty (a compute that failed or did not mark it clean, a cycle) is not evaluated
+    // again in the same read, or each of its readers would evaluate it anew.
+    bool walking_ = false;
+    std::set<GraphPlug> walked_;
 };
 
 // True when one path is the other or lies inside it (an element or a child of it).
