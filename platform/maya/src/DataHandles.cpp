@@ -97,7 +97,13 @@ MObject MDataHandle::attribute() {
 }
 
 bool& MDataHandle::asBool() const { return view_.b = numbers()[0] != 0, view_.b; }
-char& MDataHandle::asChar() const { return view_.c = wholeNumber<char>(numbers()[0], attribute_), view_.c; }
+char& MDataHandle::asChar() const {
+    // A byte attribute holds 0 to 255, read as the char of the same bits.
+    const bool byte = attribute_ && attribute_->numericType == MFnNumericData::kByte;
+    view_.c = byte ? static_cast<char>(wholeNumber<unsigned char>(numbers()[0], attribute_))
+                   : wholeNumber<char>(numbers()[0], attribute_);
+    return view_.c;
+}
 short& MDataHandle::asShort() const { return view_.s = wholeNumber<short>(numbers()[0], attribute_), view_.s; }
 int& MDataHandle::asInt() const { return view_.i = wholeNumber<int>(numbers()[0], attribute_), view_.i; }
 float& MDataHandle::asFloat() const { return view_.f = static_cast<float>(numbers()[0]), view_.f; }
