@@ -464,14 +464,6 @@ std::vector<Connection> Scene::outgoing(const PlugRef& source) const {
     return found;
 }
 
-std::vector<Connection> Scene::connectionsOf(const Node& node) const {
-    std::vector<Connection> found;
-    for (auto c : connectionsInto(node)) found.push_back(*c);
-    for (auto c : connectionsFrom(node))
-        if (c->destination.node.get() != &node) found.push_back(*c);
-    return found;
-}
-
 void Scene::removeConnectionsOf(const Node& node) {
     std::vector<PlugRef> cutOff;
     while (!connectionsInto(node).empty()) eraseConnection(connectionsInto(node).back());

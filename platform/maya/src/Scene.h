@@ -59,7 +59,6 @@ public:
     MStatus disconnect(const PlugRef& source, const PlugRef& destination);
     const Connection* incoming(const PlugRef& destination) const;
     std::vector<Connection> outgoing(const PlugRef& source) const;
-    std::vector<Connection> connectionsOf(const Node& node) const;
 
     // Makes the plug's value current: pulls connected inputs, computes dirty outputs.
     MStatus evaluate(Node& node, const PlugPath& path);
@@ -82,8 +81,9 @@ public:
 private:
     using GraphPlug = std::pair<Node*, const Attribute*>;
     using PlugVisit = std::function<void(Node&, const Attribute*)>;
-    // Evaluations nested inside one another (one per plug of a chain, each inside a compute)
-    // before the rest of a chain is evaluated from its far end, with a stack of its own.
+    // Evaluations nested inside one another (each plug of a chain, an input plug and the output
+    // made from it for each node) before the rest of a chain is evaluated from its far end, with
+    // a stack of its own.
     static constexpr size_t kNestedEvaluations = 100;
 
     Scene();
@@ -112,7 +112,7 @@ private:
     // For each "#" pattern, a number below which every name of the pattern is taken: names are
     // numbered from there instead of from 1. Forgotten whenever a name is freed.
     mutable std::unordered_map<std::string, unsigned> firstFreeNumber_;
-    std::list<Connection> connections_;  // in the order they were made
+    std::list<Connection> connections_;  // indexed by node below
     std::unordered_map<const Node*, std::vector<std::list<Connection>::iterator>> incoming_, outgoing_;
     MTime time_;
     Node* timeNode_ = nullptr;
