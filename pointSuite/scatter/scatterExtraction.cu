@@ -1,4 +1,4 @@
-#include "pointSuite/scatterExtraction.h"
+#include "pointSuite/scatter/scatterExtraction.h"
 
 #include <thrust/copy.h>
 #include <thrust/count.h>
@@ -7,7 +7,7 @@
 
 #include "pointSuite/deviceFunctions.h"
 #include "pointSuite/deviceLaunch.h"
-#include "pointSuite/scatterSetup.h"
+#include "pointSuite/scatter/scatterSetup.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "pointSuite/scatterDartThrowing.h"
+#include "pointSuite/scatter/scatterDartThrowing.h"
 
 #include <thrust/reduce.h>
 #include <thrust/scan.h>

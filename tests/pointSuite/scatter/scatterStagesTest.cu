@@ -15,11 +15,11 @@
 #include "gpu/gpuTesting.h"
 #include "pointSuite/deviceFunctions.h"
 #include "pointSuite/meshNormals.h"
-#include "pointSuite/scatterCandidates.h"
-#include "pointSuite/scatterDartThrowing.h"
-#include "pointSuite/scatterExtraction.h"
-#include "pointSuite/scatterMeshPreparation.h"
-#include "pointSuite/scatterSetup.h"
+#include "pointSuite/scatter/scatterCandidates.h"
+#include "pointSuite/scatter/scatterDartThrowing.h"
+#include "pointSuite/scatter/scatterExtraction.h"
+#include "pointSuite/scatter/scatterMeshPreparation.h"
+#include "pointSuite/scatter/scatterSetup.h"
 #include "shapes.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // triangle, with their lengths and running sum (border-edge phase).
 #include <maya/MStatus.h>
 
-#include "pointSuite/scatterBuffers.h"
+#include "pointSuite/scatter/scatterBuffers.h"
 
 // areas[i] = 0.5 |(B - A) x (C - A)| for every triangle, cumulativeArea their inclusive running
 // sum, totalArea its last value (0 for a mesh without triangles). A failed launch or runtime call

@@ -1,4 +1,4 @@
-#include "pointSuite/scatterCandidates.h"
+#include "pointSuite/scatter/scatterCandidates.h"
 
 #include <gpu/random.h>
 

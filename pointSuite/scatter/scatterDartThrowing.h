@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "pointSuite/scatterBuffers.h"
-#include "pointSuite/scatterSetup.h"
+#include "pointSuite/scatter/scatterBuffers.h"
+#include "pointSuite/scatter/scatterSetup.h"
 
 // Sorts the candidates' cell ids and fills `table` with the phase's cells and accepted samples
 // (table.samples: per slot, the candidate number of the cell's sample or kNoSample); the cell

@@ -1,4 +1,4 @@
-#include "pointSuite/zuScatterPoints.h"
+#include "pointSuite/scatter/zuScatterPoints.h"
 
 #include <maya/MFloatPointArray.h>
 #include <maya/MFnArrayAttrsData.h>
@@ -23,12 +23,12 @@
 #include "common/stageTimer.h"
 #include "common/statusCheck.h"
 #include "pointSuite/meshNormals.h"
-#include "pointSuite/scatterBuffers.h"
-#include "pointSuite/scatterCandidates.h"
-#include "pointSuite/scatterDartThrowing.h"
-#include "pointSuite/scatterExtraction.h"
-#include "pointSuite/scatterMeshPreparation.h"
-#include "pointSuite/scatterSetup.h"
+#include "pointSuite/scatter/scatterBuffers.h"
+#include "pointSuite/scatter/scatterCandidates.h"
+#include "pointSuite/scatter/scatterDartThrowing.h"
+#include "pointSuite/scatter/scatterExtraction.h"
+#include "pointSuite/scatter/scatterMeshPreparation.h"
+#include "pointSuite/scatter/scatterSetup.h"
 
 const MTypeId zuScatterPoints::id(0xB2);
 

@@ -1,4 +1,4 @@
-#include "pointSuite/scatterSetup.h"
+#include "pointSuite/scatter/scatterSetup.h"
 
 #include <maya/MGlobal.h>
 

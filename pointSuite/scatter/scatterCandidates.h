@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "pointSuite/scatterBuffers.h"
-#include "pointSuite/scatterSetup.h"
+#include "pointSuite/scatter/scatterBuffers.h"
+#include "pointSuite/scatter/scatterSetup.h"
 
 // Vertex phase: vertex i becomes candidate A + i (while A + i < candidateCount), lying on the
 // first triangle of the list that uses it, at its corner's (u, v): (0, 0), (1, 0) or (0, 1). A

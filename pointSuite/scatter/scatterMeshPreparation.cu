@@ -1,7 +1,7 @@
 // Mesh preparation of the scatter node: areas, border edges and lengths, in the mark, scan and
 // compact style (sort, mark what to keep, exclusive running sum of the marks, and each kept entry
 // writes itself to its scanned position).
-#include "pointSuite/scatterMeshPreparation.h"
+#include "pointSuite/scatter/scatterMeshPreparation.h"
 
 #include <thrust/scan.h>
 #include <thrust/sequence.h>

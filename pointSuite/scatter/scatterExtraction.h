@@ -2,7 +2,7 @@
 // The accepted samples of a phase's hash table, for .cu files.
 #include <maya/MStatus.h>
 
-#include "pointSuite/scatterBuffers.h"
+#include "pointSuite/scatter/scatterBuffers.h"
 
 // Copies the sample of every occupied slot of `table`, in slot order (slot 0 of every bucket,
 // then slot 1, ...), out of the phase's candidates into `samples`. Shows "Not enough memory on
