@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "Node.h"
-#include "Plugins.h"
-#include "Scene.h"
+#include "graph/Node.h"
+#include "plugins/Plugins.h"
+#include "graph/Scene.h"
 #include "shapes.h"
 
 #include <sched.h>
