@@ -29,6 +29,12 @@ bool gpuMemoryCheck(unsigned long long bytes) {
     return fitsInFreeMemory(bytes, freeBytes);
 }
 
+bool deviceMemoryFits(unsigned long long bytes, const char* messageWhenShort) {
+    if (gpuMemoryCheck(bytes)) return true;
+    MGlobal::displayError(messageWhenShort);
+    return false;
+}
+
 bool kernelLaunchSucceeded(const char* kernelName) {
     cudaError_t error = cudaGetLastError();
     if (error == cudaSuccess) return true;

@@ -22,6 +22,8 @@ dim3 gridForCountOneDimensional(unsigned int n);
 // "Error: cudaMemGetInfo fails, <text> \n" on standard output and answers false, so that the
 // caller reports its own lack of memory and fails its compute.
 bool gpuMemoryCheck(unsigned long long bytes);
+// gpuMemoryCheck(bytes), showing `messageWhenShort` as an error when the bytes do not fit.
+bool deviceMemoryFits(unsigned long long bytes, const char* messageWhenShort);
 // The rule the check applies: a request fits when it is at most the free memory.
 inline bool fitsInFreeMemory(unsigned long long bytes, unsigned long long freeBytes) { return bytes <= freeBytes; }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/pluginRegistration.h"
+#include "pointSuite/attributes/zuPointsTransform.h"
 #include "pointSuite/cache/doZuPointsCacheCmd.h"
 #include "pointSuite/cache/zuPointsCache.h"
 #include "pointSuite/scatter/zuScatterPoints.h"
@@ -19,6 +20,8 @@ const std::vector<RegistrationStep>& registrationTable() {
         RegistrationStep::command("doZuPointsCache", "doZuPointsCacheCmd", doZuPointsCacheCmd::creator),
         RegistrationStep::node("zuPointsCache", zuPointsCache::id, zuPointsCache::creator,
                                zuPointsCache::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPointsTransform", zuPointsTransform::id, zuPointsTransform::creator,
+                               zuPointsTransform::initialize, MPxNode::kDependNode),
         RegistrationStep::node("zuScatterPoints", zuScatterPoints::id, zuScatterPoints::creator,
                                zuScatterPoints::initialize, MPxNode::kDependNode),
     };

@@ -3,17 +3,8 @@
 // them live inside one compute.
 #include <thrust/device_vector.h>
 
+#include "common/deviceArrays.h"
 #include "pointSuite/deviceFunctions.h"
-
-// The raw device pointer of a buffer, for kernel arguments.
-template <typename T>
-T* devicePointer(thrust::device_vector<T>& buffer) {
-    return thrust::raw_pointer_cast(buffer.data());
-}
-template <typename T>
-const T* devicePointer(const thrust::device_vector<T>& buffer) {
-    return thrust::raw_pointer_cast(buffer.data());
-}
 
 // The triangulated mesh: object-space points and the triangle vertex list, in getTriangles order.
 struct DeviceMesh {

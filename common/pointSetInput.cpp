@@ -1,0 +1,101 @@
+#include "common/pointSetInput.h"
+
+#include <maya/MGlobal.h>
+#include <maya/MPlug.h>
+
+#include <cmath>
+#include <iostream>
+#include <limits>
+
+PointSetInput::PointSetInput(const MObject& node, const MObject& attribute)
+    : node_(node), attribute_(attribute), plugName_(MPlug(node, attribute).name()) {}
+
+MStatus PointSetInput::read(MDataBlock& block, const char* missingText) {
+    MStatus status;
+    MDataHandle handle = block.inputValue(attribute_, &status);
+    if (!status) {
+        std::cerr << "ERROR getting inPoints handle" << std::endl << status.errorString() << std::endl;
+        return status;
+    }
+    status = set_.setObject(handle.data());
+    if (!status) show(missingText);
+    return status;
+}
+
+void PointSetInput::show(const MString& text) const { MGlobal::displayError(plugName_ + text); }
+
+bool PointSetInput::has(const char* name, MFnArrayAttrsData::Type kind) {
+    MFnArrayAttrsData::Type found = MFnArrayAttrsData::kInvalid;
+    return set_.checkArrayExist(name, found) && found == kind;
+}
+
+bool PointSetInput::requireArray(const char* name, MFnArrayAttrsData::Type kind,
+                                 const char* missingText) {
+    MFnArrayAttrsData::Type found = MFnArrayAttrsData::kInvalid;
+    if (!set_.checkArrayExist(name, found)) {
+        show(missingText);
+        return false;
+    }
+    if (found != kind) {
+        show(MString(": wrong '") + name + "' attribute type");
+        return false;
+    }
+    return true;
+}
+
+bool PointSetInput::checkLength(const char* name, unsigned int length, unsigned int expected,
+                                const char* reference) const {
+    if (length == expected) return true;
+    show(MString(": '") + name + "' has " + static_cast<int>(length) + " entries, '" + reference +
+         "' " + static_cast<int>(expected));
+    return false;
+}
+
+bool PointSetInput::checkTriangleIds(const MIntArray& triID, unsigned int triangleCount) const {
+    const long long i = firstTriangleOutOfRange(triID, triangleCount);
+    if (i < 0) return true;
+    show(MString(": 'triID' ") + triID[static_cast<unsigned int>(i)] + " of point " +
+         static_cast<int>(i) + " is not one of the " + static_cast<int>(triangleCount) +
+         " triangles of inMesh");
+    return false;
+}
+
+long long firstTriangleOutOfRange(const MIntArray& triID, unsigned int triangleCount) {
+    const unsigned int n = triID.length();
+    for (unsigned int i = 0; i < n; ++i)
+        // Compared unsigned: a negative index is as far out of range as a large one.
+        if (static_cast<unsigned int>(triID[i]) >= triangleCount) return i;
+    return -1;
+}
+
+bool vectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned int components,
+                     std::vector<float>& values) {
+    const unsigned int n = vectors.length();
+    values.resize(static_cast<size_t>(components) * n);
+    float* out = values.data();
+    bool finite = true;
+    for (unsigned int i = 0; i < n; ++i) {
+        const MVector& v = vectors[i];
+        for (unsigned int c = 0; c < components; ++c) {
+            const float value = static_cast<float>(v[c]);
+            finite &= std::fabs(value) <= std::numeric_limits<float>::max();
+            *out++ = value;
+        }
+    }
+    if (finite) return true;
+    for (unsigned int i = 0; i < n; ++i)
+        for (unsigned int c = 0; c < components; ++c)
+            if (!(std::fabs(values[static_cast<size_t>(components) * i + c]) <=
+                  std::numeric_limits<float>::max())) {
+                MGlobal::displayError(what + ": entry " + static_cast<int>(i) +
+                                      " is not a finite float");
+                return false;
+            }
+    return false;
+}
+
+std::vector<unsigned int> intsAsUnsigned(const MIntArray& values) {
+    std::vector<unsigned int> result(values.length());
+    for (unsigned int i = 0; i < values.length(); ++i) result[i] = static_cast<unsigned int>(values[i]);
+    return result;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Reading a node's input point set (an inPoints-like plug) and checking its arrays before any
+// device work. Every message goes through MGlobal::displayError, led by the plug's
+// node-qualified name ("scale1.inPoints: ..."); texts passed in are appended as they stand, so
+// a node keeps its own wording. Nothing here allocates device memory.
+//
+// Length rule shared by the point nodes: every per-point array a node reads must be exactly as
+// long as the array that gives the point count ("position", or "triID" where a node reads only
+// that); a shorter or longer one is refused with checkLength's message, never clamped.
+#include <maya/MDataBlock.h>
+#include <maya/MFnArrayAttrsData.h>
+#include <maya/MIntArray.h>
+#include <maya/MObject.h>
+#include <maya/MStatus.h>
+#include <maya/MString.h>
+#include <maya/MVectorArray.h>
+
+#include <vector>
+
+class PointSetInput {
+public:
+    // node: the node computing; attribute: its point-set input.
+    PointSetInput(const MObject& node, const MObject& attribute);
+
+    // Takes the input handle (a failure writes "ERROR getting inPoints handle" and the status
+    // text to standard error) and attaches the point set; without one, shows
+    // plug name + missingText (for example ": please supply inPoints"). Returns the failing
+    // status in both cases.
+    MStatus read(MDataBlock& block, const char* missingText);
+
+    MFnArrayAttrsData& set() { return set_; }
+    const MString& plugName() const { return plugName_; }
+    // Shows plug name + text as an error.
+    void show(const MString& text) const;
+
+    // True when the set holds an array `name` of that kind.
+    bool has(const char* name, MFnArrayAttrsData::Type kind);
+
+    // True when the set holds the array `name` that the node needs, of that kind. When the set
+    // lacks it, shows missingText; when it holds another kind, shows
+    // ": wrong '<name>' attribute type". The caller then takes the array from set() (the
+    // arrays share storage with the set, so taking one copies nothing).
+    bool requireArray(const char* name, MFnArrayAttrsData::Type kind, const char* missingText);
+
+    // True when length equals expected; otherwise shows
+    // ": '<name>' has <length> entries, '<reference>' <expected>" and answers false.
+    bool checkLength(const char* name, unsigned int length, unsigned int expected,
+                     const char* reference = "position") const;
+
+    // True when every "triID" entry names one of the triangleCount triangles of the mesh;
+    // otherwise shows ": 'triID' <value> of point <i> is not one of the <count> triangles of
+    // inMesh" (negative values included) and answers false.
+    bool checkTriangleIds(const MIntArray& triID, unsigned int triangleCount) const;
+
+private:
+    MObject node_, attribute_;
+    MString plugName_;
+    MFnArrayAttrsData set_;
+};
+
+// The first point whose triangle index is negative or not below triangleCount, or -1 when
+// every index is in range.
+long long firstTriangleOutOfRange(const MIntArray& triID, unsigned int triangleCount);
+
+// x, y (and z for 3 components) of every vector as floats, in point order. When a component
+// is not finite as a float (NaN, infinite, or beyond the float range), shows
+// what + ": entry <i> is not a finite float" and answers false; `values` is then unspecified.
+bool vectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned int components,
+                     std::vector<float>& values);
+
+// The int array as unsigned values (callers check the range first).
+std::vector<unsigned int> intsAsUnsigned(const MIntArray& values);

@@ -1,0 +1,56 @@
+#include "common/pointSetOutput.h"
+
+#include <maya/MIntArray.h>
+#include <maya/MVectorArray.h>
+
+#include "common/arrayCopy.h"
+#include "common/statusCheck.h"
+
+MStatus createPassThroughSet(MFnArrayAttrsData& input, std::initializer_list<ProducedArray> produced,
+                             MFnArrayAttrsData& output, MObject& data,
+                             const MStringArray& alsoSkipped) {
+    MStatus status;
+    data = output.create(&status);
+    STATUS_RETURN_ON_ERROR(status, "in fnOutput.create.\n");
+    MStringArray skipped = alsoSkipped;
+    for (const ProducedArray& array : produced) {
+        skipped.append(array.name);
+        if (array.kind == MFnArrayAttrsData::kVectorArray) output.vectorArray(array.name, &status);
+        else if (array.kind == MFnArrayAttrsData::kIntArray) output.intArray(array.name, &status);
+        else output.doubleArray(array.name, &status);
+        STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.vectorArray(") + array.name + ")\n");
+    }
+    copyAttributes(output, input, skipped);
+    return MS::kSuccess;
+}
+
+MStatus storeVectors(MFnArrayAttrsData& output, const char* name, const float* values,
+                     unsigned int count, unsigned int components) {
+    MStatus status;
+    MVectorArray array = output.vectorArray(name, &status);  // shares the set's storage
+    STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.vectorArray(") + name + ")\n");
+    array.setLength(count);
+    for (unsigned int i = 0; i < count; ++i, values += components)
+        array[i] = MVector(values[0], values[1], components == 3 ? values[2] : 0.0f);
+    return MS::kSuccess;
+}
+
+MStatus storeInts(MFnArrayAttrsData& output, const char* name, const unsigned int* values,
+                  unsigned int count) {
+    MStatus status;
+    MIntArray array = output.intArray(name, &status);
+    STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.intArray(") + name + ")\n");
+    array.setLength(count);
+    for (unsigned int i = 0; i < count; ++i) array[i] = static_cast<int>(values[i]);
+    return MS::kSuccess;
+}
+
+MStatus setOutputPoints(MDataBlock& block, const MObject& outputAttribute, const MPlug& plug,
+                        const MObject& data) {
+    MStatus status;
+    MDataHandle handle = block.outputValue(outputAttribute, &status);
+    STATUS_RETURN_ON_ERROR(status, "in hOutArray = block.outputValue(outPoints).\n");
+    STATUS_RETURN_ON_ERROR(handle.set(data), "handleOutPoints.set(outPointsArray)\n");
+    block.setClean(plug);
+    return MS::kSuccess;
+}

@@ -1,0 +1,95 @@
+#include "common/vertexColorLayers.h"
+
+#include <maya/MArrayDataHandle.h>
+#include <maya/MColorArray.h>
+#include <maya/MFloatPointArray.h>
+#include <maya/MGlobal.h>
+#include <maya/MIntArray.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "common/statusCheck.h"
+
+MStatus readTriangleCorners(const MFnMesh& mesh, std::vector<unsigned int>& corners) {
+    MIntArray counts, vertices;
+    STATUS_RETURN_ON_ERROR(mesh.getTriangles(counts, vertices), "meshFn.getTriangles");
+    corners.resize(vertices.length() / 3 * 3);
+    for (size_t i = 0; i < corners.size(); ++i)
+        corners[i] = static_cast<unsigned int>(vertices[static_cast<unsigned int>(i)]);
+    return MS::kSuccess;
+}
+
+MStatus readMeshPoints(const MFnMesh& mesh, std::vector<float>& points) {
+    MFloatPointArray vertices;
+    STATUS_RETURN_ON_ERROR(mesh.getPoints(vertices, MSpace::kObject), "meshFn.getPoints");
+    points.resize(3ull * vertices.length());
+    for (unsigned int i = 0; i < vertices.length(); ++i) {
+        points[3ull * i] = vertices[i].x;
+        points[3ull * i + 1] = vertices[i].y;
+        points[3ull * i + 2] = vertices[i].z;
+    }
+    return MS::kSuccess;
+}
+
+MStatus countVertexColorLayers(MDataBlock& block, const MObject& elements, const char* elementsName,
+                               const MFnMesh& mesh, VertexColorLayers& layers) {
+    MStatus status;
+    layers.vertexCount = static_cast<unsigned int>(mesh.numVertices(&status));
+    STATUS_RETURN_ON_ERROR(status, "meshPointsCount");
+    STATUS_RETURN_ON_ERROR(mesh.getColorSetNames(layers.names), "getColorSetNames");
+    MArrayDataHandle array = block.inputArrayValue(elements, &status);
+    STATUS_RETURN_ON_ERROR(status, std::string("block.inputArrayValue(") + elementsName + ")");
+    const unsigned int elementCount = array.elementCount(&status);
+    STATUS_RETURN_ON_ERROR(status, "influencesCount = influenceDataHandle.elementCount");
+    const unsigned int count = std::min(elementCount, layers.names.length());
+    layers.count = static_cast<unsigned short>(std::min(count, 65535u));
+    return MS::kSuccess;
+}
+
+MStatus forEachLayerElement(MDataBlock& block, const MObject& elements, unsigned int count,
+                            const std::function<MStatus(unsigned int, MDataHandle&)>& read) {
+    MStatus status;
+    MArrayDataHandle array = block.inputArrayValue(elements, &status);
+    if (!status) return status;
+    for (unsigned int l = 0; l < count; ++l) {
+        status = array.jumpToElement(l);
+        if (!status) return status;
+        MDataHandle element = array.inputValue(&status);
+        if (!status) return status;
+        status = read(l, element);
+        if (!status) return status;
+    }
+    return MS::kSuccess;
+}
+
+MStatus readVertexColors(const MFnMesh& mesh, const MColor& unsetColor, const char* nodeName,
+                         VertexColorLayers& layers) {
+    const unsigned int vertices = layers.vertexCount;
+    layers.colors.resize(static_cast<size_t>(layers.count) * vertices * 4);
+    float* out = layers.colors.data();
+    for (unsigned int l = 0; l < layers.count; ++l) {
+        const MString& name = layers.names[l];
+        MColorArray colors;
+        MStatus status = mesh.getVertexColors(colors, &name, &unsetColor);
+        STATUS_RETURN_ON_ERROR(status, "getting colorSet");
+        const MString lead = MString(nodeName) + ": colour set '" + name + "'";
+        if (colors.length() != vertices) {
+            MGlobal::displayError(lead + " has " + static_cast<int>(colors.length()) +
+                                  " colours for " + static_cast<int>(vertices) + " vertices");
+            return MS::kFailure;
+        }
+        for (unsigned int v = 0; v < vertices; ++v) {
+            const MColor& c = colors[v];
+            if (!std::isfinite(c.r) || !std::isfinite(c.g) || !std::isfinite(c.b) ||
+                !std::isfinite(c.a)) {
+                MGlobal::displayError(lead + ": the colour of vertex " + static_cast<int>(v) +
+                                      " is not finite");
+                return MS::kFailure;
+            }
+            *out++ = c.r, *out++ = c.g, *out++ = c.b, *out++ = c.a;
+        }
+    }
+    return MS::kSuccess;
+}

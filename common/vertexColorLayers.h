@@ -1,0 +1,57 @@
+#pragma once
+// The mesh tables that point nodes sample: the triangle corner list, the vertex positions and
+// the vertex-colour layers of a mesh.
+//
+// A layer pairs element k of a node's compound array attribute (in stored order) with colour
+// set k of the mesh (in getColorSetNames order); there are as many layers as the smaller of the
+// two counts. Reading goes in two steps, so that a node can check device memory between them:
+// countVertexColorLayers, then readVertexColors. The element settings (types, weights, ids)
+// differ by node and are read with forEachLayerElement.
+#include <maya/MColor.h>
+#include <maya/MDataBlock.h>
+#include <maya/MDataHandle.h>
+#include <maya/MFnMesh.h>
+#include <maya/MObject.h>
+#include <maya/MStatus.h>
+#include <maya/MStringArray.h>
+
+#include <functional>
+#include <vector>
+
+// The getTriangles corner list: three vertex ids per triangle, polygons in order. Fails with
+// "ERROR meshFn.getTriangles" on standard error.
+MStatus readTriangleCorners(const MFnMesh& mesh, std::vector<unsigned int>& corners);
+
+// The object-space vertex positions, x, y, z per vertex. Fails with "ERROR meshFn.getPoints".
+MStatus readMeshPoints(const MFnMesh& mesh, std::vector<float>& points);
+
+struct VertexColorLayers {
+    unsigned short count = 0;       // L: the layers in use
+    unsigned int vertexCount = 0;   // V: the mesh's vertices
+    MStringArray names;             // the colour sets of the mesh, all of them
+    // Red, green, blue, alpha per vertex per layer, layer-major: entry (l * V + v) * 4 + c.
+    std::vector<float> colors;
+
+    // Bytes of the colour table.
+    unsigned long long colorBytes() const { return 16ull * count * vertexCount; }
+};
+
+// Counts the layers of `mesh` for the array attribute `elements`: L = the smaller of its
+// element count and the mesh's colour-set count, at most 65,535. Host call failures write
+// "ERROR block.inputArrayValue(<elementsName>)" or
+// "ERROR influencesCount = influenceDataHandle.elementCount" and the status text to standard
+// error and return the status.
+MStatus countVertexColorLayers(MDataBlock& block, const MObject& elements, const char* elementsName,
+                               const MFnMesh& mesh, VertexColorLayers& layers);
+
+// Calls read(l, element) for the first `count` elements of `elements` in stored order (l from
+// 0), stopping at the first failing status, which it returns.
+MStatus forEachLayerElement(MDataBlock& block, const MObject& elements, unsigned int count,
+                            const std::function<MStatus(unsigned int, MDataHandle&)>& read);
+
+// Fills layers.colors from the first layers.count colour sets; a vertex without a colour in a
+// set reads as `unsetColor`. A set that does not give one finite colour per vertex is refused:
+// shows nodeName + ": colour set '<name>' ..." and fails, before anything reaches the device.
+// A failing getVertexColors writes "ERROR getting colorSet" and returns its status.
+MStatus readVertexColors(const MFnMesh& mesh, const MColor& unsetColor, const char* nodeName,
+                         VertexColorLayers& layers);

@@ -1,0 +1,183 @@
+#pragma once
+// Helpers for the point attribute node tests: a fixture with pointSuite loaded and a fresh
+// scene, point sets built in code and set on a node's inPoints, meshes with colour sets, and
+// reading a node's output arrays back.
+#include <gtest/gtest.h>
+#include <maya/MColorArray.h>
+#include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnMesh.h>
+#include <maya/MFnVectorArrayData.h>
+#include <maya/MGlobal.h>
+#include <maya/MIntArray.h>
+#include <maya/MPlug.h>
+#include <maya/MSelectionList.h>
+#include <maya/MStringArray.h>
+#include <maya/MVectorArray.h>
+#include <mayahost/Messages.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "graph/Scene.h"
+#include "plugins/Plugins.h"
+#include "shapes.h"
+
+namespace attributeTesting {
+
+using Vectors = std::vector<MVector>;
+using Ints = std::vector<int>;
+
+inline MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+
+inline MPlug plugOf(const std::string& name) {
+    MSelectionList list;
+    MPlug plug;
+    EXPECT_TRUE(list.add(name.c_str())) << name;
+    EXPECT_TRUE(list.getPlug(0, plug)) << name;
+    return plug;
+}
+
+// A point set as plain values, by array name; `order` lists the names as the set holds them.
+struct PointSet {
+    std::map<std::string, Vectors> vectors;
+    std::map<std::string, Ints> ints;
+    std::map<std::string, std::vector<double>> doubles;
+    std::vector<std::string> order;
+};
+
+inline MObject dataOf(const PointSet& set) {
+    MFnArrayAttrsData fn;
+    MObject data = fn.create();
+    for (const auto& [name, values] : set.vectors) {
+        MVectorArray array = fn.vectorArray(name.c_str());
+        for (const MVector& v : values) array.append(v);
+    }
+    for (const auto& [name, values] : set.ints) {
+        MIntArray array = fn.intArray(name.c_str());
+        for (int v : values) array.append(v);
+    }
+    for (const auto& [name, values] : set.doubles) {
+        MDoubleArray array = fn.doubleArray(name.c_str());
+        for (double v : values) array.append(v);
+    }
+    return data;
+}
+
+inline PointSet pointSetOf(const MObject& data) {
+    PointSet set;
+    MFnArrayAttrsData fn;
+    if (data.isNull() || !fn.setObject(data)) return set;
+    const MStringArray names = fn.list();
+    for (unsigned int i = 0; i < names.length(); ++i) {
+        const std::string name = names[i].asChar();
+        set.order.push_back(name);
+        MFnArrayAttrsData::Type kind;
+        fn.checkArrayExist(names[i], kind);
+        if (kind == MFnArrayAttrsData::kIntArray) {
+            const MIntArray a = fn.getIntData(names[i]);
+            set.ints[name];
+            for (unsigned int j = 0; j < a.length(); ++j) set.ints[name].push_back(a[j]);
+        } else if (kind == MFnArrayAttrsData::kDoubleArray) {
+            const MDoubleArray a = fn.getDoubleData(names[i]);
+            set.doubles[name];
+            for (unsigned int j = 0; j < a.length(); ++j) set.doubles[name].push_back(a[j]);
+        } else if (kind == MFnArrayAttrsData::kVectorArray) {
+            const MVectorArray a = fn.getVectorData(names[i]);
+            set.vectors[name];
+            for (unsigned int j = 0; j < a.length(); ++j) set.vectors[name].push_back(a[j]);
+        }
+    }
+    return set;
+}
+
+// Sets the point set on a plug (a node's inPoints).
+inline void setPoints(const std::string& plug, const PointSet& set) {
+    MObject data = dataOf(set);
+    ASSERT_TRUE(plugOf(plug).setValue(data)) << plug;
+}
+
+// Sets a vector array on a plug (a node's inColor).
+inline void setVectorArray(const std::string& plug, const Vectors& values) {
+    MVectorArray array;
+    for (const MVector& v : values) array.append(v);
+    MFnVectorArrayData fn;
+    MObject data = fn.create(array);
+    ASSERT_TRUE(plugOf(plug).setValue(data)) << plug;
+}
+
+// Evaluates a point-set plug; `status` gets whether the compute succeeded.
+inline PointSet evaluate(const std::string& plug, MStatus* status = nullptr) {
+    MObject data;
+    const MStatus evaluated = plugOf(plug).getValue(data);
+    if (status) {
+        *status = evaluated;
+    } else {
+        EXPECT_TRUE(evaluated) << plug;
+    }
+    return pointSetOf(data);
+}
+
+// The texts of the errors shown since the last clear.
+inline std::vector<std::string> errorsShown() {
+    std::vector<std::string> texts;
+    for (const mayahost::Message& m : mayahost::recordedMessages())
+        if (m.kind == mayahost::Message::kError) texts.push_back(m.text);
+    return texts;
+}
+
+inline void expectNear(const MVector& actual, const MVector& expected, double tolerance,
+                       const std::string& what) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
+    EXPECT_NEAR(actual.y, expected.y, tolerance) << what;
+    EXPECT_NEAR(actual.z, expected.z, tolerance) << what;
+}
+
+class AttributeNodeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mayahost::Scene::current().reset();
+        if (!mayahost::isPluginLoaded("pointSuite")) {
+            testing::internal::CaptureStdout();
+            const MStatus loaded = mayahost::loadPlugin(POINTSUITE_PLUGIN);
+            testing::internal::GetCapturedStdout();
+            ASSERT_TRUE(loaded);
+        }
+        mayahost::clearRecordedMessages();
+    }
+    void TearDown() override {
+        mayahost::Scene::current().reset();
+        mayahost::clearRecordedMessages();
+    }
+
+    // Puts the shape on the mesh node `node` (made when absent) and connects its outMesh to
+    // `target` (a node's inMesh) when one is given.
+    void setMesh(const shapes::Shape& shape, const std::string& target = "",
+                 const std::string& node = "shape") {
+        if (!mayahost::Scene::current().findNode(node)) {
+            ASSERT_TRUE(run("createNode mesh -n " + node));
+        }
+        MStatus status;
+        MObject data = shapes::meshData(shape, &status);
+        ASSERT_TRUE(status);
+        ASSERT_TRUE(plugOf(node + ".inMesh").setValue(data));
+        if (!target.empty()) {
+            ASSERT_TRUE(run("connectAttr " + node + ".outMesh " + target));
+        }
+    }
+
+    // Adds the colour set `name` to the mesh node with one RGBA colour per listed vertex.
+    void addColorSet(const std::string& name, const std::vector<MColor>& colors,
+                     const std::string& node = "shape") {
+        ASSERT_TRUE(run("polyColorSet -create -colorSet " + name + " " + node));
+        for (size_t v = 0; v < colors.size(); ++v) {
+            const MColor& c = colors[v];
+            ASSERT_TRUE(run("polyColorPerVertex -colorSet " + name + " -rgb " +
+                            std::to_string(c.r) + " " + std::to_string(c.g) + " " +
+                            std::to_string(c.b) + " -a " + std::to_string(c.a) + " " + node +
+                            ".vtx[" + std::to_string(v) + "]"));
+        }
+    }
+};
+
+}  // namespace attributeTesting
