@@ -8,11 +8,15 @@
 
 namespace {
 
-bool refuse(const MObject& node, const MObject& attribute, double value, const char* rule) {
+bool refuse(const MString& plugName, double value, const char* rule) {
     char text[64];
     std::snprintf(text, sizeof text, "%g", std::isnan(value) ? std::fabs(value) : value);
-    MGlobal::displayError(MPlug(node, attribute).name() + ": " + rule + ", not " + text);
+    MGlobal::displayError(plugName + ": " + rule + ", not " + text);
     return false;
+}
+
+bool refuse(const MObject& node, const MObject& attribute, double value, const char* rule) {
+    return refuse(MPlug(node, attribute).name(), value, rule);
 }
 
 }  // namespace
@@ -24,4 +28,14 @@ bool checkFinite(const MObject& node, const MObject& attribute, double value) {
 bool checkFinitePositive(const MObject& node, const MObject& attribute, double value) {
     return (std::isfinite(value) && value > 0) ||
            refuse(node, attribute, value, "must be finite and above 0");
+}
+
+bool checkFinite(const MString& plugName, double value) {
+    return std::isfinite(value) || refuse(plugName, value, "must be finite");
+}
+
+bool clampFinite(const MObject& node, const MObject& attribute, float low, float high, float& value) {
+    if (!checkFinite(node, attribute, value)) return false;
+    value = value < low ? low : (value > high ? high : value);
+    return true;
 }

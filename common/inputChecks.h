@@ -4,9 +4,18 @@
 // with before it allocates anything. Each check that fails shows
 // "<node>.<attribute>: <why>" as an error and answers false.
 #include <maya/MObject.h>
+#include <maya/MString.h>
 
 // value is neither NaN nor infinite.
 bool checkFinite(const MObject& node, const MObject& attribute, double value);
 
 // value is finite and above 0.
 bool checkFinitePositive(const MObject& node, const MObject& attribute, double value);
+
+// value is finite; the message is led by plugName (for plugs of array elements, such as
+// "node.vertexColor[2].vertexColorFactor").
+bool checkFinite(const MString& plugName, double value);
+
+// The value of a float attribute whose limits are [low, high]: a value arriving past them is
+// taken at the nearer limit; one that is not finite is refused as checkFinite refuses it.
+bool clampFinite(const MObject& node, const MObject& attribute, float low, float high, float& value);

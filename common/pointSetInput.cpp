@@ -1,5 +1,6 @@
 #include "common/pointSetInput.h"
 
+#include <maya/MFnVectorArrayData.h>
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
 
@@ -30,10 +31,11 @@ bool PointSetInput::has(const char* name, MFnArrayAttrsData::Type kind) {
 }
 
 bool PointSetInput::requireArray(const char* name, MFnArrayAttrsData::Type kind,
-                                 const char* missingText) {
+                                 const char* missingText, bool leadWithPlug) {
     MFnArrayAttrsData::Type found = MFnArrayAttrsData::kInvalid;
     if (!set_.checkArrayExist(name, found)) {
-        show(missingText);
+        if (leadWithPlug) show(missingText);
+        else MGlobal::displayError(missingText);
         return false;
     }
     if (found != kind) {
@@ -98,4 +100,19 @@ std::vector<unsigned int> intsAsUnsigned(const MIntArray& values) {
     std::vector<unsigned int> result(values.length());
     for (unsigned int i = 0; i < values.length(); ++i) result[i] = static_cast<unsigned int>(values[i]);
     return result;
+}
+
+bool readPerPointColor(MDataBlock& block, const MObject& node, const MObject& attribute,
+                       unsigned int count, bool& inUse, std::vector<float>& colors) {
+    inUse = false;
+    MStatus status;
+    MDataHandle handle = block.inputValue(attribute, &status);
+    if (!status) return true;
+    MFnVectorArrayData fn(handle.data(), &status);
+    if (!status) return true;
+    const MVectorArray values = fn.array();
+    if (values.length() != count) return true;
+    if (!vectorsAsFloats(MPlug(node, attribute).name(), values, 3, colors)) return false;
+    inUse = true;
+    return true;
 }

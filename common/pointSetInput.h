@@ -40,7 +40,9 @@ public:
     // lacks it, shows missingText; when it holds another kind, shows
     // ": wrong '<name>' attribute type". The caller then takes the array from set() (the
     // arrays share storage with the set, so taking one copies nothing).
-    bool requireArray(const char* name, MFnArrayAttrsData::Type kind, const char* missingText);
+    // With leadWithPlug false, missingText is shown as it stands (a node's own full message).
+    bool requireArray(const char* name, MFnArrayAttrsData::Type kind, const char* missingText,
+                      bool leadWithPlug = true);
 
     // True when length equals expected; otherwise shows
     // ": '<name>' has <length> entries, '<reference>' <expected>" and answers false.
@@ -70,3 +72,10 @@ bool vectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned 
 
 // The int array as unsigned values (callers check the range first).
 std::vector<unsigned int> intsAsUnsigned(const MIntArray& values);
+
+// The per-point colour input (inColor): in use when it holds exactly `count` vectors, and then
+// given as x, y, z floats per point; any other length, or no value, leaves it unused without a
+// message. Answers false (with vectorsAsFloats' message, led by the plug's name) when a colour
+// in use is beyond the float range.
+bool readPerPointColor(MDataBlock& block, const MObject& node, const MObject& attribute,
+                       unsigned int count, bool& inUse, std::vector<float>& colors);

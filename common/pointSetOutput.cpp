@@ -8,7 +8,7 @@
 
 MStatus createPassThroughSet(MFnArrayAttrsData& input, std::initializer_list<ProducedArray> produced,
                              MFnArrayAttrsData& output, MObject& data,
-                             const MStringArray& alsoSkipped) {
+                             const MStringArray& alsoSkipped, const std::vector<char>* mask) {
     MStatus status;
     data = output.create(&status);
     STATUS_RETURN_ON_ERROR(status, "in fnOutput.create.\n");
@@ -20,7 +20,8 @@ MStatus createPassThroughSet(MFnArrayAttrsData& input, std::initializer_list<Pro
         else output.doubleArray(array.name, &status);
         STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.vectorArray(") + array.name + ")\n");
     }
-    copyAttributes(output, input, skipped);
+    if (mask) copyArraysByMask(output, input, skipped, *mask);
+    else copyAttributes(output, input, skipped);
     return MS::kSuccess;
 }
 

@@ -19,11 +19,25 @@ struct ProducedArray {
 
 // Creates a new point set in `output` (its data in `data`): first the produced arrays, empty, in
 // the order given, then a copy of every array of `input` that is neither produced nor named in
-// `alsoSkipped` (copyAttributes), in the input's order. A failed create writes
+// `alsoSkipped` (copyAttributes), in the input's order. With a mask (one byte per point,
+// non-zero keeps it) only the kept points are copied (copyArraysByMask). A failed create writes
 // "ERROR in fnOutput.create.\n" and the status text to standard error.
 MStatus createPassThroughSet(MFnArrayAttrsData& input, std::initializer_list<ProducedArray> produced,
                              MFnArrayAttrsData& output, MObject& data,
-                             const MStringArray& alsoSkipped = MStringArray());
+                             const MStringArray& alsoSkipped = MStringArray(),
+                             const std::vector<char>* mask = nullptr);
+
+// Keeps the entries (of `components` values each) of the points the mask keeps, in order.
+template <typename T>
+void keepMasked(std::vector<T>& values, unsigned int components, const std::vector<char>& mask) {
+    size_t kept = 0;
+    for (size_t i = 0; i < mask.size(); ++i) {
+        if (!mask[i]) continue;
+        for (unsigned int c = 0; c < components; ++c) values[kept * components + c] = values[i * components + c];
+        ++kept;
+    }
+    values.resize(kept * components);
+}
 
 // Sets the vector array `name` of `output` to `count` vectors read from `values`, `components`
 // floats each (2: z is 0), replacing what the array held.

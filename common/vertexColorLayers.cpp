@@ -10,6 +10,7 @@
 #include <cmath>
 #include <string>
 
+#include "common/pointSetInput.h"
 #include "common/statusCheck.h"
 
 MStatus readTriangleCorners(const MFnMesh& mesh, std::vector<unsigned int>& corners) {
@@ -48,7 +49,7 @@ MStatus countVertexColorLayers(MDataBlock& block, const MObject& elements, const
     return MS::kSuccess;
 }
 
-MStatus forEachLayerElement(MDataBlock& block, const MObject& elements, unsigned int count,
+MStatus forEachArrayElement(MDataBlock& block, const MObject& elements, unsigned int count,
                             const std::function<MStatus(unsigned int, MDataHandle&)>& read) {
     MStatus status;
     MArrayDataHandle array = block.inputArrayValue(elements, &status);
@@ -91,5 +92,23 @@ MStatus readVertexColors(const MFnMesh& mesh, const MColor& unsetColor, const ch
             *out++ = c.r, *out++ = c.g, *out++ = c.b, *out++ = c.a;
         }
     }
+    return MS::kSuccess;
+}
+
+MStatus readPointTriangles(PointSetInput& input, const MFnMesh& mesh, unsigned int n,
+                           const char* triIdMissing, const char* uvMissing, bool uvLedByPlug,
+                           PointTriangles& triangles) {
+    if (!input.requireArray("triID", MFnArrayAttrsData::kIntArray, triIdMissing)) return MS::kFailure;
+    if (!input.requireArray("uv", MFnArrayAttrsData::kVectorArray, uvMissing, uvLedByPlug))
+        return MS::kFailure;
+    const MIntArray triID = input.set().getIntData("triID");
+    const MVectorArray uv = input.set().getVectorData("uv");
+    if (!input.checkLength("triID", triID.length(), n) || !input.checkLength("uv", uv.length(), n))
+        return MS::kFailure;
+    MStatus status = readTriangleCorners(mesh, triangles.corners);
+    if (!status) return status;
+    if (!input.checkTriangleIds(triID, triangles.triangleCount())) return MS::kFailure;
+    if (!vectorsAsFloats(input.plugName() + ": 'uv'", uv, 2, triangles.uv)) return MS::kFailure;
+    triangles.triID = intsAsUnsigned(triID);
     return MS::kSuccess;
 }

@@ -6,7 +6,7 @@
 // set k of the mesh (in getColorSetNames order); there are as many layers as the smaller of the
 // two counts. Reading goes in two steps, so that a node can check device memory between them:
 // countVertexColorLayers, then readVertexColors. The element settings (types, weights, ids)
-// differ by node and are read with forEachLayerElement.
+// differ by node and are read with forEachArrayElement.
 #include <maya/MColor.h>
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
@@ -44,9 +44,10 @@ struct VertexColorLayers {
 MStatus countVertexColorLayers(MDataBlock& block, const MObject& elements, const char* elementsName,
                                const MFnMesh& mesh, VertexColorLayers& layers);
 
-// Calls read(l, element) for the first `count` elements of `elements` in stored order (l from
-// 0), stopping at the first failing status, which it returns.
-MStatus forEachLayerElement(MDataBlock& block, const MObject& elements, unsigned int count,
+// Calls read(k, element) for the first `count` elements of the array attribute `elements` in
+// stored order (k from 0), stopping at the first failing status, which it returns. Serves the
+// layer settings and any other compound array a node reads element by element.
+MStatus forEachArrayElement(MDataBlock& block, const MObject& elements, unsigned int count,
                             const std::function<MStatus(unsigned int, MDataHandle&)>& read);
 
 // Fills layers.colors from the first layers.count colour sets; a vertex without a colour in a
@@ -55,3 +56,26 @@ MStatus forEachLayerElement(MDataBlock& block, const MObject& elements, unsigned
 // A failing getVertexColors writes "ERROR getting colorSet" and returns its status.
 MStatus readVertexColors(const MFnMesh& mesh, const MColor& unsetColor, const char* nodeName,
                          VertexColorLayers& layers);
+
+class PointSetInput;
+
+// Where each of n points lies on the mesh, as the layer kernels read it: the mesh's corner
+// list, each point's triangle and its (u, v).
+struct PointTriangles {
+    std::vector<unsigned int> corners;  // three vertex ids per triangle
+    std::vector<unsigned int> triID;    // one per point
+    std::vector<float> uv;              // u, v per point
+
+    unsigned int triangleCount() const { return static_cast<unsigned int>(corners.size() / 3); }
+    // Bytes of the three tables on the device.
+    unsigned long long bytes() const { return 4ull * corners.size() + 4ull * triID.size() + 4ull * uv.size(); }
+};
+
+// Reads the corner list of `mesh` and the "triID" (ints) and "uv" (vectors) arrays of the
+// input for its n points. A missing array shows triIdMissing / uvMissing (uvMissing as it
+// stands, without the plug's name, when uvLedByPlug is false); arrays of another length than n,
+// triangle indices outside the mesh and uvs beyond the float range are refused with
+// PointSetInput's messages. Fails with nothing read on the device.
+MStatus readPointTriangles(PointSetInput& input, const MFnMesh& mesh, unsigned int n,
+                           const char* triIdMissing, const char* uvMissing, bool uvLedByPlug,
+                           PointTriangles& triangles);

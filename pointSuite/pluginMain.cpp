@@ -5,6 +5,10 @@
 #include <vector>
 
 #include "common/pluginRegistration.h"
+#include "pointSuite/attributes/zuPointsNormal.h"
+#include "pointSuite/attributes/zuPointsObjectId.h"
+#include "pointSuite/attributes/zuPointsRotation.h"
+#include "pointSuite/attributes/zuPointsScale.h"
 #include "pointSuite/attributes/zuPointsTransform.h"
 #include "pointSuite/cache/doZuPointsCacheCmd.h"
 #include "pointSuite/cache/zuPointsCache.h"
@@ -17,6 +21,14 @@ namespace {
 // Node types join this table, at their place in the order, as they are built.
 const std::vector<RegistrationStep>& registrationTable() {
     static const std::vector<RegistrationStep> steps = {
+        RegistrationStep::node("zuPointsRotation", zuPointsRotation::id, zuPointsRotation::creator,
+                               zuPointsRotation::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPointsScale", zuPointsScale::id, zuPointsScale::creator,
+                               zuPointsScale::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPointsObjectId", zuPointsObjectId::id, zuPointsObjectId::creator,
+                               zuPointsObjectId::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPointsNormal", zuPointsNormal::id, zuPointsNormal::creator,
+                               zuPointsNormal::initialize, MPxNode::kDependNode),
         RegistrationStep::command("doZuPointsCache", "doZuPointsCacheCmd", doZuPointsCacheCmd::creator),
         RegistrationStep::node("zuPointsCache", zuPointsCache::id, zuPointsCache::creator,
                                zuPointsCache::initialize, MPxNode::kDependNode),

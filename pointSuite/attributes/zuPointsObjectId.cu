@@ -1,0 +1,258 @@
+#include "pointSuite/attributes/zuPointsObjectId.h"
+
+#include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnDependencyNode.h>
+#include <maya/MFnMesh.h>
+#include <maya/MGlobal.h>
+#include <thrust/scan.h>
+
+#include <cmath>
+#include <vector>
+
+#include "common/deviceArrays.h"
+#include "common/gpuServices.h"
+#include "common/inputChecks.h"
+#include "common/nodeAttributes.h"
+#include "common/pointSetInput.h"
+#include "common/pointSetOutput.h"
+#include "common/statusCheck.h"
+#include "common/vertexColorLayers.h"
+#include "pointSuite/attributes/attributeKernels.h"
+#include "pointSuite/attributes/layerSampling.h"
+#include "pointSuite/deviceFunctions.h"
+#include "pointSuite/deviceLaunch.h"
+
+const MTypeId zuPointsObjectId::id(0xB8);
+MObject zuPointsObjectId::inPoints, zuPointsObjectId::outPoints, zuPointsObjectId::inMesh,
+    zuPointsObjectId::baseId, zuPointsObjectId::seed;
+MObject zuPointsObjectId::randomId, zuPointsObjectId::randomIdVal, zuPointsObjectId::randomIdProbability;
+MObject zuPointsObjectId::vertexColor, zuPointsObjectId::vertexColorId1, zuPointsObjectId::vertexColorId2,
+    zuPointsObjectId::vertexColorId3;
+MObject zuPointsObjectId::inColor, zuPointsObjectId::inColorIds;
+
+namespace {
+
+const char kNodeName[] = "zuPointsObjectId";
+constexpr unsigned int kRandomTableSize = 10000;
+
+// The randomId candidates in stored order, negative weights raised to 0.
+struct Candidates {
+    std::vector<unsigned int> ids;
+    std::vector<float> weights;
+};
+
+MStatus readCandidates(MDataBlock& block, const MString& nodeName, Candidates& candidates) {
+    MStatus status;
+    MArrayDataHandle array = block.inputArrayValue(zuPointsObjectId::randomId, &status);
+    STATUS_RETURN_ON_ERROR(status, "block.inputArrayValue(randomId)");
+    const unsigned int count = array.elementCount(&status);
+    STATUS_RETURN_ON_ERROR(status, "randomCount = randomDataHandle.elementCount");
+    if (!deviceMemoryFits(8ull * count, "Not enough memory on GPU for random input data")) return MS::kFailure;
+    double total = 0;
+    status = forEachArrayElement(block, zuPointsObjectId::randomId, count, [&](unsigned int k, MDataHandle& element) {
+        const int value = element.child(zuPointsObjectId::randomIdVal).asInt();
+        const float weight = element.child(zuPointsObjectId::randomIdProbability).asFloat();
+        if (!checkFinite(nodeName + ".randomId[" + static_cast<int>(k) + "].randomIdProbability", weight))
+            return MStatus(MS::kFailure);
+        candidates.ids.push_back(static_cast<unsigned int>(value));
+        candidates.weights.push_back(weight < 0 ? 0.0f : weight);
+        total += candidates.weights.back();
+        return MStatus(MS::kSuccess);
+    });
+    if (!status) return status;
+    if (!(total <= 3.0e38)) {
+        MGlobal::displayError(nodeName + ".randomId: the weights sum beyond the float range");
+        return MS::kFailure;
+    }
+    return MS::kSuccess;
+}
+
+MStatus readLayerIds(MDataBlock& block, unsigned int count, std::vector<unsigned int>& rgbId) {
+    return forEachArrayElement(block, zuPointsObjectId::vertexColor, count, [&](unsigned int, MDataHandle& element) {
+        for (const MObject* child : {&zuPointsObjectId::vertexColorId1, &zuPointsObjectId::vertexColorId2,
+                                     &zuPointsObjectId::vertexColorId3})
+            rgbId.push_back(static_cast<unsigned int>(element.child(*child).asInt()));
+        return MStatus(MS::kSuccess);
+    });
+}
+
+// The index of the channel a draw q picks from sums: red while q is within R, green within
+// R + G, else blue.
+__device__ inline unsigned int pickChannel(float red, float redGreen, float q) {
+    return red >= q ? 0u : (redGreen >= q ? 1u : 2u);
+}
+
+}  // namespace
+
+__global__ void computePointId(unsigned int* id, unsigned int baseId, const unsigned int* randomIndex,
+                               const float* probability, unsigned int randomInputCount,
+                               float totalProbabilityFactor, unsigned short layersCount,
+                               const float* colors, const unsigned int* rgbId,
+                               unsigned int meshPointsCount, const unsigned int* triIds,
+                               const float* uvs, const unsigned int* samplesTriID, bool hasColor,
+                               const float* inColor, unsigned int idRed, unsigned int idGreen,
+                               unsigned int idBlue, const float* randomNumbers,
+                               unsigned int randomsNumber, unsigned int samplesCount) {
+    const unsigned int i = oneDimensionalThreadIndex();
+    if (i >= samplesCount) return;
+    unsigned int result = baseId;
+    if (randomInputCount != 0 && totalProbabilityFactor > 0.0f) {
+        const float draw = randomNumbers[i % randomsNumber];
+        result = randomInputCount == 1
+                     ? randomIndex[0]
+                     : randomIndex[getTriIndex(probability, randomInputCount, totalProbabilityFactor, draw)];
+    }
+    if (layersCount > 0) {
+        const TriangleCorners t = triangleCorners(triIds, samplesTriID[i]);
+        const float u = uvs[2ull * i], v = uvs[2ull * i + 1];
+        for (unsigned short l = 0; l < layersCount; ++l) {
+            const float* c0 = layerColor(colors, l, meshPointsCount, t.first);
+            const float* c1 = layerColor(colors, l, meshPointsCount, t.second);
+            const float* c2 = layerColor(colors, l, meshPointsCount, t.third);
+            const float alpha = blendFromFirstCorner(clampTo(c0[3], 0.0f, 1.0f), clampTo(c1[3], 0.0f, 1.0f),
+                                                     clampTo(c2[3], 0.0f, 1.0f), u, v);
+            if (alpha < 0.0001f) continue;
+            if (alpha < 0.999999f && randomNumbers[(i + 2) % randomsNumber] > alpha) continue;
+            const float r = blendFromFirstCorner(c0[0], c1[0], c2[0], u, v);
+            const float g = blendFromFirstCorner(c0[1], c1[1], c2[1], u, v);
+            const float b = blendFromFirstCorner(c0[2], c1[2], c2[2], u, v);
+            const float sum = (r + g) + b;
+            if (sum < 0.0001f) continue;
+            const unsigned int channel = pickChannel(r, r + g, randomNumbers[i % randomsNumber] * sum);
+            const float value = channel == 0 ? r : (channel == 1 ? g : b);
+            if (randomNumbers[(i + 1) % randomsNumber] <= value) result = rgbId[3u * l + channel];
+        }
+    }
+    if (hasColor) {
+        const float* c = inColor + 3ull * i;
+        const float r = clampTo(c[0], 0.0f, 1.0f), g = clampTo(c[1], 0.0f, 1.0f), b = clampTo(c[2], 0.0f, 1.0f);
+        const float sum = (g + r) + b;
+        if (sum > 0.000001f) {
+            const float q = randomNumbers[i % randomsNumber] * sum;
+            const unsigned int channel = q <= r ? 0u : (g + r >= q ? 1u : 2u);
+            const float value = channel == 0 ? r : (channel == 1 ? g : b);
+            if (randomNumbers[(i + 1) % randomsNumber] <= value)
+                result = channel == 0 ? idRed : (channel == 1 ? idGreen : idBlue);
+        }
+    }
+    id[i] = result;
+}
+
+zuPointsObjectId::~zuPointsObjectId() = default;
+
+void* zuPointsObjectId::creator() { return new zuPointsObjectId; }
+
+MStatus zuPointsObjectId::compute(const MPlug& plug, MDataBlock& block) {
+    if (plug != outPoints) return MS::kUnknownParameter;
+    return guardedCompute(kNodeName, [&] { return computeIds(plug, block); });
+}
+
+MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
+    PointSetInput input(thisMObject(), inPoints);
+    MStatus status = input.read(block, ": missing inPoints");
+    if (!status) return status;
+    if (!input.requireArray("position", MFnArrayAttrsData::kVectorArray, ": 'position' vectorArray missing"))
+        return MS::kFailure;
+    const unsigned int n = input.set().getVectorData("position").length();
+    const MString nodeName = MFnDependencyNode(thisMObject()).name();
+    const unsigned int base = static_cast<unsigned int>(block.inputValue(baseId, &status).asInt());
+    STATUS_RETURN_ON_ERROR(status, "handle = block.inputValue( baseId )");
+    Candidates candidates;
+    status = readCandidates(block, nodeName, candidates);
+    if (!status) return status;
+
+    VertexColorLayers layers;
+    std::vector<unsigned int> rgbId;
+    PointTriangles triangles;
+    MDataHandle meshHandle = block.inputValue(inMesh, &status);
+    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
+    MFnMesh mesh;
+    if (mesh.setObject(meshHandle.asMesh())) {
+        status = countVertexColorLayers(block, vertexColor, "vertexColor", mesh, layers);
+        if (!status) return status;
+    }
+    if (layers.count > 0) {
+        status = readPointTriangles(input, mesh, n, ": Points triID missing", "zuPointsObjectId: Points UV missing",
+                                    false, triangles);
+        if (!status) return status;
+        status = readLayerIds(block, layers.count, rgbId);
+        if (!status) return status;
+        if (!deviceMemoryFits(layers.colorBytes() + triangles.bytes() + 12ull * layers.count,
+                              "Not enough memory on GPU for color sets"))
+            return MS::kFailure;
+        status = readVertexColors(mesh, MColor(0, 0, 0, 0), kNodeName, layers);
+        if (!status) return status;
+    }
+    bool hasColor = false;
+    std::vector<float> hostColor;
+    if (!readPerPointColor(block, thisMObject(), inColor, n, hasColor, hostColor)) return MS::kFailure;
+    const int* colorIds = block.inputValue(inColorIds).asInt3();
+    const unsigned long long seedValue = static_cast<unsigned int>(block.inputValue(seed).asInt());
+    const bool drawsRandoms = layers.count > 0 || !candidates.ids.empty() || hasColor;
+    const unsigned int randomCount = drawsRandoms ? kRandomTableSize : 0;
+    // The colours, the output and the random table.
+    if (!deviceMemoryFits((hasColor ? 12ull * n : 0) + 4ull * n, "Not enough memory on GPU") ||
+        !deviceMemoryFits(4ull * randomCount, "Not enough memory on GPU for random data"))
+        return MS::kFailure;
+
+    thrust::device_vector<unsigned int> ids(n), randomIndex, deviceRgbId, corners, triID;
+    thrust::device_vector<float> probability, colors, uvs, color, randoms;
+    upload(candidates.ids, randomIndex);
+    upload(candidates.weights, probability);
+    thrust::inclusive_scan(probability.begin(), probability.end(), probability.begin());
+    const float total = probability.empty() ? 0.0f : static_cast<float>(probability.back());
+    upload(rgbId, deviceRgbId);
+    upload(layers.colors, colors);
+    upload(triangles.corners, corners);
+    upload(triangles.triID, triID);
+    upload(triangles.uv, uvs);
+    upload(hostColor, color);
+    status = makeRandomTable(seedValue, randomCount, randoms);
+    if (!status) return status;
+    launchOneDimensional(computePointId, n, devicePointer(ids), base, devicePointer(randomIndex),
+                         devicePointer(probability), static_cast<unsigned int>(candidates.ids.size()), total,
+                         layers.count, devicePointer(colors), devicePointer(deviceRgbId), layers.vertexCount,
+                         devicePointer(corners), devicePointer(uvs), devicePointer(triID), hasColor,
+                         devicePointer(color), static_cast<unsigned int>(colorIds[0]),
+                         static_cast<unsigned int>(colorIds[1]), static_cast<unsigned int>(colorIds[2]),
+                         devicePointer(randoms), randomCount, n);
+    if (!kernelLaunchSucceeded("computePointId")) return MS::kFailure;
+    std::vector<unsigned int> hostIds;
+    download(ids, hostIds);
+
+    MFnArrayAttrsData output;
+    MObject data;
+    status = createPassThroughSet(input.set(), {{"objectIndex", MFnArrayAttrsData::kIntArray}}, output, data);
+    if (!status) return status;
+    status = storeInts(output, "objectIndex", hostIds.data(), n);
+    if (!status) return status;
+    return setOutputPoints(block, outPoints, plug, data);
+}
+
+MStatus zuPointsObjectId::initialize() {
+    MStatus status = createPointSetPlugs(inPoints, outPoints, true);
+    if (!status) return status;
+    if (!(status = createMeshInput(inMesh, true))) return status;
+    using T = MFnNumericData;
+    status = createNumericInputs({
+        {&baseId, "baseId", "bid", T::kInt, 0, true, false, 0, 0},
+        {&seed, "seed", "s", T::kInt, 0, true, false, 0, 0},
+        {&randomIdVal, "randomIdVal", "ridv", T::kInt, 0, true, false, 0, 0},
+        {&randomIdProbability, "randomIdProbability", "ridp", T::kFloat, 1.0, true, false, 0, 0},
+        {&vertexColorId1, "vertexColorId1", "vci1", T::kInt, 0, true, false, 0, 0},
+        {&vertexColorId2, "vertexColorId2", "vci2", T::kInt, 0, true, false, 0, 0},
+        {&vertexColorId3, "vertexColorId3", "vci3", T::kInt, 0, true, false, 0, 0},
+        {&inColorIds, "inColorIds", "ici", T::k3Int, 0},
+    });
+    if (!status) return status;
+    status = createCompoundArray(randomId, "randomId", "rid", {&randomIdVal, &randomIdProbability}, false);
+    if (!status) return status;
+    status = createCompoundArray(vertexColor, "vertexColor", "vc", {&vertexColorId1, &vertexColorId2, &vertexColorId3},
+                                 false);
+    if (!status) return status;
+    if (!(status = createVectorArrayInput(inColor, "inColor", "ic"))) return status;
+    return addAttributes({&inPoints, &outPoints, &inMesh, &baseId, &seed, &randomId, &vertexColor, &inColor,
+                          &inColorIds},
+                         {&inPoints, &inMesh, &baseId, &seed, &randomId, &vertexColor, &inColor, &inColorIds},
+                         outPoints);
+}
