@@ -166,18 +166,34 @@ protected:
         }
     }
 
+    // Drives `plug` through a connection from a transform's translateX holding `value` (a
+    // connection passes values past the attribute's limits, setAttr does not).
+    void connectValue(const std::string& plug, double value) {
+        const std::string source = "source" + std::to_string(++sources_);
+        ASSERT_TRUE(run("createNode transform -n " + source));
+        ASSERT_TRUE(plugOf(source + ".translateX").setValue(value));
+        ASSERT_TRUE(run("connectAttr -f " + source + ".translateX " + plug));
+    }
+
     // Adds the colour set `name` to the mesh node with one RGBA colour per listed vertex.
     void addColorSet(const std::string& name, const std::vector<MColor>& colors,
                      const std::string& node = "shape") {
         ASSERT_TRUE(run("polyColorSet -create -colorSet " + name + " " + node));
         for (size_t v = 0; v < colors.size(); ++v) {
             const MColor& c = colors[v];
+            if (c.r < 0) continue;  // a negative red leaves the vertex without a colour
             ASSERT_TRUE(run("polyColorPerVertex -colorSet " + name + " -rgb " +
                             std::to_string(c.r) + " " + std::to_string(c.g) + " " +
                             std::to_string(c.b) + " -a " + std::to_string(c.a) + " " + node +
                             ".vtx[" + std::to_string(v) + "]"));
         }
     }
+
+private:
+    int sources_ = 0;
 };
+
+// The three corner weights (1 - u - v, u, v) applied to per-corner values.
+inline double blend(double a, double b, double c, double u, double v) { return a * (1 - u - v) + b * u + c * v; }
 
 }  // namespace attributeTesting
