@@ -15,6 +15,8 @@
 #include <maya/MVectorArray.h>
 #include <mayahost/Messages.h>
 
+#include <cmath>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -166,13 +168,29 @@ protected:
         }
     }
 
-    // Drives `plug` through a connection from a transform's translateX holding `value` (a
-    // connection passes values past the attribute's limits, setAttr does not).
+    // Drives `plug` through a connection from a test adder whose sum is `value` (a connection
+    // passes values past the attribute's limits and not-a-number, setAttr does not). The
+    // adder's sum is (3.5 + its weights) * gain: NaN comes as an infinite sum times 0.
     void connectValue(const std::string& plug, double value) {
-        const std::string source = "source" + std::to_string(++sources_);
-        ASSERT_TRUE(run("createNode transform -n " + source));
-        ASSERT_TRUE(plugOf(source + ".translateX").setValue(value));
-        ASSERT_TRUE(run("connectAttr -f " + source + ".translateX " + plug));
+        if (!mayahost::isPluginLoaded("graphTestPlugin")) {
+            ASSERT_TRUE(mayahost::loadPlugin(std::string(TEST_PLUGIN_DIR) + "/graphTestPlugin.so"));
+        }
+        const std::string adder = "source" + std::to_string(++sources_);
+        ASSERT_TRUE(run("createNode testAdder -n " + adder));
+        const auto weights = [&](double w0, double w1, double gain) {
+            char text[160];
+            std::snprintf(text, sizeof text, "setAttr \"%s.w[0]\" %.17g; setAttr \"%s.w[1]\" %.17g; setAttr %s.gain %g",
+                          adder.c_str(), w0, adder.c_str(), w1, adder.c_str(), gain);
+            return std::string(text);
+        };
+        if (std::isnan(value)) {
+            ASSERT_TRUE(run(weights(1e308, 1e308, 0)));
+        } else if (std::isinf(value)) {
+            ASSERT_TRUE(run(weights(value > 0 ? 1e308 : -1e308, value > 0 ? 1e308 : -1e308, 1)));
+        } else {
+            ASSERT_TRUE(run(weights(value - 3.5, 0, 1)));
+        }
+        ASSERT_TRUE(run("connectAttr -f " + adder + ".sum " + plug));
     }
 
     // Adds the colour set `name` to the mesh node with one RGBA colour per listed vertex.
