@@ -186,7 +186,9 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
     bool hasColor = false;
     std::vector<float> hostColor;
     if (!readPerPointColor(block, thisMObject(), inColor, n, hasColor, hostColor)) return MS::kFailure;
-    const int* colorIds = block.inputValue(inColorIds).asInt3();
+    MDataHandle colorIdsHandle = block.inputValue(inColorIds);
+    const int* colorIdsView = colorIdsHandle.asInt3();  // valid while the handle lives
+    const int colorIds[3] = {colorIdsView[0], colorIdsView[1], colorIdsView[2]};
     const unsigned long long seedValue = static_cast<unsigned int>(block.inputValue(seed).asInt());
     const bool drawsRandoms = layers.count > 0 || !candidates.ids.empty() || hasColor;
     const unsigned int randomCount = drawsRandoms ? kRandomTableSize : 0;
