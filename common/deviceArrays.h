@@ -5,6 +5,9 @@
 #include <thrust/device_vector.h>
 #include <maya/MStatus.h>
 
+#include <cstddef>
+#include <memory>
+#include <utility>
 #include <vector>
 
 template <typename T>
@@ -33,8 +36,66 @@ void download(const thrust::device_vector<T>& device, std::vector<T>& host) {
     if (!device.empty()) thrust::copy(device.begin(), device.end(), host.begin());
 }
 
+// A per-point table that kernels read or write, for the large tables of a compute. Built from
+// host values (which it takes over) or as `count` values that a kernel fills. On the cuda
+// backend it is a device buffer: the values are copied up when it is made and down by
+// hostValues. On the cpu backend, where device memory is host memory, the kernels work on the
+// host values themselves: nothing is copied either way, and a table made by count is not
+// initialised (a kernel must write every value it is read back for).
+template <typename T>
+class DeviceTable {
+public:
+    DeviceTable() = default;
+    explicit DeviceTable(std::vector<T>&& host) : size_(host.size()) {
+#if defined(GPU_BACKEND_CUDA)
+        upload(host, device_);
+#else
+        host_ = std::move(host);
+        data_ = host_.data();
+#endif
+    }
+    explicit DeviceTable(size_t count) : size_(count) {
+#if defined(GPU_BACKEND_CUDA)
+        device_.resize(count);
+#else
+        fresh_.reset(new T[count]);
+        data_ = fresh_.get();
+#endif
+    }
+
+    size_t size() const { return size_; }
+    T* get() {
+#if defined(GPU_BACKEND_CUDA)
+        return devicePointer(device_);
+#else
+        return size_ ? data_ : nullptr;
+#endif
+    }
+    // The values on the host: `scratch` receives them where a copy is needed (cuda backend).
+    const T* hostValues(std::vector<T>& scratch) {
+#if defined(GPU_BACKEND_CUDA)
+        download(device_, scratch);
+        return scratch.data();
+#else
+        (void)scratch;
+        return data_;
+#endif
+    }
+
+private:
+    size_t size_ = 0;
+#if defined(GPU_BACKEND_CUDA)
+    thrust::device_vector<T> device_;
+#else
+    std::vector<T> host_;
+    std::unique_ptr<T[]> fresh_;
+    T* data_ = nullptr;
+#endif
+};
+
 // `count` uniform floats in (0, 1] from cuRAND's default pseudo-random generator seeded with
 // `seed`, the same on both backends. A failing cuRAND call prints "Error at <file>:<line>\n" and
-// fails; the generator is destroyed on every return.
+// fails; the generator is destroyed on every return. On the cpu backend the last few tables
+// made are kept and handed out again for the same seed and count.
 MStatus makeRandomTable(unsigned long long seed, unsigned int count,
                         thrust::device_vector<float>& table);

@@ -48,10 +48,9 @@ __host__ __device__ inline Vec3 aimDirection(Vec3 p, Vec3 n, Vec3 target) {
     return l > 0.0f ? (1.0f / l) * a : Vec3{0.0f, 0.0f, 0.0f};
 }
 
-// Rodrigues' rotation of v about the axis x (not normalised) by the angle:
-// cos v + (1 - cos) (x . v) x + sin (x cross v).
-__host__ __device__ inline Vec3 rotateAbout(Vec3 axis, float angle, Vec3 v) {
-    const float c = cosf(angle), s = sinf(angle);
+// Rodrigues' rotation of v about the axis x (not normalised) by the angle of cosine c and sine
+// s: c v + (1 - c) (x . v) x + s (x cross v).
+__host__ __device__ inline Vec3 rotateAbout(Vec3 axis, float c, float s, Vec3 v) {
     return (c * v + ((1.0f - c) * dot(axis, v)) * axis) + s * cross(axis, v);
 }
 
@@ -67,10 +66,11 @@ __host__ __device__ inline float turnAngle(float turns) {
 __host__ __device__ inline void channelFrame(Vec3 n, Vec3 dir, float r, float g, float b, Vec3& aim, Vec3& up) {
     const float weight = r < 0.0f ? -r : r;
     const Vec3 towards = r < 0.0f ? -1.0f * dir : dir;
-    const float thetaG = turnAngle(g);
-    aim = rotateAbout(n, thetaG, weight * towards + (1.0f - weight) * n);
-    const Vec3 side = rotateAbout(n, thetaG, cross(n, dir));
-    up = rotateAbout(aim, turnAngle(b), side);
+    const float thetaG = turnAngle(g), thetaB = turnAngle(b);
+    const float cosG = cosf(thetaG), sinG = sinf(thetaG);
+    aim = rotateAbout(n, cosG, sinG, weight * towards + (1.0f - weight) * n);
+    const Vec3 side = rotateAbout(n, cosG, sinG, cross(n, dir));
+    up = rotateAbout(aim, cosf(thetaB), sinf(thetaB), side);
 }
 
 // Where the aim line p + tau dir meets the line of the edge A + s E: s in the first coordinate

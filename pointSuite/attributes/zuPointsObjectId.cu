@@ -197,8 +197,10 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
         !deviceMemoryFits(4ull * randomCount, "Not enough memory on GPU for random data"))
         return MS::kFailure;
 
-    thrust::device_vector<unsigned int> ids(n), randomIndex, deviceRgbId, corners, triID;
-    thrust::device_vector<float> probability, colors, uvs, color, randoms;
+    thrust::device_vector<unsigned int> randomIndex, deviceRgbId, corners;
+    thrust::device_vector<float> probability, colors, randoms;
+    DeviceTable<unsigned int> ids(n), triID(std::move(triangles.triID));
+    DeviceTable<float> uvs(std::move(triangles.uv)), color(std::move(hostColor));
     upload(candidates.ids, randomIndex);
     upload(candidates.weights, probability);
     thrust::inclusive_scan(probability.begin(), probability.end(), probability.begin());
@@ -206,27 +208,24 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
     upload(rgbId, deviceRgbId);
     upload(layers.colors, colors);
     upload(triangles.corners, corners);
-    upload(triangles.triID, triID);
-    upload(triangles.uv, uvs);
-    upload(hostColor, color);
     status = makeRandomTable(seedValue, randomCount, randoms);
     if (!status) return status;
-    launchOneDimensional(computePointId, n, devicePointer(ids), base, devicePointer(randomIndex),
+    launchOneDimensional(computePointId, n, ids.get(), base, devicePointer(randomIndex),
                          devicePointer(probability), static_cast<unsigned int>(candidates.ids.size()), total,
                          layers.count, devicePointer(colors), devicePointer(deviceRgbId), layers.vertexCount,
-                         devicePointer(corners), devicePointer(uvs), devicePointer(triID), hasColor,
-                         devicePointer(color), static_cast<unsigned int>(colorIds[0]),
+                         devicePointer(corners), uvs.get(), triID.get(), hasColor,
+                         color.get(), static_cast<unsigned int>(colorIds[0]),
                          static_cast<unsigned int>(colorIds[1]), static_cast<unsigned int>(colorIds[2]),
                          devicePointer(randoms), randomCount, n);
     if (!kernelLaunchSucceeded("computePointId")) return MS::kFailure;
-    std::vector<unsigned int> hostIds;
-    download(ids, hostIds);
+    std::vector<unsigned int> scratch;
+    const unsigned int* hostIds = ids.hostValues(scratch);
 
     MFnArrayAttrsData output;
     MObject data;
     status = createPassThroughSet(input.set(), {{"objectIndex", MFnArrayAttrsData::kIntArray}}, output, data);
     if (!status) return status;
-    status = storeInts(output, "objectIndex", hostIds.data(), n);
+    status = storeInts(output, "objectIndex", hostIds, n);
     if (!status) return status;
     return setOutputPoints(block, outPoints, plug, data);
 }

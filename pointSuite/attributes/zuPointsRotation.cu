@@ -17,6 +17,7 @@
 #include "common/pointSetInput.h"
 #include "common/pointSetOutput.h"
 #include "common/statusCheck.h"
+#include "common/vectorTables.h"
 #include "common/vertexColorLayers.h"
 #include "pointSuite/attributes/attributeKernels.h"
 #include "pointSuite/attributes/directionFrame.h"
@@ -124,7 +125,7 @@ MStatus readLayerSettings(MDataBlock& block, const MString& nodeName, unsigned i
 
 // The point arrays on the host, as floats, all of n points.
 struct PointArrays {
-    std::vector<float> position, normal, rgb;
+    DeviceTable<float> position, normal, rgb;
     bool hasHistoryColors = false;
 };
 
@@ -146,8 +147,8 @@ MStatus readPointArrays(PointSetInput& input, unsigned int& n, PointArrays& arra
         !input.checkLength("uv", set.getVectorData("uv").length(), n) ||
         !input.checkLength("normal", normal.length(), n))
         return MS::kFailure;
-    if (!vectorsAsFloats(input.plugName() + ": 'position'", position, 3, arrays.position) ||
-        !vectorsAsFloats(input.plugName() + ": 'normal'", normal, 3, arrays.normal))
+    if (!uploadVectorsAsFloats(input.plugName() + ": 'position'", position, 3, arrays.position) ||
+        !uploadVectorsAsFloats(input.plugName() + ": 'normal'", normal, 3, arrays.normal))
         return MS::kFailure;
     MFnArrayAttrsData::Type kind;
     if (!set.checkArrayExist("rotationRGB", kind)) return MS::kSuccess;
@@ -156,7 +157,7 @@ MStatus readPointArrays(PointSetInput& input, unsigned int& n, PointArrays& arra
         MGlobal::displayError("zuPointsRotation: rotationRGB array size differs from point array size, omitting rgb rotation");
         return MS::kSuccess;
     }
-    if (!vectorsAsFloats(input.plugName() + ": 'rotationRGB'", rgb, 3, arrays.rgb)) return MS::kFailure;
+    if (!uploadVectorsAsFloats(input.plugName() + ": 'rotationRGB'", rgb, 3, arrays.rgb)) return MS::kFailure;
     arrays.hasHistoryColors = true;
     return MS::kSuccess;
 }
@@ -329,54 +330,54 @@ MStatus zuPointsRotation::computeRotations(const MPlug& plug, MDataBlock& block)
     if (settings.isRandom && !deviceMemoryFits(4ull * randomCount + 60, "Not enough memory on GPU for random data"))
         return MS::kFailure;
 
-    thrust::device_vector<float> samples, normals, rgb(3ull * n), color, colors, weights, uvs, randoms, randomData,
-        points, direction(3ull * n), up(3ull * n), intersection, distance;
-    thrust::device_vector<unsigned int> triID, corners;
+    DeviceTable<float>&samples = arrays.position, &normals = arrays.normal;
+    DeviceTable<float> rgb = arrays.hasHistoryColors ? std::move(arrays.rgb) : DeviceTable<float>(3ull * n);
+    DeviceTable<float> color(std::move(hostColor)), uvs(std::move(triangles.uv)), direction(3ull * n), up(3ull * n),
+        intersection(settings.localAim ? 3ull * n : 0), distance(settings.localAim ? 3ull * n : 0);
+    DeviceTable<unsigned int> triID(std::move(triangles.triID));
+    thrust::device_vector<float> colors, weights, randoms, randomData, points;
+    thrust::device_vector<unsigned int> corners;
     thrust::device_vector<short> types;
     thrust::device_vector<bool> visible(n, true);
-    upload(arrays.position, samples);
-    upload(arrays.normal, normals);
-    if (arrays.hasHistoryColors) upload(arrays.rgb, rgb);
-    upload(hostColor, color);
     upload(layers.colors, colors);
     upload(layerSettings.weights, weights);
     upload(layerSettings.types, types);
     upload(triangles.corners, corners);
-    upload(triangles.triID, triID);
-    upload(triangles.uv, uvs);
     upload(meshPoints, points);
-    if (settings.localAim) intersection.resize(3ull * n), distance.resize(3ull * n);
     if (settings.isRandom) {
         randomData.assign(settings.randomData, settings.randomData + 15);
         status = makeRandomTable(settings.seed, randomCount, randoms);
         if (!status) return status;
     }
-    launchOneDimensional(computeDirectionVector, n, devicePointer(samples), devicePointer(triID),
-                         devicePointer(normals), settings.target[0], settings.target[1], settings.target[2], hasColor,
-                         settings.addMode, settings.inColorFactor, devicePointer(color), layers.count,
-                         devicePointer(colors), devicePointer(weights), devicePointer(types), activeLayer,
-                         layers.vertexCount, devicePointer(corners), devicePointer(uvs), settings.offset[0],
-                         settings.offset[1], settings.offset[2], settings.isRandom, devicePointer(randomData),
-                         devicePointer(randoms), randomCount, arrays.hasHistoryColors, devicePointer(rgb),
-                         devicePointer(direction), devicePointer(up), devicePointer(visible), settings.localAim,
-                         devicePointer(points), devicePointer(intersection), devicePointer(distance), n);
+    launchOneDimensional(computeDirectionVector, n, samples.get(), triID.get(), normals.get(), settings.target[0],
+                         settings.target[1], settings.target[2], hasColor, settings.addMode, settings.inColorFactor,
+                         color.get(), layers.count, devicePointer(colors), devicePointer(weights),
+                         devicePointer(types), activeLayer, layers.vertexCount, devicePointer(corners), uvs.get(),
+                         settings.offset[0], settings.offset[1], settings.offset[2], settings.isRandom,
+                         devicePointer(randomData), devicePointer(randoms), randomCount, arrays.hasHistoryColors,
+                         rgb.get(), direction.get(), up.get(), devicePointer(visible), settings.localAim,
+                         devicePointer(points), intersection.get(), distance.get(), n);
     if (!kernelLaunchSucceeded("computeDirectionVector")) return MS::kFailure;
 
-    std::vector<float> hostDirection, hostUp, hostRgb, hostIntersection, hostDistance;
-    download(direction, hostDirection);
-    download(up, hostUp);
-    download(rgb, hostRgb);
-    download(intersection, hostIntersection);
-    download(distance, hostDistance);
+    // With the mask, the results come to the host and are compacted to the points it keeps.
     const bool masked = activeLayer != -1 && layerSettings.types[activeLayer] == 1;
     std::vector<char> mask;
+    std::vector<float> scratch[5];
+    const float* results[5] = {};
+    unsigned int kept = n;
     if (masked) {
+        DeviceTable<float>* tables[5] = {&direction, &up, &rgb, &intersection, &distance};
+        for (int k = 0; k < 5; ++k) results[k] = tables[k]->hostValues(scratch[k]);
         mask.resize(n);
         thrust::copy(visible.begin(), visible.end(), mask.begin());
-        for (std::vector<float>* values : {&hostDirection, &hostUp, &hostRgb, &hostIntersection, &hostDistance})
-            if (!values->empty()) keepMasked(*values, 3, mask);
+        for (int k = 0; k < 5; ++k) {
+            if (k >= 3 && !settings.localAim) continue;
+            if (results[k] != scratch[k].data()) scratch[k].assign(results[k], results[k] + 3ull * n);
+            keepMasked(scratch[k], 3, mask);
+            results[k] = scratch[k].data();
+        }
+        kept = static_cast<unsigned int>(std::count(mask.begin(), mask.end(), 1));
     }
-    const unsigned int kept = static_cast<unsigned int>(hostDirection.size() / 3);
 
     MFnArrayAttrsData output;
     MObject data;
@@ -392,14 +393,14 @@ MStatus zuPointsRotation::computeRotations(const MPlug& plug, MDataBlock& block)
                                   masked ? &mask : nullptr);
     if (!status) return status;
     const std::vector<unsigned int> rotationType(kept, 1u);
-    if (!(status = storeInts(output, "rotationType", rotationType.data(), kept)) ||
-        !(status = storeVectors(output, "aimDirection", hostDirection.data(), kept)) ||
-        !(status = storeVectors(output, "aimWorldUp", hostUp.data(), kept)) ||
-        !(status = storeVectors(output, "rotationRGB", hostRgb.data(), kept)))
-        return status;
-    if (settings.localAim && (!(status = storeVectors(output, "intersection", hostIntersection.data(), kept)) ||
-                              !(status = storeVectors(output, "distanceToEdge", hostDistance.data(), kept))))
-        return status;
+    status = storeInts(output, "rotationType", rotationType.data(), kept);
+    if (!status) return status;
+    const char* names[5] = {"aimDirection", "aimWorldUp", "rotationRGB", "intersection", "distanceToEdge"};
+    DeviceTable<float>* tables[5] = {&direction, &up, &rgb, &intersection, &distance};
+    for (int k = 0; k < (settings.localAim ? 5 : 3); ++k) {
+        status = masked ? storeVectors(output, names[k], results[k], kept) : storeVectorTable(output, names[k], *tables[k], kept);
+        if (!status) return status;
+    }
     return setOutputPoints(block, outPoints, plug, data);
 }
 

@@ -15,6 +15,7 @@
 #include "common/pointSetInput.h"
 #include "common/pointSetOutput.h"
 #include "common/statusCheck.h"
+#include "common/vectorTables.h"
 #include "common/vertexColorLayers.h"
 #include "pointSuite/attributes/attributeKernels.h"
 #include "pointSuite/attributes/layerSampling.h"
@@ -205,35 +206,32 @@ MStatus zuPointsScale::computeScales(const MPlug& plug, MDataBlock& block) {
     if (!deviceMemoryFits((hasColor ? 12ull * n : 0) + 12ull * n + 4ull * randomCount, "Not enough memory on GPU"))
         return MS::kFailure;
 
-    thrust::device_vector<float> color, colors, weights, factors, uvs, randoms, scale(3ull * n);
+    thrust::device_vector<float> colors, weights, factors, randoms;
+    DeviceTable<float> scale(3ull * n), color(std::move(hostColor)), uvs(std::move(triangles.uv));
+    DeviceTable<unsigned int> triID(std::move(triangles.triID));
     thrust::device_vector<short> types;
-    thrust::device_vector<unsigned int> corners, triID;
-    upload(hostColor, color);
+    thrust::device_vector<unsigned int> corners;
     upload(layers.colors, colors);
     upload(layerSettings.weights, weights);
     upload(layerSettings.factors, factors);
     upload(layerSettings.types, types);
     upload(triangles.corners, corners);
-    upload(triangles.triID, triID);
-    upload(triangles.uv, uvs);
     status = makeRandomTable(settings.seed, randomCount, randoms);
     if (!status) return status;
-    launchOneDimensional(computeScale, n, devicePointer(scale), settings.uniform, settings.scale[0],
+    launchOneDimensional(computeScale, n, scale.get(), settings.uniform, settings.scale[0],
                          settings.scale[1], settings.scale[2], hasColor, settings.inColorFactor,
-                         devicePointer(color), layers.count, devicePointer(colors), devicePointer(weights),
+                         color.get(), layers.count, devicePointer(colors), devicePointer(weights),
                          devicePointer(types), devicePointer(factors), layers.vertexCount,
-                         devicePointer(corners), devicePointer(uvs), devicePointer(triID),
+                         devicePointer(corners), uvs.get(), triID.get(),
                          settings.isRandom(), devicePointer(randoms), randomCount, settings.spread[0],
                          settings.spread[1], settings.spread[2], n);
     if (!kernelLaunchSucceeded("computeScale")) return MS::kFailure;
-    std::vector<float> hostScale;
-    download(scale, hostScale);
 
     MFnArrayAttrsData output;
     MObject data;
     status = createPassThroughSet(input.set(), {{"scale", MFnArrayAttrsData::kVectorArray}}, output, data);
     if (!status) return status;
-    status = storeVectors(output, "scale", hostScale.data(), n);
+    status = storeVectorTable(output, "scale", scale, n);
     if (!status) return status;
     return setOutputPoints(block, outPoints, plug, data);
 }

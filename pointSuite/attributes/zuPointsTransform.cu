@@ -16,6 +16,7 @@
 #include "common/pointSetInput.h"
 #include "common/pointSetOutput.h"
 #include "common/statusCheck.h"
+#include "common/vectorTables.h"
 #include "pointSuite/attributes/attributeKernels.h"
 #include "pointSuite/deviceFunctions.h"
 #include "pointSuite/deviceLaunch.h"
@@ -47,18 +48,15 @@ bool deviceMatrix(const MPlug& plug, const MMatrix& m, float matrix[16]) {
     return true;
 }
 
-// Transforms one vector array on the device, reusing `buffer`, and stores it in the output.
+// Transforms one vector array on the device and stores it in the output.
 MStatus transformArray(const char* name, const MVectorArray& values, const MString& plugName,
-                       const thrust::device_vector<float>& matrix, bool translate,
-                       thrust::device_vector<float>& buffer, MFnArrayAttrsData& output) {
-    std::vector<float> host;
-    if (!vectorsAsFloats(plugName + ": '" + name + "'", values, 3, host)) return MS::kFailure;
-    upload(host, buffer);
+                       const thrust::device_vector<float>& matrix, bool translate, MFnArrayAttrsData& output) {
+    DeviceTable<float> buffer;
+    if (!uploadVectorsAsFloats(plugName + ": '" + name + "'", values, 3, buffer)) return MS::kFailure;
     const unsigned int n = values.length();
-    launchOneDimensional(transformPoints, n, devicePointer(buffer), devicePointer(matrix), translate, n);
+    launchOneDimensional(transformPoints, n, buffer.get(), devicePointer(matrix), translate, n);
     if (!kernelLaunchSucceededOrShow("transformPoints")) return MS::kFailure;
-    download(buffer, host);
-    return storeVectors(output, name, host.data(), n);
+    return storeVectorTable(output, name, buffer, n);
 }
 
 }  // namespace
@@ -113,11 +111,10 @@ MStatus zuPointsTransform::transform(const MPlug& plug, MDataBlock& block) {
     float hostMatrix[16];
     if (!deviceMatrix(MPlug(thisMObject(), inWorldMatrix), matrixHandle.asMatrix(), hostMatrix))
         return MS::kFailure;
-    // The matrix and one array's floats, the buffer reused by every array.
-    if (!deviceMemoryFits(64ull + 12ull * n, "zuPointsTransform: Not enough memory on GPU"))
+    // The matrix and one array's floats (one array at a time), with its doubles on the way.
+    if (!deviceMemoryFits(64ull + 36ull * n, "zuPointsTransform: Not enough memory on GPU"))
         return MS::kFailure;
     const thrust::device_vector<float> matrix(hostMatrix, hostMatrix + 16);
-    thrust::device_vector<float> buffer;
 
     MStringArray aimNames;
     for (const char* name : kAimArrays) aimNames.append(name);
@@ -126,12 +123,12 @@ MStatus zuPointsTransform::transform(const MPlug& plug, MDataBlock& block) {
     status = createPassThroughSet(input.set(), {{"position", MFnArrayAttrsData::kVectorArray}},
                                   output, data, aimNames);
     if (!status) return status;
-    status = transformArray("position", position, input.plugName(), matrix, true, buffer, output);
+    status = transformArray("position", position, input.plugName(), matrix, true, output);
     if (!status) return status;
     for (const char* name : kAimArrays) {
         if (!input.has(name, MFnArrayAttrsData::kVectorArray)) continue;
         status = transformArray(name, input.set().getVectorData(name), input.plugName(), matrix,
-                                false, buffer, output);
+                                false, output);
         if (!status) return status;
     }
     return setOutputPoints(block, outPoints, plug, data);

@@ -1,0 +1,95 @@
+#include "common/vectorTables.h"
+
+#include <gpu/launch.h>
+#include <maya/MGlobal.h>
+
+#include <string>
+#include <vector>
+
+#include "common/gpuServices.h"
+#include "common/statusCheck.h"
+
+static_assert(sizeof(MVector) == 3 * sizeof(double), "vector arrays hold x, y, z doubles in turn");
+
+namespace {
+
+__device__ inline unsigned int threadIndex() {
+    return (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x;
+}
+
+// values[c i + k] = vectors[3 i + k] as a float, k < components; *notFinite = 1 where one is
+// not finite as a float.
+__global__ void vectorsToFloats(const double* vectors, float* values, unsigned int components,
+                                unsigned int count, int* notFinite) {
+    const unsigned int i = threadIndex();
+    if (i >= count) return;
+    bool finite = true;
+    for (unsigned int k = 0; k < components; ++k) {
+        const float value = static_cast<float>(vectors[3ull * i + k]);
+        finite = finite && fabsf(value) <= 3.40282347e38f;
+        values[static_cast<unsigned long long>(components) * i + k] = value;
+    }
+    if (!finite) atomicExch(notFinite, 1);
+}
+
+// vectors[3 i + k] = values[c i + k], and 0 for z with 2 components.
+__global__ void floatsToVectors(const float* values, double* vectors, unsigned int components,
+                                unsigned int count) {
+    const unsigned int i = threadIndex();
+    if (i >= count) return;
+    for (unsigned int k = 0; k < 3; ++k)
+        vectors[3ull * i + k] = k < components ? values[static_cast<unsigned long long>(components) * i + k] : 0.0;
+}
+
+template <typename... Params, typename... Args>
+void launchOver(void (*kernel)(Params...), unsigned int count, const Args&... args) {
+    if (count == 0) return;
+    gpuLaunch(kernel, gridForCount(count, 256), dim3(256, 1, 1), args...);
+}
+
+}  // namespace
+
+bool uploadVectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned int components,
+                           DeviceTable<float>& table) {
+    const unsigned int count = vectors.length();
+    table = DeviceTable<float>(static_cast<size_t>(components) * count);
+    if (count == 0) return true;
+    const double* host = &vectors[0].x;
+    thrust::device_vector<int> notFinite(1, 0);
+#if defined(GPU_BACKEND_CUDA)
+    const thrust::device_vector<double> staged(host, host + 3ull * count);
+    const double* source = devicePointer(staged);
+#else
+    const double* source = host;
+#endif
+    launchOver(vectorsToFloats, count, source, table.get(), components, count, devicePointer(notFinite));
+    if (!kernelLaunchSucceeded("vectorsToFloats")) return false;
+    if (notFinite[0] == 0) return true;
+    for (unsigned int i = 0; i < count; ++i)
+        for (unsigned int k = 0; k < components; ++k)
+            if (!(std::fabs(static_cast<float>(vectors[i][k])) <= 3.40282347e38f)) {
+                MGlobal::displayError(what + ": entry " + static_cast<int>(i) + " is not a finite float");
+                return false;
+            }
+    return false;
+}
+
+MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTable<float>& table,
+                         unsigned int count, unsigned int components) {
+    MStatus status;
+    MVectorArray array = output.vectorArray(name, &status);  // shares the set's storage
+    STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.vectorArray(") + name + ")\n");
+    array.setLength(count);
+    if (count == 0) return MS::kSuccess;
+    double* host = &array[0].x;
+#if defined(GPU_BACKEND_CUDA)
+    thrust::device_vector<double> staged(3ull * count);
+    launchOver(floatsToVectors, count, const_cast<const float*>(table.get()), devicePointer(staged), components, count);
+    if (!kernelLaunchSucceeded("floatsToVectors")) return MS::kFailure;
+    thrust::copy(staged.begin(), staged.end(), host);
+#else
+    launchOver(floatsToVectors, count, const_cast<const float*>(table.get()), host, components, count);
+    if (!kernelLaunchSucceeded("floatsToVectors")) return MS::kFailure;
+#endif
+    return MS::kSuccess;
+}
