@@ -123,7 +123,7 @@ MStatus readLayerSettings(MDataBlock& block, const MString& nodeName, unsigned i
     });
 }
 
-// The point arrays on the host, as floats, all of n points.
+// The point arrays as device tables of floats, all of n points.
 struct PointArrays {
     DeviceTable<float> position, normal, rgb;
     bool hasHistoryColors = false;
@@ -141,14 +141,10 @@ MStatus readPointArrays(PointSetInput& input, unsigned int& n, PointArrays& arra
     for (const auto& array : required)
         if (!input.requireArray(array.name, array.kind, array.missing)) return MS::kFailure;
     MFnArrayAttrsData& set = input.set();
-    const MVectorArray position = set.getVectorData("position"), normal = set.getVectorData("normal");
-    n = position.length();
+    n = set.getVectorData("position").length();
     if (!input.checkLength("triID", set.getIntData("triID").length(), n) ||
         !input.checkLength("uv", set.getVectorData("uv").length(), n) ||
-        !input.checkLength("normal", normal.length(), n))
-        return MS::kFailure;
-    if (!uploadVectorsAsFloats(input.plugName() + ": 'position'", position, 3, arrays.position) ||
-        !uploadVectorsAsFloats(input.plugName() + ": 'normal'", normal, 3, arrays.normal))
+        !input.checkLength("normal", set.getVectorData("normal").length(), n))
         return MS::kFailure;
     MFnArrayAttrsData::Type kind;
     if (!set.checkArrayExist("rotationRGB", kind)) return MS::kSuccess;
@@ -157,9 +153,17 @@ MStatus readPointArrays(PointSetInput& input, unsigned int& n, PointArrays& arra
         MGlobal::displayError("zuPointsRotation: rotationRGB array size differs from point array size, omitting rgb rotation");
         return MS::kSuccess;
     }
-    if (!uploadVectorsAsFloats(input.plugName() + ": 'rotationRGB'", rgb, 3, arrays.rgb)) return MS::kFailure;
     arrays.hasHistoryColors = true;
     return MS::kSuccess;
+}
+
+// Uploads the arrays readPointArrays checked; a value beyond the float range is refused.
+bool uploadPointArrays(PointSetInput& input, PointArrays& arrays) {
+    MFnArrayAttrsData& set = input.set();
+    return uploadVectorsAsFloats(input.plugName() + ": 'position'", set.getVectorData("position"), 3, arrays.position) &&
+           uploadVectorsAsFloats(input.plugName() + ": 'normal'", set.getVectorData("normal"), 3, arrays.normal) &&
+           (!arrays.hasHistoryColors ||
+            uploadVectorsAsFloats(input.plugName() + ": 'rotationRGB'", set.getVectorData("rotationRGB"), 3, arrays.rgb));
 }
 
 }  // namespace
@@ -314,9 +318,10 @@ MStatus zuPointsRotation::computeRotations(const MPlug& plug, MDataBlock& block)
         if (!status) return status;
     }
 
-    // Per point: triangle, position, normal, uv, rgb, aim, up and visible; the colour; the edge
-    // measures with the mesh points and every triangle's corners.
-    const unsigned long long pointBytes = 73ull * n + (hasColor ? 12ull * n : 0) +
+    // Per point: triangle, position, normal, uv, rgb, aim, up and visible, and one array's doubles
+    // on their way up; the colour; the edge measures with the mesh points and every triangle's
+    // corners.
+    const unsigned long long pointBytes = 97ull * n + (hasColor ? 12ull * n : 0) +
                                           (settings.localAim ? 24ull * n + 4ull * meshPoints.size() : 0) +
                                           triangles.bytes();
     if (!deviceMemoryFits(pointBytes, "Not enough memory on GPU")) return MS::kFailure;
@@ -330,6 +335,7 @@ MStatus zuPointsRotation::computeRotations(const MPlug& plug, MDataBlock& block)
     if (settings.isRandom && !deviceMemoryFits(4ull * randomCount + 60, "Not enough memory on GPU for random data"))
         return MS::kFailure;
 
+    if (!uploadPointArrays(input, arrays)) return MS::kFailure;
     DeviceTable<float>&samples = arrays.position, &normals = arrays.normal;
     DeviceTable<float> rgb = arrays.hasHistoryColors ? std::move(arrays.rgb) : DeviceTable<float>(3ull * n);
     DeviceTable<float> color(std::move(hostColor)), uvs(std::move(triangles.uv)), direction(3ull * n), up(3ull * n),

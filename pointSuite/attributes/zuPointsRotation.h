@@ -12,8 +12,9 @@
 //
 // Every point gets a finite frame: a target on the point aims along n x (-1, 0, 0), or
 // n x (0, 1, 0) when that is zero; a normal without length is taken as (0, 1, 0). Inputs that
-// are not finite and triangles outside the mesh are refused before any device work; on every
-// failure outPoints keeps its previous value.
+// are not finite and triangles outside the mesh are refused before the node's kernel runs (the
+// device-memory checks come before any device buffer is made); on every failure outPoints keeps
+// its previous value.
 #include <maya/MDataBlock.h>
 #include <maya/MObject.h>
 #include <maya/MPlug.h>
