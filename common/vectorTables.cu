@@ -1,6 +1,7 @@
 #include "common/vectorTables.h"
 
 #include <gpu/launch.h>
+#include <cmath>
 #include <maya/MGlobal.h>
 
 #include <string>
