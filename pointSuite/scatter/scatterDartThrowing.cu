@@ -150,90 +150,130 @@ __global__ void updateHashTable(const unsigned int* cellStart, unsigned int* cel
     }
 }
 
-// The bucket of id + k, from bucket = id % size, for k < size: one wrap is enough.
-__host__ __device__ inline unsigned int nextBucket(unsigned int bucket, unsigned int k,
-                                                   unsigned int size) {
-    bucket += k;
-    return bucket >= size ? bucket - size : bucket;
-}
-
 // The 25 rows of five cells around a cell (two cells along y and z, x from -2 to +2), nearest
-// rows first, where a rejecting sample is most likely: each row's first id as an offset from the
-// cell's id, and the same offset modulo the table size, so that a dart finds a row's bucket from
-// its own with one addition instead of a 64-bit division.
+// rows first, where a refusing sample is most likely: each row's first id as an offset from the
+// cell's id. The grid's margins keep every row inside the grid: no id wraps.
 struct NeighbourRows {
     static constexpr int kCount = 25;
     CellId idOffset[kCount];
-    unsigned int bucketOffset[kCount];
 };
 
-NeighbourRows makeNeighbourRows(const ScatterGrid& grid, unsigned int tableSize) {
+NeighbourRows makeNeighbourRows(const ScatterGrid& grid) {
     NeighbourRows rows;
     const long long nearestFirst[5] = {0, -1, 1, -2, 2};
-    const long long size = tableSize;
     int k = 0;
     for (long long dy : nearestFirst) {
         for (long long dz : nearestFirst) {
-            const long long offset = -2 + dz * static_cast<long long>(grid.stepZ) +
-                                     dy * static_cast<long long>(grid.stepY);
-            rows.idOffset[k] = static_cast<CellId>(offset);
-            rows.bucketOffset[k] = static_cast<unsigned int>((offset % size + size) % size);
-            ++k;
+            rows.idOffset[k++] = static_cast<CellId>(-2 + dz * static_cast<long long>(grid.stepZ) +
+                                                     dy * static_cast<long long>(grid.stepY));
         }
     }
     return rows;
 }
 
+// A row's occupied cells are consecutive in the cell list (its ids are), so a row is its first
+// cell and a count of 1 to 5, packed in one word: cell numbers stay below 2^29, as there are at
+// most kMaximumCandidates cells.
+constexpr unsigned int kRowCountShift = 29;
+constexpr unsigned int kRowFirstMask = (1u << kRowCountShift) - 1;
+constexpr unsigned int kCellsPerRowWalk = 256;
+
+// The first cell number at or after `from` whose id is not below `id`.
+__host__ __device__ inline unsigned int firstCellFrom(const CellId* cellKey, unsigned int from,
+                                                      unsigned int cellCount, CellId id) {
+    unsigned int low = from, high = cellCount;
+    while (low < high) {
+        const unsigned int middle = low + (high - low) / 2;
+        if (cellKey[middle] < id) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+// The occupied rows of the cells of one walk (kCellsPerRowWalk consecutive cells): one search per
+// row offset for the walk's first cell, then steps forward, since a row's start grows with the
+// cell's id. With `rows` null, writes each cell's number of occupied rows to rowStart[cell]; else
+// writes the cell's rows, nearest first, from rows[rowStart[cell]].
+__global__ void findOccupiedRows(const CellId* cellKey, unsigned int cellCount,
+                                 NeighbourRows offsets, unsigned int* rowStart,
+                                 unsigned int* rows) {
+    const unsigned long long first =
+        static_cast<unsigned long long>(oneDimensionalThreadIndex()) * kCellsPerRowWalk;
+    if (first >= cellCount) return;
+    const unsigned int last = static_cast<unsigned int>(
+        first + kCellsPerRowWalk < cellCount ? first + kCellsPerRowWalk : cellCount);
+    unsigned int row[NeighbourRows::kCount];
+    for (int k = 0; k < NeighbourRows::kCount; ++k)
+        row[k] = firstCellFrom(cellKey, 0, cellCount, cellKey[first] + offsets.idOffset[k]);
+    for (unsigned int cell = static_cast<unsigned int>(first); cell < last; ++cell) {
+        unsigned int written = 0;
+        for (int k = 0; k < NeighbourRows::kCount; ++k) {
+            const CellId id = cellKey[cell] + offsets.idOffset[k];
+            while (row[k] < cellCount && cellKey[row[k]] < id) ++row[k];
+            unsigned int count = 0;
+            while (row[k] + count < cellCount && cellKey[row[k] + count] <= id + 4) ++count;
+            if (count == 0) continue;
+            if (rows) rows[rowStart[cell] + written] = row[k] | (count << kRowCountShift);
+            ++written;
+        }
+        if (!rows) rowStart[cell] = written;
+    }
+}
+
+// The position of sorted candidate j: that of candidate map[j].
+__global__ void gatherSortedPositions(const unsigned int* map, const float* x, const float* y,
+                                      const float* z, float* sortedPosition,
+                                      unsigned int numElements) {
+    const unsigned int j = twoDimensionalThreadIndex();
+    if (j >= numElements) return;
+    const unsigned int s = map[j];
+    sortedPosition[3ull * j] = x[s];
+    sortedPosition[3ull * j + 1] = y[s];
+    sortedPosition[3ull * j + 2] = z[s];
+}
+
 // One dart per cell of the phase: the cell's (t+1)-th candidate, accepted unless a sample of a
-// cell within two cells along each axis lies within r of it. Any stored sample within r rejects
-// the dart, so the order of the rows does not change the outcome.
+// cell within two cells along each axis lies within r of it. Any such sample refuses the dart,
+// so the order in which they are looked at does not change the outcome: the sample that refused
+// the cell's last dart, which never moves and lies near, is tried first, then the occupied rows
+// nearest first. A cell without a sample or absent from the table refuses nothing.
 __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned int rangeStart,
-                                     unsigned int cellCount, const unsigned int* bucketIndex,
-                                     const unsigned int* tabCells, const CellId* cellKey,
-                                     const unsigned int* cellStart, unsigned int* cellSample,
-                                     float* cellSamplePosition, NeighbourRows rows,
-                                     short t, float r,
-                                     const float* x, const float* y, const float* z,
-                                     const unsigned int* map, int hashTableSize,
+                                     unsigned int cellCount, const unsigned int* rowStart,
+                                     const unsigned int* rows, const unsigned int* cellStart,
+                                     unsigned int* cellSample, float* cellSamplePosition,
+                                     unsigned int* cellRefuser, short t, float r,
+                                     const float* sortedPosition, const unsigned int* map,
                                      unsigned int allCells, unsigned int randomsNumber) {
     const unsigned int i = oneDimensionalThreadIndex();
     if (i >= cellCount) return;
-    const unsigned int size = static_cast<unsigned int>(hashTableSize);
     const unsigned int own = cellIndexes[rangeStart + i];
     if (cellSample[own] != kNoSample) return;  // seated, or absent from the table
     const unsigned int candidate = cellStart[own] + static_cast<unsigned int>(t);
     if (candidate >= cellEnd(cellStart, own, allCells, randomsNumber)) return;
-    const CellId cell = cellKey[own];
-    const unsigned int ownBucket = static_cast<unsigned int>(cell % size);
-    const unsigned int s = map[candidate];
-    const float px = x[s], py = y[s], pz = z[s];
-    for (int row = 0; row < NeighbourRows::kCount; ++row) {
-        // The five cells of a row lie in (mostly) consecutive buckets, and their counts are read
-        // before any of them is looked at. The grid's margins keep every row inside the grid: no
-        // id wraps.
-        const CellId rowStart = cell + rows.idOffset[row];
-        const unsigned int rowBucket = nextBucket(ownBucket, rows.bucketOffset[row], size);
-        unsigned int bucket[5], stored[5];
-        for (unsigned int k = 0; k < 5; ++k) {
-            bucket[k] = nextBucket(rowBucket, k, size);
-            stored[k] = bucketIndex[bucket[k]] & 0xFFFFu;
-        }
-        for (unsigned int k = 0; k < 5; ++k) {
-            const CellId neighbour = rowStart + k;
-            if (neighbour == cell) continue;
-            unsigned int found = kNoSample;
-            for (unsigned int j = 0; found == kNoSample && j < stored[k] && j < kSlots; ++j) {
-                const unsigned int other = tabCells[j * size + bucket[k]];
-                if (cellKey[other] == neighbour) found = other;
+    const float* p = sortedPosition + 3ull * candidate;
+    const float px = p[0], py = p[1], pz = p[2];
+    auto within = [&](unsigned int other) {
+        const float* q = cellSamplePosition + 3 * other;
+        const float ddx = px - q[0], ddy = py - q[1], ddz = pz - q[2];
+        return r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz);
+    };
+    const unsigned int lastRefuser = cellRefuser[own];
+    if (lastRefuser != kNoSample && within(lastRefuser)) return;
+    for (unsigned int k = rowStart[own]; k < rowStart[own + 1]; ++k) {
+        const unsigned int first = rows[k] & kRowFirstMask;
+        const unsigned int end = first + (rows[k] >> kRowCountShift);
+        for (unsigned int other = first; other < end; ++other) {
+            if (other == own || other == lastRefuser || cellSample[other] >= kLostCell) continue;
+            if (within(other)) {
+                cellRefuser[own] = other;
+                return;
             }
-            if (found == kNoSample) continue;
-            if (cellSample[found] == kNoSample) continue;
-            const float* q = cellSamplePosition + 3 * found;
-            const float ddx = px - q[0], ddy = py - q[1], ddz = pz - q[2];
-            if (r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz)) return;
         }
     }
-    cellSample[own] = s;
+    cellSample[own] = map[candidate];
     cellSamplePosition[3 * own] = px;
     cellSamplePosition[3 * own + 1] = py;
     cellSamplePosition[3 * own + 2] = pz;
@@ -252,11 +292,11 @@ __global__ void collectSlotSamples(unsigned int* tabCells, const unsigned int* b
 namespace {
 
 // The bytes of what a phase's table needs beside the candidates, for C occupied cells: the
-// buckets and their slots, the six per-cell arrays and the scratch of sorting the cells by
+// buckets and their slots, the seven per-cell arrays and the scratch of sorting the cells by
 // phase.
 unsigned long long tableBytes(unsigned long long cells) {
     const unsigned long long buckets = 4 * cells;
-    return buckets * 4 * (1 + kSlots) + cells * (4 * 3 + 8 + 2 + 12) + cells * (4 + 2) + 27 * 8 +
+    return buckets * 4 * (1 + kSlots) + cells * (4 * 4 + 8 + 2 + 12) + cells * (4 + 2) + 27 * 8 +
            64;
 }
 
@@ -266,6 +306,7 @@ struct PhaseCells {
     gpu::DeviceBuffer<CellId> key;            // the cell's id
     gpu::DeviceBuffer<unsigned int> sample;   // accepted sample, kNoSample or kLostCell
     gpu::DeviceBuffer<float> samplePosition;  // x, y, z of the accepted sample (set with it)
+    gpu::DeviceBuffer<unsigned int> refuser;  // the cell whose sample refused the last dart
     gpu::DeviceBuffer<unsigned int> byPhase;  // cells grouped by phase, in cell order within
     std::vector<unsigned int> countInPhase, startOfPhase;
     unsigned int count = 0;
@@ -325,6 +366,8 @@ MStatus findCells(const gpu::DeviceBuffer<CellId>& pointCellId, PhaseCells& cell
     cells.sample.resize(cellCount);
     thrust::fill(gpu::parallel, cells.sample.begin(), cells.sample.end(), kNoSample);
     cells.samplePosition.resize(3ull * cellCount);
+    cells.refuser.resize(cellCount);
+    thrust::fill(gpu::parallel, cells.refuser.begin(), cells.refuser.end(), kNoSample);
     launchTwoDimensional(fillHashTable, cellCount, 64, devicePointer(cells.start),
                          devicePointer(pointCellId), devicePointer(cells.key),
                          devicePointer(cells.sample), devicePointer(table.bucketIndex),
@@ -372,6 +415,32 @@ MStatus countCellsInEachPhase(const thrust::device_vector<unsigned short>& sorte
 }
 
 namespace {
+
+// Each cell's occupied neighbour rows: those of cell c are rows[start[c]] to rows[start[c + 1]].
+struct OccupiedRows {
+    gpu::DeviceBuffer<unsigned int> start;
+    gpu::DeviceBuffer<unsigned int> rows;
+};
+
+MStatus listOccupiedRows(const ScatterGrid& grid, const PhaseCells& cells, OccupiedRows& rows) {
+    const NeighbourRows offsets = makeNeighbourRows(grid);
+    const unsigned int walks = (cells.count + kCellsPerRowWalk - 1) / kCellsPerRowWalk;
+    if (!scatterMemoryFits(4ull * (cells.count + 1))) return MS::kFailure;
+    rows.start.resize(cells.count + 1);
+    rows.start[cells.count] = 0u;
+    launchOneDimensional(findOccupiedRows, walks, devicePointer(cells.key), cells.count, offsets,
+                         devicePointer(rows.start), static_cast<unsigned int*>(nullptr));
+    CUDA_CALL_CHECK(cudaGetLastError());
+    thrust::exclusive_scan(gpu::parallel, rows.start.begin(), rows.start.end(),
+                           rows.start.begin());
+    const unsigned int total = rows.start[cells.count];
+    if (!scatterMemoryFits(4ull * total)) return MS::kFailure;
+    rows.rows.resize(total);
+    launchOneDimensional(findOccupiedRows, walks, devicePointer(cells.key), cells.count, offsets,
+                         devicePointer(rows.start), devicePointer(rows.rows));
+    CUDA_CALL_CHECK(cudaGetLastError());
+    return MS::kSuccess;
+}
 
 // Sorts the cell ids, stably, with the permutation as values. Most grids number their cells
 // within 32 bits, and a sort of 32-bit keys takes half the passes of one of 64.
@@ -423,19 +492,26 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     }
 
     stage.next("dart throwing");
-    const NeighbourRows rows = makeNeighbourRows(grid, static_cast<unsigned int>(table.size));
+    // The candidates' positions in sorted order: a cell's candidates lie side by side.
+    if (!scatterMemoryFits(12ull * n)) return MS::kFailure;
+    gpu::DeviceBuffer<float> sortedPosition(3ull * n);
+    launchTwoDimensional(gatherSortedPositions, n, 64, devicePointer(map),
+                         devicePointer(candidates.x), devicePointer(candidates.y),
+                         devicePointer(candidates.z), devicePointer(sortedPosition), n);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    OccupiedRows rows;
+    status = listOccupiedRows(grid, cells, rows);
+    if (!status) return status;
     for (int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < kPhases; ++phase) {
             launchOneDimensional(chooseSamplesInCells, cells.countInPhase[phase],
                                  devicePointer(cells.byPhase), cells.startOfPhase[phase],
-                                 cells.countInPhase[phase], devicePointer(table.bucketIndex),
-                                 devicePointer(tabCells), devicePointer(cells.key),
-                                 devicePointer(cells.start), devicePointer(cells.sample),
-                                 devicePointer(cells.samplePosition), rows,
-                                 static_cast<short>(t), radius,
-                                 devicePointer(candidates.x), devicePointer(candidates.y),
-                                 devicePointer(candidates.z), devicePointer(map), table.size,
-                                 cells.count, n);
+                                 cells.countInPhase[phase], devicePointer(rows.start),
+                                 devicePointer(rows.rows), devicePointer(cells.start),
+                                 devicePointer(cells.sample), devicePointer(cells.samplePosition),
+                                 devicePointer(cells.refuser), static_cast<short>(t), radius,
+                                 devicePointer(sortedPosition), devicePointer(map), cells.count,
+                                 n);
             CUDA_CALL_CHECK(cudaGetLastError());
         }
     }
