@@ -25,7 +25,8 @@ const std::regex& numberComparisonPattern() {
 }
 const std::regex& operandComparisonPattern() {
     static const std::regex pattern(
-        "^([a-zA-Z][a-zA-Z0-9]*)(\\.(x|y|z))?(==|<|<=|>|>=|!=)([a-zA-Z][a-zA-Z0-9]*)(\\.(x|y|z))?$");
+        "^([a-zA-Z][a-zA-Z0-9]*)(\\.(x|y|z))?(==|<|<=|>|>=|!=)"
+        "([a-zA-Z][a-zA-Z0-9]*)(\\.(x|y|z))?$");
     return pattern;
 }
 const std::regex& variableNamePattern() {
@@ -52,11 +53,16 @@ std::string withoutBlanks(const std::string& item) {
 // The operator read the other way round: a < b is b > a.
 std::uint16_t mirrored(std::uint16_t operation) {
     switch (operation) {
-        case kGreater: return kLess;
-        case kLess: return kGreater;
-        case kLessOrEqual: return kGreaterOrEqual;
-        case kGreaterOrEqual: return kLessOrEqual;
-        default: return operation;
+        case kGreater:
+            return kLess;
+        case kLess:
+            return kGreater;
+        case kLessOrEqual:
+            return kGreaterOrEqual;
+        case kGreaterOrEqual:
+            return kLessOrEqual;
+        default:
+            return operation;
     }
 }
 
@@ -115,8 +121,7 @@ public:
     }
 
     // An item "name[.e] op number", matched by the number comparison pattern.
-    bool addNumberComparison(const std::string& t, const std::smatch& match,
-                             std::string& message) {
+    bool addNumberComparison(const std::string& t, const std::smatch& match, std::string& message) {
         std::uint32_t slot = 0;
         if (match[3].matched) {
             if (!vectorComponent(match[1], match[3], "", slot, message)) return false;
@@ -208,26 +213,25 @@ private:
     }
 
     // One side of an operand comparison that is an array: a vector component or a bare array.
-    bool operand(const std::string& t, const std::ssub_match& name,
-                 const std::ssub_match& element, std::uint32_t& slot, std::string& message) {
+    bool operand(const std::string& t, const std::ssub_match& name, const std::ssub_match& element,
+                 std::uint32_t& slot, std::string& message) {
         if (element.matched)
-            return vectorComponent(name, element,
-                                   ": in expression: '" + t + "' attribute:'" + name.str() +
-                                       "' is not a vector",
-                                   slot, message);
+            return vectorComponent(
+                name, element,
+                ": in expression: '" + t + "' attribute:'" + name.str() + "' is not a vector", slot,
+                message);
         return scalarArray(name, " in expression: " + t, slot, message);
     }
 
     // name.element of a vector array; notVector replaces the plain message for another kind.
     bool vectorComponent(const std::string& name, const std::string& element,
-                         const std::string& notVector, std::uint32_t& slot,
-                         std::string& message) {
+                         const std::string& notVector, std::uint32_t& slot, std::string& message) {
         const auto found = arrays_.find(name);
         if (found == arrays_.end()) return fail(missingArray(name), message);
         if (found->second != ArrayKind::kVector)
-            return fail(notVector.empty() ? ": '" + name + "' attribute is not a vector"
-                                          : notVector,
-                        message);
+            return fail(
+                notVector.empty() ? ": '" + name + "' attribute is not a vector" : notVector,
+                message);
         slot = slotOf(name + "." + element, name, recognizeElement(element), ArrayKind::kVector);
         return true;
     }
@@ -329,8 +333,7 @@ bool buildVariableTable(const std::vector<ConditionVariable>& variables, const A
 }
 
 bool parseConditions(const std::string& text, const ArrayKinds& arrays,
-                     const VariableTable& variables, ConditionLists& lists,
-                     std::string& message) {
+                     const VariableTable& variables, ConditionLists& lists, std::string& message) {
     lists = ConditionLists();
     try {
         ListBuilder builder(arrays, variables);

@@ -14,6 +14,7 @@
 // name of the node's inPoints plug. Any text, however long or malformed, gives the lists or a
 // message: nothing is thrown, and an item longer than kMaximumItemLength characters is refused.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -92,8 +93,7 @@ bool buildVariableTable(const std::vector<ConditionVariable>& variables, const A
 // (lim.y < position.y) is stored with the array first and the operator mirrored, so it keeps
 // its written meaning.
 bool parseConditions(const std::string& text, const ArrayKinds& arrays,
-                     const VariableTable& variables, ConditionLists& lists,
-                     std::string& message);
+                     const VariableTable& variables, ConditionLists& lists, std::string& message);
 
 // The code of an operator text; any other text writes a diagnostic to standard error and gives
 // kEqual.

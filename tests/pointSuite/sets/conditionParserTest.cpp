@@ -1,12 +1,12 @@
 // The selection node's condition language: texts with the lists they give or the message that
 // refuses them, the variable table, and texts no parse may crash, hang or read past on.
-#include "pointSuite/sets/conditionParser.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "pointSuite/sets/conditionParser.h"
 
 namespace {
 
@@ -81,8 +81,9 @@ const Case kParsed[] = {
     {"fallof>0." + std::string(200, '0') + "1, fallof<-0." + std::string(60, '0') + "1",
      "operands fallof | 0 1 1 0 0 | 0 3 1 0 -0"},
     // Two operands, and a variable on either side: on the left the operator is mirrored.
-    {"position.x<normal.z, fallof!=objectId", "operands position.x normal.z fallof objectId"
-                                              " | 0 3 2 1 0 | 2 5 2 3 0"},
+    {"position.x<normal.z, fallof!=objectId",
+     "operands position.x normal.z fallof objectId"
+     " | 0 3 2 1 0 | 2 5 2 3 0"},
     {"lim.y < position.y, top.x<=fallof, lim.x>fallof, top.z>=objectId, lim.z==objectId,"
      " top.y!=position.z",
      "operands position.y fallof objectId position.z"
