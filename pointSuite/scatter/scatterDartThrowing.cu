@@ -1,9 +1,13 @@
 #include "pointSuite/scatter/scatterDartThrowing.h"
 
+#include <thrust/copy.h>
+#include <thrust/count.h>
+#include <thrust/iterator/counting_iterator.h>
 #include <thrust/reduce.h>
 #include <thrust/scan.h>
 #include <thrust/sequence.h>
 #include <thrust/sort.h>
+#include <thrust/fill.h>
 
 #include <vector>
 
@@ -39,8 +43,10 @@ __global__ void getCells(unsigned int* cells, const unsigned int* cellIndex,
     if (cellIndex[j] != cellIndex[j - 1]) cells[cellIndex[j]] = j;
 }
 
-// Inserts cell r into the next free slot of its bucket; a sixth or later cell of a bucket is
-// counted, not stored, and marked lost.
+// Inserts cell r into a free slot of its bucket; a sixth or later cell of a bucket is counted,
+// not stored, and marked lost. Which cells of a full bucket are kept, and in which slots, depends
+// on the order of the atomic claims: keepFirstCellsOfFullBuckets and orderBucketSlots then make
+// the table the one that claims in cell order would give.
 __global__ void fillHashTable(const unsigned int* cellStart, const CellId* pointCellId,
                               CellId* cellKey, unsigned int* cellSample,
                               unsigned int* tabBucketIndex, unsigned int* tabCells,
@@ -56,6 +62,44 @@ __global__ void fillHashTable(const unsigned int* cellStart, const CellId* point
         tabCells[slot * size + bucket] = r;
     } else {
         cellSample[r] = kLostCell;
+    }
+}
+
+// A bucket that counted more cells than it has slots keeps its kSlots lowest cell numbers: each
+// lost cell, in increasing order, takes the place of the bucket's highest stored one when it is
+// lower. The lost cells are few; one thread goes through them in order.
+__global__ void keepFirstCellsOfFullBuckets(const unsigned int* lostCells, unsigned int lostCount,
+                                            const CellId* cellKey, unsigned int* cellSample,
+                                            unsigned int* tabCells, int hashTableSize) {
+    if (oneDimensionalThreadIndex() != 0) return;
+    const unsigned int size = static_cast<unsigned int>(hashTableSize);
+    for (unsigned int i = 0; i < lostCount; ++i) {
+        const unsigned int lost = lostCells[i];
+        const unsigned int bucket = static_cast<unsigned int>(cellKey[lost] % size);
+        unsigned int highest = 0;
+        for (unsigned int j = 1; j < kSlots; ++j)
+            if (tabCells[j * size + bucket] > tabCells[highest * size + bucket]) highest = j;
+        unsigned int& slot = tabCells[highest * size + bucket];
+        if (slot < lost) continue;
+        cellSample[slot] = kLostCell;
+        cellSample[lost] = kNoSample;
+        slot = lost;
+    }
+}
+
+// Orders the stored cells of each bucket by cell number, slot 0 first.
+__global__ void orderBucketSlots(const unsigned int* bucketIndex, unsigned int* tabCells,
+                                 int hashTableSize) {
+    const unsigned int bucket = twoDimensionalThreadIndex();
+    const unsigned int size = static_cast<unsigned int>(hashTableSize);
+    if (bucket >= size) return;
+    const unsigned int stored = bucketIndex[bucket] < kSlots ? bucketIndex[bucket] : kSlots;
+    for (unsigned int j = 1; j < stored; ++j) {
+        const unsigned int cell = tabCells[j * size + bucket];
+        unsigned int k = j;
+        for (; k > 0 && tabCells[(k - 1) * size + bucket] > cell; --k)
+            tabCells[k * size + bucket] = tabCells[(k - 1) * size + bucket];
+        tabCells[k * size + bucket] = cell;
     }
 }
 
@@ -106,21 +150,48 @@ __global__ void updateHashTable(const unsigned int* cellStart, unsigned int* cel
     }
 }
 
-// The bucket of rowStart + k (k < 5), from rowBucket = rowStart % size; size (4 per cell) is at
-// least 4, so one wrap is enough.
-__host__ __device__ inline unsigned int nextBucket(unsigned int rowBucket, unsigned int k,
+// The bucket of id + k, from bucket = id % size, for k < size: one wrap is enough.
+__host__ __device__ inline unsigned int nextBucket(unsigned int bucket, unsigned int k,
                                                    unsigned int size) {
-    const unsigned int bucket = rowBucket + k;
+    bucket += k;
     return bucket >= size ? bucket - size : bucket;
 }
 
+// The 25 rows of five cells around a cell (two cells along y and z, x from -2 to +2), nearest
+// rows first, where a rejecting sample is most likely: each row's first id as an offset from the
+// cell's id, and the same offset modulo the table size, so that a dart finds a row's bucket from
+// its own with one addition instead of a 64-bit division.
+struct NeighbourRows {
+    static constexpr int kCount = 25;
+    CellId idOffset[kCount];
+    unsigned int bucketOffset[kCount];
+};
+
+NeighbourRows makeNeighbourRows(const ScatterGrid& grid, unsigned int tableSize) {
+    NeighbourRows rows;
+    const long long nearestFirst[5] = {0, -1, 1, -2, 2};
+    const long long size = tableSize;
+    int k = 0;
+    for (long long dy : nearestFirst) {
+        for (long long dz : nearestFirst) {
+            const long long offset = -2 + dz * static_cast<long long>(grid.stepZ) +
+                                     dy * static_cast<long long>(grid.stepY);
+            rows.idOffset[k] = static_cast<CellId>(offset);
+            rows.bucketOffset[k] = static_cast<unsigned int>((offset % size + size) % size);
+            ++k;
+        }
+    }
+    return rows;
+}
+
 // One dart per cell of the phase: the cell's (t+1)-th candidate, accepted unless a sample of a
-// cell within two cells along each axis lies within r of it.
+// cell within two cells along each axis lies within r of it. Any stored sample within r rejects
+// the dart, so the order of the rows does not change the outcome.
 __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned int rangeStart,
                                      unsigned int cellCount, const unsigned int* bucketIndex,
                                      const unsigned int* tabCells, const CellId* cellKey,
                                      const unsigned int* cellStart, unsigned int* cellSample,
-                                     float* cellSamplePosition, CellId stepZ, CellId stepY,
+                                     float* cellSamplePosition, NeighbourRows rows,
                                      short t, float r,
                                      const float* x, const float* y, const float* z,
                                      const unsigned int* map, int hashTableSize,
@@ -133,38 +204,33 @@ __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned i
     const unsigned int candidate = cellStart[own] + static_cast<unsigned int>(t);
     if (candidate >= cellEnd(cellStart, own, allCells, randomsNumber)) return;
     const CellId cell = cellKey[own];
+    const unsigned int ownBucket = static_cast<unsigned int>(cell % size);
     const unsigned int s = map[candidate];
     const float px = x[s], py = y[s], pz = z[s];
-    // Any stored sample within r rejects the dart, so the order of the rows does not change the
-    // outcome: the nearest rows come first, where a rejecting sample is most likely.
-    const int nearestFirst[5] = {0, -1, 1, -2, 2};
-    for (int dy : nearestFirst) {
-        for (int dz : nearestFirst) {
-            // The five cells of a row lie in (mostly) consecutive buckets: one division per row,
-            // and their counts are read before any of them is looked at.
-            // The grid's margins keep every row inside the grid: no id wraps.
-            const CellId rowStart = cell - 2 + static_cast<CellId>(dz) * stepZ +
-                                    static_cast<CellId>(dy) * stepY;
-            const unsigned int rowBucket = static_cast<unsigned int>(rowStart % size);
-            unsigned int bucket[5], stored[5];
-            for (unsigned int k = 0; k < 5; ++k) {
-                bucket[k] = nextBucket(rowBucket, k, size);
-                stored[k] = bucketIndex[bucket[k]] & 0xFFFFu;
+    for (int row = 0; row < NeighbourRows::kCount; ++row) {
+        // The five cells of a row lie in (mostly) consecutive buckets, and their counts are read
+        // before any of them is looked at. The grid's margins keep every row inside the grid: no
+        // id wraps.
+        const CellId rowStart = cell + rows.idOffset[row];
+        const unsigned int rowBucket = nextBucket(ownBucket, rows.bucketOffset[row], size);
+        unsigned int bucket[5], stored[5];
+        for (unsigned int k = 0; k < 5; ++k) {
+            bucket[k] = nextBucket(rowBucket, k, size);
+            stored[k] = bucketIndex[bucket[k]] & 0xFFFFu;
+        }
+        for (unsigned int k = 0; k < 5; ++k) {
+            const CellId neighbour = rowStart + k;
+            if (neighbour == cell) continue;
+            unsigned int found = kNoSample;
+            for (unsigned int j = 0; found == kNoSample && j < stored[k] && j < kSlots; ++j) {
+                const unsigned int other = tabCells[j * size + bucket[k]];
+                if (cellKey[other] == neighbour) found = other;
             }
-            for (unsigned int k = 0; k < 5; ++k) {
-                const CellId neighbour = rowStart + k;
-                if (neighbour == cell) continue;
-                unsigned int found = kNoSample;
-                for (unsigned int j = 0; found == kNoSample && j < stored[k] && j < kSlots; ++j) {
-                    const unsigned int other = tabCells[j * size + bucket[k]];
-                    if (cellKey[other] == neighbour) found = other;
-                }
-                if (found == kNoSample) continue;
-                if (cellSample[found] == kNoSample) continue;
-                const float* q = cellSamplePosition + 3 * found;
-                const float ddx = px - q[0], ddy = py - q[1], ddz = pz - q[2];
-                if (r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz)) return;
-            }
+            if (found == kNoSample) continue;
+            if (cellSample[found] == kNoSample) continue;
+            const float* q = cellSamplePosition + 3 * found;
+            const float ddx = px - q[0], ddy = py - q[1], ddz = pz - q[2];
+            if (r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz)) return;
         }
     }
     cellSample[own] = s;
@@ -196,46 +262,75 @@ unsigned long long tableBytes(unsigned long long cells) {
 
 // The per-cell arrays of a phase while its darts are thrown.
 struct PhaseCells {
-    thrust::device_vector<unsigned int> start;   // sorted index of the cell's first candidate
-    thrust::device_vector<CellId> key;           // the cell's id
-    thrust::device_vector<unsigned int> sample;  // accepted sample, kNoSample or kLostCell
-    thrust::device_vector<float> samplePosition;  // x, y, z of the accepted sample
-    thrust::device_vector<unsigned int> byPhase;  // cells grouped by phase, in cell order within
+    gpu::DeviceBuffer<unsigned int> start;    // sorted index of the cell's first candidate
+    gpu::DeviceBuffer<CellId> key;            // the cell's id
+    gpu::DeviceBuffer<unsigned int> sample;   // accepted sample, kNoSample or kLostCell
+    gpu::DeviceBuffer<float> samplePosition;  // x, y, z of the accepted sample (set with it)
+    gpu::DeviceBuffer<unsigned int> byPhase;  // cells grouped by phase, in cell order within
     std::vector<unsigned int> countInPhase, startOfPhase;
     unsigned int count = 0;
 };
 
+struct IsLost {
+    __host__ __device__ bool operator()(unsigned int sample) const { return sample == kLostCell; }
+};
+
+// Makes the slots of the filled table those that claims in cell order give: in each bucket the
+// lowest cell numbers, in increasing order.
+MStatus orderSlotsByCell(PhaseCells& cells, gpu::DeviceBuffer<unsigned int>& tabCells,
+                         CellHashTable& table) {
+    const unsigned int lostCount = static_cast<unsigned int>(
+        thrust::count_if(gpu::parallel, cells.sample.begin(), cells.sample.end(), IsLost()));
+    if (lostCount > 0) {
+        if (!scatterMemoryFits(4ull * lostCount)) return MS::kFailure;
+        gpu::DeviceBuffer<unsigned int> lostCells(lostCount);
+        thrust::copy_if(gpu::parallel, thrust::counting_iterator<unsigned int>(0),
+                        thrust::counting_iterator<unsigned int>(cells.count),
+                        cells.sample.begin(), lostCells.begin(), IsLost());
+        launchOneDimensional(keepFirstCellsOfFullBuckets, 1, devicePointer(lostCells),
+                             lostCount, devicePointer(cells.key), devicePointer(cells.sample),
+                             devicePointer(tabCells), table.size);
+        CUDA_CALL_CHECK(cudaGetLastError());
+    }
+    launchTwoDimensional(orderBucketSlots, static_cast<unsigned int>(table.size), 64,
+                         devicePointer(table.bucketIndex), devicePointer(tabCells), table.size);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    return MS::kSuccess;
+}
+
 // The cells of the sorted candidates, their run starts and, in `table`, their slots.
-MStatus findCells(const thrust::device_vector<CellId>& pointCellId, PhaseCells& cells,
-                  thrust::device_vector<unsigned int>& tabCells, CellHashTable& table) {
+MStatus findCells(const gpu::DeviceBuffer<CellId>& pointCellId, PhaseCells& cells,
+                  gpu::DeviceBuffer<unsigned int>& tabCells, CellHashTable& table) {
     const unsigned int n = static_cast<unsigned int>(pointCellId.size());
-    thrust::device_vector<unsigned int> aux(n);
+    gpu::DeviceBuffer<unsigned int> aux(n);
     launchTwoDimensional(detectCells, n, 64, devicePointer(pointCellId), devicePointer(aux), n);
     if (!kernelLaunchSucceeded("detectCells")) return MS::kFailure;
-    const unsigned int cellCount = thrust::reduce(aux.begin(), aux.end(), 0u);
+    const unsigned int cellCount = thrust::reduce(gpu::parallel, aux.begin(), aux.end(), 0u);
     if (!scatterMemoryFits(tableBytes(cellCount))) return MS::kFailure;
     cells.count = cellCount;
-    cells.start.assign(cellCount, 0u);
+    cells.start.resize(cellCount);
+    cells.start[0] = 0u;
     aux[0] = 0u;
-    thrust::inclusive_scan(aux.begin(), aux.end(), aux.begin());
+    thrust::inclusive_scan(gpu::parallel, aux.begin(), aux.end(), aux.begin());
     launchTwoDimensional(getCells, n, 64, devicePointer(cells.start), devicePointer(aux), n);
     CUDA_CALL_CHECK(cudaGetLastError());
-    thrust::device_vector<unsigned int>().swap(aux);
+    gpu::DeviceBuffer<unsigned int>().swap(aux);
 
     const unsigned int size = 4 * cellCount;
     table.size = static_cast<int>(size);
-    table.bucketIndex.assign(size, 0u);
-    tabCells.resize(kSlots * size);
+    table.bucketIndex.resize(size);
+    thrust::fill(gpu::parallel, table.bucketIndex.begin(), table.bucketIndex.end(), 0u);
+    tabCells.resize(kSlots * size);  // a slot is read only once its bucket's count covers it
     cells.key.resize(cellCount);
-    cells.sample.assign(cellCount, kNoSample);
+    cells.sample.resize(cellCount);
+    thrust::fill(gpu::parallel, cells.sample.begin(), cells.sample.end(), kNoSample);
     cells.samplePosition.resize(3ull * cellCount);
-    // Which cell takes which slot of a bucket depends on the order of the atomic claims.
-    launchTwoDimensionalInOrder(fillHashTable, cellCount, 64, devicePointer(cells.start),
-                                devicePointer(pointCellId), devicePointer(cells.key),
-                                devicePointer(cells.sample), devicePointer(table.bucketIndex),
-                                devicePointer(tabCells), table.size, cellCount);
+    launchTwoDimensional(fillHashTable, cellCount, 64, devicePointer(cells.start),
+                         devicePointer(pointCellId), devicePointer(cells.key),
+                         devicePointer(cells.sample), devicePointer(table.bucketIndex),
+                         devicePointer(tabCells), table.size, cellCount);
     CUDA_CALL_CHECK(cudaGetLastError());
-    return MS::kSuccess;
+    return orderSlotsByCell(cells, tabCells, table);
 }
 
 // Groups the cells by phase and counts the cells of each phase.
@@ -248,8 +343,9 @@ MStatus groupCellsByPhase(const ScatterGrid& grid,
                          devicePointer(cells.key), grid, devicePointer(phaseMap), cellCount);
     CUDA_CALL_CHECK(cudaGetLastError());
     cells.byPhase.resize(cellCount);
-    thrust::sequence(cells.byPhase.begin(), cells.byPhase.end());
-    thrust::stable_sort_by_key(cellPhase.begin(), cellPhase.end(), cells.byPhase.begin());
+    thrust::sequence(gpu::parallel, cells.byPhase.begin(), cells.byPhase.end());
+    thrust::stable_sort_by_key(gpu::parallel, cellPhase.begin(), cellPhase.end(),
+                               cells.byPhase.begin());
 
     return countCellsInEachPhase(cellPhase, cells.countInPhase, cells.startOfPhase);
 }
@@ -279,15 +375,16 @@ namespace {
 
 // Sorts the cell ids, stably, with the permutation as values. Most grids number their cells
 // within 32 bits, and a sort of 32-bit keys takes half the passes of one of 64.
-void sortCellIds(thrust::device_vector<CellId>& cellIds, thrust::device_vector<unsigned int>& map,
+void sortCellIds(gpu::DeviceBuffer<CellId>& cellIds, gpu::DeviceBuffer<unsigned int>& map,
                  const ScatterGrid& grid) {
     if (grid.stepY * grid.countY > 0xFFFFFFFFull) {
-        thrust::stable_sort_by_key(cellIds.begin(), cellIds.end(), map.begin());
+        thrust::stable_sort_by_key(gpu::parallel, cellIds.begin(), cellIds.end(), map.begin());
         return;
     }
-    thrust::device_vector<unsigned int> narrow(cellIds.begin(), cellIds.end());
-    thrust::stable_sort_by_key(narrow.begin(), narrow.end(), map.begin());
-    thrust::copy(narrow.begin(), narrow.end(), cellIds.begin());
+    gpu::DeviceBuffer<unsigned int> narrow(cellIds.size());
+    thrust::copy(gpu::parallel, cellIds.begin(), cellIds.end(), narrow.begin());
+    thrust::stable_sort_by_key(gpu::parallel, narrow.begin(), narrow.end(), map.begin());
+    thrust::copy(gpu::parallel, narrow.begin(), narrow.end(), cellIds.begin());
 }
 
 }  // namespace
@@ -298,22 +395,22 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     table = CellHashTable();
     const unsigned int n = candidates.count;
     if (n == 0) return MS::kSuccess;
-    thrust::device_vector<CellId>& pointCellId = candidates.cellId;
+    gpu::DeviceBuffer<CellId>& pointCellId = candidates.cellId;
 
     StageTimer stage("sort");
     // The permutation, the run marks, the sort's own copy of keys and values and the narrowed
     // keys.
     if (!scatterMemoryFits(24ull * n)) return MS::kFailure;
-    thrust::device_vector<unsigned int> map(n);
-    thrust::sequence(map.begin(), map.end());
+    gpu::DeviceBuffer<unsigned int> map(n);
+    thrust::sequence(gpu::parallel, map.begin(), map.end());
     sortCellIds(pointCellId, map, grid);
 
     stage.next("hash table");
     PhaseCells cells;
-    thrust::device_vector<unsigned int> tabCells;
+    gpu::DeviceBuffer<unsigned int> tabCells;
     MStatus status = findCells(pointCellId, cells, tabCells, table);
     if (!status) return status;
-    thrust::device_vector<CellId>().swap(pointCellId);  // the cells hold their ids now
+    gpu::DeviceBuffer<CellId>().swap(pointCellId);  // the cells hold their ids now
     status = groupCellsByPhase(grid, phaseMap, cells);
     if (!status) return status;
     if (acceptedSamplesCount > 0) {
@@ -326,6 +423,7 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     }
 
     stage.next("dart throwing");
+    const NeighbourRows rows = makeNeighbourRows(grid, static_cast<unsigned int>(table.size));
     for (int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < kPhases; ++phase) {
             launchOneDimensional(chooseSamplesInCells, cells.countInPhase[phase],
@@ -333,7 +431,8 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
                                  cells.countInPhase[phase], devicePointer(table.bucketIndex),
                                  devicePointer(tabCells), devicePointer(cells.key),
                                  devicePointer(cells.start), devicePointer(cells.sample),
-                                 devicePointer(cells.samplePosition), grid.stepZ, grid.stepY, static_cast<short>(t), radius,
+                                 devicePointer(cells.samplePosition), rows,
+                                 static_cast<short>(t), radius,
                                  devicePointer(candidates.x), devicePointer(candidates.y),
                                  devicePointer(candidates.z), devicePointer(map), table.size,
                                  cells.count, n);
