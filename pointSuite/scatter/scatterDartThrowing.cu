@@ -176,7 +176,7 @@ NeighbourRows makeNeighbourRows(const ScatterGrid& grid) {
 // most kMaximumCandidates cells.
 constexpr unsigned int kRowCountShift = 29;
 constexpr unsigned int kRowFirstMask = (1u << kRowCountShift) - 1;
-constexpr unsigned int kCellsPerRowWalk = 256;
+constexpr unsigned int kCellsPerRowWalk = 4096;
 
 // The first cell number at or after `from` whose id is not below `id`.
 __host__ __device__ inline unsigned int firstCellFrom(const CellId* cellKey, unsigned int from,
@@ -191,6 +191,27 @@ __host__ __device__ inline unsigned int firstCellFrom(const CellId* cellKey, uns
         }
     }
     return low;
+}
+
+// Moves `first` on to the first cell whose id is not below `id` and answers how many cells of
+// the row of ids id to id + 4 follow it. The keys are sorted and followed by kKeyPadding
+// entries above every id, so both counts are counts of keys below a bound among the next ten,
+// taken without branches or bounds: they are small and vary from one row to the next. A move of
+// more than four cells goes on one cell at a time.
+constexpr unsigned int kKeyPadding = 10;
+
+__host__ __device__ inline unsigned int findRow(const CellId* cellKey, CellId id,
+                                                unsigned int& first) {
+    const CellId* key = cellKey + first;
+    unsigned int below = 0, inRow = 0;
+    for (unsigned int j = 0; j < 5; ++j) below += static_cast<unsigned int>(key[j] < id);
+    for (unsigned int j = 0; j < kKeyPadding; ++j) inRow += static_cast<unsigned int>(key[j] < id + 5);
+    first += below;
+    if (below < 5) return inRow - below;
+    while (cellKey[first] < id) ++first;
+    inRow = 0;
+    while (cellKey[first + inRow] < id + 5) ++inRow;
+    return inRow;
 }
 
 // The occupied rows of the cells of one walk (kCellsPerRowWalk consecutive cells): one search per
@@ -212,9 +233,7 @@ __global__ void findOccupiedRows(const CellId* cellKey, unsigned int cellCount,
         unsigned int written = 0;
         for (int k = 0; k < NeighbourRows::kCount; ++k) {
             const CellId id = cellKey[cell] + offsets.idOffset[k];
-            while (row[k] < cellCount && cellKey[row[k]] < id) ++row[k];
-            unsigned int count = 0;
-            while (row[k] + count < cellCount && cellKey[row[k] + count] <= id + 4) ++count;
+            const unsigned int count = findRow(cellKey, id, row[k]);
             if (count == 0) continue;
             if (rows) rows[rowStart[cell] + written] = row[k] | (count << kRowCountShift);
             ++written;
@@ -297,7 +316,7 @@ namespace {
 unsigned long long tableBytes(unsigned long long cells) {
     const unsigned long long buckets = 4 * cells;
     return buckets * 4 * (1 + kSlots) + cells * (4 * 4 + 8 + 2 + 12) + cells * (4 + 2) + 27 * 8 +
-           64;
+           8 * kKeyPadding + 64;
 }
 
 // The per-cell arrays of a phase while its darts are thrown.
@@ -362,7 +381,8 @@ MStatus findCells(const gpu::DeviceBuffer<CellId>& pointCellId, PhaseCells& cell
     table.bucketIndex.resize(size);
     thrust::fill(gpu::parallel, table.bucketIndex.begin(), table.bucketIndex.end(), 0u);
     tabCells.resize(kSlots * size);  // a slot is read only once its bucket's count covers it
-    cells.key.resize(cellCount);
+    cells.key.resize(cellCount + kKeyPadding);
+    thrust::fill(cells.key.begin() + cellCount, cells.key.end(), ~CellId(0));
     cells.sample.resize(cellCount);
     thrust::fill(gpu::parallel, cells.sample.begin(), cells.sample.end(), kNoSample);
     cells.samplePosition.resize(3ull * cellCount);
