@@ -176,7 +176,13 @@ NeighbourRows makeNeighbourRows(const ScatterGrid& grid) {
 // most kMaximumCandidates cells.
 constexpr unsigned int kRowCountShift = 29;
 constexpr unsigned int kRowFirstMask = (1u << kRowCountShift) - 1;
-constexpr unsigned int kCellsPerRowWalk = 4096;
+
+// The cells of one walk of findOccupiedRows: enough walks to keep every thread busy (a walk starts
+// with a search per row offset), from 16 to 256 cells each.
+__host__ __device__ inline unsigned int cellsPerRowWalk(unsigned int cellCount) {
+    const unsigned int perWalk = cellCount / 2048;
+    return perWalk < 16 ? 16 : perWalk > 256 ? 256 : perWalk;
+}
 
 // The first cell number at or after `from` whose id is not below `id`.
 __host__ __device__ inline unsigned int firstCellFrom(const CellId* cellKey, unsigned int from,
@@ -214,18 +220,19 @@ __host__ __device__ inline unsigned int findRow(const CellId* cellKey, CellId id
     return inRow;
 }
 
-// The occupied rows of the cells of one walk (kCellsPerRowWalk consecutive cells): one search per
+// The occupied rows of the cells of one walk (cellsPerRowWalk consecutive cells): one search per
 // row offset for the walk's first cell, then steps forward, since a row's start grows with the
 // cell's id. With `rows` null, writes each cell's number of occupied rows to rowStart[cell]; else
 // writes the cell's rows, nearest first, from rows[rowStart[cell]].
 __global__ void findOccupiedRows(const CellId* cellKey, unsigned int cellCount,
                                  NeighbourRows offsets, unsigned int* rowStart,
                                  unsigned int* rows) {
+    const unsigned int perWalk = cellsPerRowWalk(cellCount);
     const unsigned long long first =
-        static_cast<unsigned long long>(oneDimensionalThreadIndex()) * kCellsPerRowWalk;
+        static_cast<unsigned long long>(oneDimensionalThreadIndex()) * perWalk;
     if (first >= cellCount) return;
-    const unsigned int last = static_cast<unsigned int>(
-        first + kCellsPerRowWalk < cellCount ? first + kCellsPerRowWalk : cellCount);
+    const unsigned int last =
+        static_cast<unsigned int>(first + perWalk < cellCount ? first + perWalk : cellCount);
     unsigned int row[NeighbourRows::kCount];
     for (int k = 0; k < NeighbourRows::kCount; ++k)
         row[k] = firstCellFrom(cellKey, 0, cellCount, cellKey[first] + offsets.idOffset[k]);
@@ -444,7 +451,8 @@ struct OccupiedRows {
 
 MStatus listOccupiedRows(const ScatterGrid& grid, const PhaseCells& cells, OccupiedRows& rows) {
     const NeighbourRows offsets = makeNeighbourRows(grid);
-    const unsigned int walks = (cells.count + kCellsPerRowWalk - 1) / kCellsPerRowWalk;
+    const unsigned int perWalk = cellsPerRowWalk(cells.count);
+    const unsigned int walks = (cells.count + perWalk - 1) / perWalk;
     if (!scatterMemoryFits(4ull * (cells.count + 1))) return MS::kFailure;
     rows.start.resize(cells.count + 1);
     rows.start[cells.count] = 0u;

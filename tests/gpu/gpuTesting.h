@@ -49,7 +49,7 @@ private:
 };
 
 // On the cpu backend, the launches made while this lives share their blocks among `threads` host
-// threads (Thrust runs on the calling thread regardless). Nothing on a GPU.
+// threads (Thrust's gpu::parallel calls run on TBB's threads regardless). Nothing on a GPU.
 class HostThreads {
 public:
     explicit HostThreads(int threads) {

@@ -521,12 +521,11 @@ TEST(DartThrowing, FullBucketsKeepTheirLowestCellsInOrderAtAnyThreadCount) {
     }
     const thrust::device_vector<unsigned short> phaseMap(kPhaseMap.begin(), kPhaseMap.end());
     auto acceptedAt = [&](int threads) {
-        gpu::setHostThreads(threads);
+        const HostThreads hostThreads(threads);
         Candidates candidates = candidatesAt(points, grid);
         thrust::copy(cells.begin(), cells.end(), candidates.cellId.begin());
         CellHashTable table;
         EXPECT_TRUE(throwDarts(candidates, 0, 1.0f, grid, 1, phaseMap, table));
-        gpu::setHostThreads(0);
         EXPECT_EQ(table.size, static_cast<int>(size));
         return acceptedOf(table);
     };
