@@ -9,6 +9,7 @@
 #include <climits>
 
 #include "common/deviceLaunch.h"
+#include "common/stageTimer.h"
 #include "triWeaver/weaverBuffers.h"
 
 // The three edges of triple t, (A, B), (A, C), (B, C), each with the corner opposite it.
@@ -306,6 +307,7 @@ MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept, W
     woven = WovenTriangles();
     const unsigned int p = kept.count;
     if (p == 0) return MS::kSuccess;
+    StageTimer stage("acceptance");
     // Test points take 20 entries a triple, all indexed in 32 bits.
     if (static_cast<unsigned long long>(kMaxTestPoints) * p > UINT_MAX) {
         MGlobal::displayError("zuTriWeaver: Not enough memory on GPU");

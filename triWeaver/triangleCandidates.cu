@@ -4,6 +4,7 @@
 #include <thrust/scan.h>
 
 #include "common/deviceLaunch.h"
+#include "common/stageTimer.h"
 #include "triWeaver/weaverBuffers.h"
 
 // Stores point i's cell id and, when its bucket has a free slot, the point in the hash table.
@@ -141,11 +142,13 @@ MStatus findKeptTriples(const WeaverPoints& points, const DeviceNeighbourOffsets
     if (n == 0) return MS::kSuccess;
     const unsigned int total = kTriplesPerPoint * n;  // the caller keeps 210 n within 32 bits
 
+    StageTimer stage("hash");
     thrust::device_vector<unsigned int> a, b, c;
     {
         CellHash hash;
         MStatus status = hashPoints(points, hash);
         if (!status) return status;
+        stage.next("candidates");
         // The neighbour counts and the three columns of candidate triples.
         if (!weaverMemoryFits(2ull * n + 12ull * total)) return MS::kFailure;
         thrust::device_vector<unsigned short> neighbourCount(n);
@@ -162,6 +165,7 @@ MStatus findKeptTriples(const WeaverPoints& points, const DeviceNeighbourOffsets
         if (!kernelLaunchSucceededOrShow("createCombinations")) return MS::kFailure;
     }
 
+    stage.next("sort");
     // Lexicographic order: by C, then B, then A, each pass stable. A pass holds the permutation,
     // the two gathered columns and the sort's own copies of keys and values.
     if (!weaverMemoryFits(20ull * total)) return MS::kFailure;
