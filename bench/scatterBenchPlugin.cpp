@@ -3,7 +3,7 @@
 #include <maya/MFnPlugin.h>
 
 #include "common/stageTimer.h"
-#include "pointSuite/zuScatterPoints.h"
+#include "pointSuite/scatter/zuScatterPoints.h"
 
 PLUGIN_EXPORT const char MApiVersion[] = "201402";
 

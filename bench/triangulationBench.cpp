@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "MeshGeometry.h"
+#include "mesh/MeshGeometry.h"
 
 using mayahost::MeshPoint;
 

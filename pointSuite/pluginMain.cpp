@@ -7,7 +7,7 @@
 #include "common/pluginRegistration.h"
 #include "pointSuite/cache/doZuPointsCacheCmd.h"
 #include "pointSuite/cache/zuPointsCache.h"
-#include "pointSuite/zuScatterPoints.h"
+#include "pointSuite/scatter/zuScatterPoints.h"
 
 PLUGIN_EXPORT const char MApiVersion[] = "201402";
 

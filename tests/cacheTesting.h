@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
-#include "Plugins.h"
-#include "Scene.h"
+#include "plugins/Plugins.h"
+#include "graph/Scene.h"
 #include "common/cache/cacheFrame.h"
 
 namespace cacheTesting {

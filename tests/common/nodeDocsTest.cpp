@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "Attribute.h"
-#include "Plugins.h"
-#include "Registry.h"
-#include "Scene.h"
+#include "graph/Attribute.h"
+#include "plugins/Plugins.h"
+#include "graph/Registry.h"
+#include "graph/Scene.h"
 
 namespace {
 

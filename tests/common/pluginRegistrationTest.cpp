@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "CommandRegistry.h"
-#include "Plugins.h"
-#include "Registry.h"
+#include "commands/CommandRegistry.h"
+#include "plugins/Plugins.h"
+#include "graph/Registry.h"
 #include "common/pluginRegistration.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "CommandLanguage.h"
+#include "commands/CommandLanguage.h"
 #include "fuzzInputFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "MeshGeometry.h"
-#include "ObjFile.h"
+#include "mesh/MeshGeometry.h"
+#include "mesh/ObjFile.h"
 #include "fuzzInputFile.h"
 
 namespace {

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "ArgListAccess.h"
-#include "CommandLanguage.h"
-#include "CommandRegistry.h"
+#include "commands/ArgListAccess.h"
+#include "commands/CommandLanguage.h"
+#include "commands/CommandRegistry.h"
 
 using mayahost::ArgKind;
 using mayahost::CommandResult;

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "Plugins.h"
-#include "Scene.h"
+#include "plugins/Plugins.h"
+#include "graph/Scene.h"
 
 using mayahost::Message;
 using mayahost::Scene;

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "MeshData.h"
-#include "MeshPrimitives.h"
-#include "ObjFile.h"
-#include "PlyFile.h"
+#include "mesh/MeshData.h"
+#include "mesh/MeshPrimitives.h"
+#include "mesh/ObjFile.h"
+#include "mesh/PlyFile.h"
 
 using namespace mayahost;
 namespace fs = std::filesystem;

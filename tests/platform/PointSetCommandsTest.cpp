@@ -8,8 +8,8 @@
 #include <cmath>
 #include <string>
 
-#include "Plugins.h"
-#include "Scene.h"
+#include "plugins/Plugins.h"
+#include "graph/Scene.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "PlyFile.h"
+#include "mesh/PlyFile.h"
 
 namespace fs = std::filesystem;
 

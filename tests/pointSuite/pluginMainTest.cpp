@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <mayahost/Messages.h>
 
-#include "Plugins.h"
+#include "plugins/Plugins.h"
 
 TEST(PointSuitePlugin, LoadsWithOneLineOnStandardOutputAndUnloads) {
     mayahost::clearRecordedMessages();

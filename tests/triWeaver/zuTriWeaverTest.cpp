@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "Attribute.h"
-#include "Node.h"
-#include "Plugins.h"
-#include "Scene.h"
+#include "graph/Attribute.h"
+#include "graph/Node.h"
+#include "graph/Scene.h"
+#include "plugins/Plugins.h"
 #include "shapes.h"
 
 #include <sched.h>

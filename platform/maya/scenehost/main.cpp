@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "../src/CommandRegistry.h"
+#include "commands/CommandRegistry.h"
 
 namespace {
 
