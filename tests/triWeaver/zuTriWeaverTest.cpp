@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -27,6 +29,7 @@
 #include "shapes.h"
 
 #include <sched.h>
+#include <unistd.h>
 
 namespace {
 
@@ -434,6 +437,56 @@ TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
     TearDown();
     mayahost::unloadPlugin("graphTestPlugin");
 }
+
+#if defined(GPU_BACKEND_CPU)
+// While this lives, the device memory the nodes see is what the process holds now and `spare`
+// bytes more.
+class MemoryBudget {
+public:
+    explicit MemoryBudget(unsigned long long spare) {
+        unsigned long long pages = 0, resident = 0;
+        FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (statm) {
+            if (std::fscanf(statm, "%llu %llu", &pages, &resident) != 2) resident = 0;
+            std::fclose(statm);
+        }
+        const unsigned long long limit = resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + spare;
+        setenv("GPU_MEMORY_LIMIT", std::to_string(limit).c_str(), 1);
+    }
+    ~MemoryBudget() { unsetenv("GPU_MEMORY_LIMIT"); }
+};
+
+TEST_F(TriWeaverTest, WorkBeyondTheMemoryBudgetIsRefusedBeforeItIsAllocated) {
+    weave(pointSet({{0, 0, 0}, {1, 0, 0.2}, {0.3, 0, 1}}), "setAttr weaver.cn 0");
+    const Mesh before = outMesh();
+    ASSERT_EQ(before.triangles.size(), 1u);
+    // 14,400 points take 36 MB of candidate triples.
+    std::vector<MVector> many;
+    for (int i = 0; i < 120; ++i)
+        for (int k = 0; k < 120; ++k) many.emplace_back(i + 0.01 * (k % 7), 0, k + 0.01 * (i % 5));
+    weave(pointSet(many), "setAttr weaver.r 1.5");
+    mayahost::clearRecordedMessages();
+    MStatus status;
+    {
+        MemoryBudget budget(16ull << 20);
+        EXPECT_TRUE(outMesh(&status) == before);
+        EXPECT_FALSE(status);
+        EXPECT_EQ(messages(Message::kError), std::vector<std::string>{"zuTriWeaver: Not enough memory on GPU"});
+    }
+    {
+        MemoryBudget none(0);
+        mayahost::clearRecordedMessages();
+        EXPECT_FALSE(run("createNode zuTriWeaver -n starved")) << "no room for the offset table";
+        EXPECT_EQ(mayahost::Scene::current().findNode("starved"), nullptr);
+        const std::vector<std::string> errors = messages(Message::kError);
+        ASSERT_FALSE(errors.empty());
+        EXPECT_EQ(errors.front(), "zuTriWeaver: Not enough memory on GPU");
+    }
+    ASSERT_TRUE(run("setAttr weaver.dpl 0"));
+    EXPECT_GT(outMesh(&status).triangles.size(), 25000u);
+    EXPECT_TRUE(status) << "within the machine's memory again";
+}
+#endif
 
 TEST_F(TriWeaverTest, AnEmptyPointSetGivesAnEmptyMesh) {
     weave(pointSet({}), "setAttr weaver.cn 0");
