@@ -267,6 +267,27 @@ TEST_F(TriWeaverTest, TheCircumsphereAndRadiusTestsRejectTriangles) {
     }
 }
 
+TEST_F(TriWeaverTest, NeighboursMustHaveNormalsThatAgreeToTheLimit) {
+    const MVector up(0, 1, 0), tilted = MVector(0.1, 1, 0).normal();
+    struct Case {
+        MVector third;  // the third point's normal; the others face up
+        const char* settings;
+        size_t triangles;
+    } cases[] = {
+        {up, "setAttr weaver.dpl 1", 1},
+        {tilted, "setAttr weaver.dpl 1", 0},
+        {tilted, "setAttr weaver.dpl 0.99", 1},
+        {-up, "setAttr weaver.dpl -1", 1},
+        {-up, "setAttr weaver.cn 0; setAttr weaver.dpl 1", 1},  // normals not considered
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.settings);
+        TearDown();
+        weave(pointSet({{0, 0, 0}, {1, 0, 0.2}, {0.3, 0, 1}}, {up, up, c.third}), c.settings);
+        EXPECT_EQ(outMesh().triangles.size(), c.triangles);
+    }
+}
+
 TEST_F(TriWeaverTest, AScatteredSphereGivesAClosedConsistentlyOrientedMesh) {
     std::vector<MVector> positions, normals;
     scatter(shapes::sphere(1, 48, 32), 0.1, positions, normals);
