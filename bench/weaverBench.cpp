@@ -31,8 +31,8 @@
 
 namespace {
 
-const char* const kStages[] = {"upload", "hash", "candidates", "sort", "acceptance",
-                               "topology", "repair", "outputs"};
+const char* const kStages[] = {"upload",     "hash",     "candidates", "sort",
+                               "acceptance", "topology", "repair",     "outputs"};
 
 class StageTotals : public StageListener {
 public:
@@ -135,9 +135,10 @@ int main(int argc, char** argv) {
         !run(std::string("loadPlugin \"") + WEAVER_BENCH_PLUGIN + "\""))
         return 1;
     void* library = dlopen(WEAVER_BENCH_PLUGIN, RTLD_NOW | RTLD_NOLOAD);
-    auto install = library ? reinterpret_cast<void (*)(StageListener*)>(
-                                 dlsym(library, "setWeaverStageListener"))
-                           : nullptr;
+    auto install =
+        library
+            ? reinterpret_cast<void (*)(StageListener*)>(dlsym(library, "setWeaverStageListener"))
+            : nullptr;
     if (!install) {
         std::fprintf(stderr, "weaverBench: the plug-in has no stage hook\n");
         return 1;
@@ -151,9 +152,10 @@ int main(int argc, char** argv) {
              "connectAttr sphereShape.boundingBox weaver.boundingBox; setAttr weaver.mm 1"))
         return 1;
 
-    std::printf("zuTriWeaver on scatters of the unit sphere: median of %d computes per run, %u "
-                "hardware threads\n%8s %8s %6s",
-                repeat, std::thread::hardware_concurrency(), "points", "radius", "weave");
+    std::printf(
+        "zuTriWeaver on scatters of the unit sphere: median of %d computes per run, %u "
+        "hardware threads\n%8s %8s %6s",
+        repeat, std::thread::hardware_concurrency(), "points", "radius", "weave");
     for (const char* stage : kStages) std::printf(" %10.10s", stage);
     std::printf(" %9s %9s %8s %7s %7s %6s %6s\n", "compute", "triangles", "border", "nonman",
                 "repaired", "shells", "unused");
@@ -170,7 +172,8 @@ int main(int argc, char** argv) {
         if (!plugOf("scatter.outPoints").getValue(points)) return 1;
         const unsigned int count = MFnArrayAttrsData(points).count();
         for (double factor : {1.0, 2.0}) {
-            if (!run("setAttr weaver.radius " + std::to_string(radius * factor) + "; setAttr weaver.mm 0"))
+            if (!run("setAttr weaver.radius " + std::to_string(radius * factor) +
+                     "; setAttr weaver.mm 0"))
                 return 1;
             MObject unrepaired;
             if (!plugOf("weaver.outMesh").getValue(unrepaired)) return 1;

@@ -1,6 +1,5 @@
-#include "common/restoreOrder.h"
-
 #include "common/deviceLaunch.h"
+#include "common/restoreOrder.h"
 
 __global__ void restoreOrder(const unsigned int* arrayA, const unsigned int* arrayB,
                              unsigned int* auxA, unsigned int* auxB, const unsigned int* map,

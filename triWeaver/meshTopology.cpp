@@ -34,7 +34,8 @@ std::vector<Triangle*> Triangle::manifoldNeighbours() const {
         const Edge* edge = edges[e];
         if (edge->triangles.size() != 2) continue;
         for (Triangle* other : edge->triangles)
-            if (other != this && std::find(neighbours.begin(), neighbours.end(), other) == neighbours.end())
+            if (other != this &&
+                std::find(neighbours.begin(), neighbours.end(), other) == neighbours.end())
                 neighbours.push_back(other);
     }
     return neighbours;
@@ -154,7 +155,8 @@ std::vector<Triangle*> Edge::getInvalidTriangles() const {
 MeshTopology::MeshTopology(const std::vector<unsigned int>& corners,
                            const std::vector<unsigned int>& edgeA,
                            const std::vector<unsigned int>& edgeB,
-                           const std::vector<unsigned int>& edgeT, const std::vector<float>& positions) {
+                           const std::vector<unsigned int>& edgeT,
+                           const std::vector<float>& positions) {
     const unsigned int count = static_cast<unsigned int>(corners.size() / 3);
     for (unsigned int t = 0; t < count; ++t) {
         const int c[3] = {static_cast<int>(corners[3 * t]), static_cast<int>(corners[3 * t + 1]),
@@ -243,7 +245,8 @@ int MeshTopology::orient() {
             if (!reference) continue;
             int shared[3], sharedCount = 0;
             for (int c : triangle->corners)
-                if (std::find(reference->corners, reference->corners + 3, c) != reference->corners + 3)
+                if (std::find(reference->corners, reference->corners + 3, c) !=
+                    reference->corners + 3)
                     shared[sharedCount++] = c;
             if (sharedCount < 2) {
                 std::printf("Error: triangles has no common edge\n");
@@ -269,6 +272,7 @@ std::vector<const Triangle*> MeshTopology::triangles() const {
 }
 
 size_t MeshTopology::nonManifoldEdgeCount() const {
-    return static_cast<size_t>(std::count_if(nonManifold_.begin(), nonManifold_.end(),
-                                             [](const Edge* e) { return e->triangles.size() > 2; }));
+    return static_cast<size_t>(
+        std::count_if(nonManifold_.begin(), nonManifold_.end(),
+                      [](const Edge* e) { return e->triangles.size() > 2; }));
 }

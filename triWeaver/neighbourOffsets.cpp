@@ -38,14 +38,15 @@ std::vector<NeighbourOffset> buildNeighbourOffsets() {
     for (int dx = -kNeighbourReach; dx <= kNeighbourReach; ++dx)
         for (int dy = -kNeighbourReach; dy <= kNeighbourReach; ++dy)
             for (int dz = -kNeighbourReach; dz <= kNeighbourReach; ++dz)
-                voxels[indexOf(dx, dy, dz)].offset = {static_cast<short>(dx), static_cast<short>(dy),
-                                                      static_cast<short>(dz)};
+                voxels[indexOf(dx, dy, dz)].offset = {
+                    static_cast<short>(dx), static_cast<short>(dy), static_cast<short>(dz)};
     const int steps[6][3] = {{-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}, {0, 0, 1}};
     for (Voxel& voxel : voxels) {
         for (const int* step : steps) {
             const int x = voxel.offset.dx + step[0], y = voxel.offset.dy + step[1],
                       z = voxel.offset.dz + step[2];
-            if (inBlock(x) && inBlock(y) && inBlock(z)) voxel.addNeighbour(&voxels[indexOf(x, y, z)]);
+            if (inBlock(x) && inBlock(y) && inBlock(z))
+                voxel.addNeighbour(&voxels[indexOf(x, y, z)]);
         }
     }
     std::vector<Voxel*> order;

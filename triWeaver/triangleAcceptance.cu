@@ -73,21 +73,24 @@ __global__ void moveSelectedEdgeVertices(unsigned int* uniqueEdgeFirstVertex,
 // edge, each once and none of t's own.
 __global__ void getTestPointsForTriangles(
     unsigned int* testPointsPerTriangle, unsigned int* testPointsCount, const unsigned int* vertexA,
-    const unsigned int* vertexB, const unsigned int* vertexC, unsigned int possibleCombinationsCount,
-    const unsigned int* testPoint, const unsigned int* uniqueEdgePointA,
-    const unsigned int* uniqueEdgePointB, const unsigned int* uniqueEdgeIndex,
-    unsigned int uniqueEdgesCount, const unsigned int* uniqueEdgeFirstVertex,
-    const unsigned int* uniqueEdgeFirstVertexIndex, unsigned int uniqueFirstEdgeVertexCount) {
+    const unsigned int* vertexB, const unsigned int* vertexC,
+    unsigned int possibleCombinationsCount, const unsigned int* testPoint,
+    const unsigned int* uniqueEdgePointA, const unsigned int* uniqueEdgePointB,
+    const unsigned int* uniqueEdgeIndex, unsigned int uniqueEdgesCount,
+    const unsigned int* uniqueEdgeFirstVertex, const unsigned int* uniqueEdgeFirstVertexIndex,
+    unsigned int uniqueFirstEdgeVertexCount) {
     const unsigned int t = twoDimensionalThreadIndex();
     if (t >= possibleCombinationsCount) return;
     const unsigned int corners[3] = {vertexA[t], vertexB[t], vertexC[t]};
-    const unsigned int edges[3][2] = {{corners[0], corners[1]}, {corners[0], corners[2]},
-                                      {corners[1], corners[2]}};
+    const unsigned int edges[3][2] = {
+        {corners[0], corners[1]}, {corners[0], corners[2]}, {corners[1], corners[2]}};
     const unsigned int sortedEdgeCount = 3 * possibleCombinationsCount;
-    unsigned int* list = testPointsPerTriangle + static_cast<unsigned long long>(kMaxTestPoints) * t;
+    unsigned int* list =
+        testPointsPerTriangle + static_cast<unsigned long long>(kMaxTestPoints) * t;
     unsigned int count = 0;
     for (unsigned int e = 0; e < 3 && count < kMaxTestPoints; ++e) {
-        const unsigned int group = findSorted(uniqueEdgeFirstVertex, 0, uniqueFirstEdgeVertexCount, edges[e][0]);
+        const unsigned int group =
+            findSorted(uniqueEdgeFirstVertex, 0, uniqueFirstEdgeVertexCount, edges[e][0]);
         if (group == uniqueFirstEdgeVertexCount) continue;
         const unsigned int groupStart = uniqueEdgeFirstVertexIndex[group];
         const unsigned int groupEnd = group + 1 < uniqueFirstEdgeVertexCount
@@ -95,7 +98,8 @@ __global__ void getTestPointsForTriangles(
                                           : uniqueEdgesCount;
         const unsigned int edge = findSorted(uniqueEdgePointB, groupStart, groupEnd, edges[e][1]);
         if (edge == groupEnd || uniqueEdgePointA[edge] != edges[e][0]) continue;
-        const unsigned int runEnd = edge + 1 < uniqueEdgesCount ? uniqueEdgeIndex[edge + 1] : sortedEdgeCount;
+        const unsigned int runEnd =
+            edge + 1 < uniqueEdgesCount ? uniqueEdgeIndex[edge + 1] : sortedEdgeCount;
         for (unsigned int k = uniqueEdgeIndex[edge]; k < runEnd && count < kMaxTestPoints; ++k) {
             const unsigned int q = testPoint[k];
             bool known = q == corners[0] || q == corners[1] || q == corners[2];
@@ -114,8 +118,8 @@ __global__ void getCircumcircles(float* circumcircle, float* circumcircleRadius,
     const unsigned int t = twoDimensionalThreadIndex();
     if (t >= possibleCombinationsCount) return;
     float squaredRadius = -1.0f;
-    if (!weaverCircumcircle(points + 3 * vertexA[t], points + 3 * vertexB[t], points + 3 * vertexC[t],
-                            circumcircle + 3 * t, squaredRadius))
+    if (!weaverCircumcircle(points + 3 * vertexA[t], points + 3 * vertexB[t],
+                            points + 3 * vertexC[t], circumcircle + 3 * t, squaredRadius))
         squaredRadius = -1.0f;
     circumcircleRadius[t] = squaredRadius;
 }
@@ -149,7 +153,8 @@ __global__ void testTriangles(unsigned int* acceptedTriangles, const unsigned in
         return;
     }
     const unsigned int k = t == 0 ? i : i - testPointsCount[t - 1];
-    const unsigned int q = testPointsPerTriangle[static_cast<unsigned long long>(kMaxTestPoints) * t + k];
+    const unsigned int q =
+        testPointsPerTriangle[static_cast<unsigned long long>(kMaxTestPoints) * t + k];
     const float* centre = circumcircle + 3 * t;
     const float dx = samples[3 * q] - centre[0], dy = samples[3 * q + 1] - centre[1],
                 dz = samples[3 * q + 2] - centre[2];
@@ -157,8 +162,9 @@ __global__ void testTriangles(unsigned int* acceptedTriangles, const unsigned in
 }
 
 __global__ void moveTriangles(unsigned int* triangles, const unsigned int* acceptedTriangles,
-                              float* radius, const unsigned int* vertexA, const unsigned int* vertexB,
-                              const unsigned int* vertexC, const float* circumcircleRadius,
+                              float* radius, const unsigned int* vertexA,
+                              const unsigned int* vertexB, const unsigned int* vertexC,
+                              const float* circumcircleRadius,
                               unsigned int possibleCombinationsCount) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i + 1 >= possibleCombinationsCount) return;
@@ -170,8 +176,9 @@ __global__ void moveTriangles(unsigned int* triangles, const unsigned int* accep
     radius[slot] = circumcircleRadius[i + 1];
 }
 
-__global__ void getFinalEdges(unsigned int* edgePointA, unsigned int* edgePointB, unsigned int* edgeT,
-                              const unsigned int* triangles, unsigned int trianglesCount) {
+__global__ void getFinalEdges(unsigned int* edgePointA, unsigned int* edgePointB,
+                              unsigned int* edgeT, const unsigned int* triangles,
+                              unsigned int trianglesCount) {
     const unsigned int t = twoDimensionalThreadIndex();
     if (t >= trianglesCount) return;
     const unsigned int a = triangles[3 * t], b = triangles[3 * t + 1], c = triangles[3 * t + 2];
@@ -203,7 +210,7 @@ std::vector<T> toHost(const thrust::device_vector<T>& values) {
 // The distinct edges of the sorted edge list and, for each distinct first point, where its edges
 // start among them.
 struct EdgeLookup {
-    thrust::device_vector<unsigned int> pointA, pointB, runStart;  // E distinct edges
+    thrust::device_vector<unsigned int> pointA, pointB, runStart;       // E distinct edges
     thrust::device_vector<unsigned int> firstVertex, firstVertexStart;  // F first points
     unsigned int edgeCount = 0, firstVertexCount = 0;
 };
@@ -270,13 +277,12 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
     if (!weaverMemoryFits(4ull * kMaxTestPoints * p + 24ull * p)) return MS::kFailure;
     thrust::device_vector<unsigned int> testPoints(static_cast<size_t>(kMaxTestPoints) * p, 0u),
         testCount(p);
-    launchTwoDimensional(getTestPointsForTriangles, p, 128, devicePointer(testPoints),
-                         devicePointer(testCount), devicePointer(kept.a), devicePointer(kept.b),
-                         devicePointer(kept.c), p, devicePointer(testPoint),
-                         devicePointer(lookup.pointA), devicePointer(lookup.pointB),
-                         devicePointer(lookup.runStart), lookup.edgeCount,
-                         devicePointer(lookup.firstVertex), devicePointer(lookup.firstVertexStart),
-                         lookup.firstVertexCount);
+    launchTwoDimensional(
+        getTestPointsForTriangles, p, 128, devicePointer(testPoints), devicePointer(testCount),
+        devicePointer(kept.a), devicePointer(kept.b), devicePointer(kept.c), p,
+        devicePointer(testPoint), devicePointer(lookup.pointA), devicePointer(lookup.pointB),
+        devicePointer(lookup.runStart), lookup.edgeCount, devicePointer(lookup.firstVertex),
+        devicePointer(lookup.firstVertexStart), lookup.firstVertexCount);
     if (!kernelLaunchSucceededOrShow("getTestPointsForTriangles")) return MS::kFailure;
     lookup = EdgeLookup();
     thrust::device_vector<unsigned int>().swap(edgeA);
@@ -285,25 +291,28 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
 
     thrust::device_vector<float> centre(3ull * p);
     squaredRadius.resize(p);
-    launchTwoDimensional(getCircumcircles, p, 128, devicePointer(centre), devicePointer(squaredRadius),
-                         devicePointer(kept.a), devicePointer(kept.b), devicePointer(kept.c),
-                         devicePointer(points.positions), p);
+    launchTwoDimensional(getCircumcircles, p, 128, devicePointer(centre),
+                         devicePointer(squaredRadius), devicePointer(kept.a), devicePointer(kept.b),
+                         devicePointer(kept.c), devicePointer(points.positions), p);
     if (!kernelLaunchSucceededOrShow("getCircumcircles")) return MS::kFailure;
 
     accepted.resize(p);
-    thrust::transform(squaredRadius.begin(), squaredRadius.end(), accepted.begin(), NotDegenerate());
+    thrust::transform(squaredRadius.begin(), squaredRadius.end(), accepted.begin(),
+                      NotDegenerate());
     thrust::inclusive_scan(testCount.begin(), testCount.end(), testCount.begin());
     const unsigned int tests = testCount[p - 1];
-    launchTwoDimensional(testTriangles, tests, 128, devicePointer(accepted), devicePointer(testCount),
-                         devicePointer(testPoints), devicePointer(points.positions),
-                         devicePointer(centre), devicePointer(squaredRadius), points.radius, p, tests);
+    launchTwoDimensional(testTriangles, tests, 128, devicePointer(accepted),
+                         devicePointer(testCount), devicePointer(testPoints),
+                         devicePointer(points.positions), devicePointer(centre),
+                         devicePointer(squaredRadius), points.radius, p, tests);
     if (!kernelLaunchSucceededOrShow("testTriangles")) return MS::kFailure;
     return MS::kSuccess;
 }
 
 }  // namespace
 
-MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept, WovenTriangles& woven) {
+MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept,
+                        WovenTriangles& woven) {
     woven = WovenTriangles();
     const unsigned int p = kept.count;
     if (p == 0) return MS::kSuccess;
@@ -340,7 +349,8 @@ MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept, W
     launchTwoDimensional(getFinalEdges, t, 128, devicePointer(edgeA), devicePointer(edgeB),
                          devicePointer(edgeT), devicePointer(triangles), t);
     if (!kernelLaunchSucceededOrShow("getFinalEdges")) return MS::kFailure;
-    if (!sortByColumn(edgeB, edgeA, edgeT) || !sortByColumn(edgeA, edgeB, edgeT)) return MS::kFailure;
+    if (!sortByColumn(edgeB, edgeA, edgeT) || !sortByColumn(edgeA, edgeB, edgeT))
+        return MS::kFailure;
     woven.corners = toHost(triangles);
     woven.edgeA = toHost(edgeA);
     woven.edgeB = toHost(edgeB);

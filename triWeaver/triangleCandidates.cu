@@ -45,7 +45,8 @@ __global__ void createCombinations(unsigned int* combinationsA, unsigned int* co
         const unsigned int j = pointOfCell(cell, bucketIndex, tabKey, tabValue, hashTableSize);
         if (j == kNoPoint) continue;
         if (useNormal) {
-            const float dot = normals[3 * i] * normals[3 * j] + normals[3 * i + 1] * normals[3 * j + 1] +
+            const float dot = normals[3 * i] * normals[3 * j] +
+                              normals[3 * i + 1] * normals[3 * j + 1] +
                               normals[3 * i + 2] * normals[3 * j + 2];
             if (dotProdLimit > dot) continue;
         }
@@ -56,10 +57,23 @@ __global__ void createCombinations(unsigned int* combinationsA, unsigned int* co
     for (unsigned int a = 0; a < found; ++a) {
         for (unsigned int b = a + 1; b < found; ++b, ++pair) {
             unsigned int c0 = i, c1 = neighbours[a], c2 = neighbours[b];
-            if (c0 > c1) { const unsigned int t = c0; c0 = c1; c1 = t; }
-            if (c1 > c2) { const unsigned int t = c1; c1 = c2; c2 = t; }
-            if (c0 > c1) { const unsigned int t = c0; c0 = c1; c1 = t; }
-            const unsigned long long slot = static_cast<unsigned long long>(kTriplesPerPoint) * i + pair;
+            if (c0 > c1) {
+                const unsigned int t = c0;
+                c0 = c1;
+                c1 = t;
+            }
+            if (c1 > c2) {
+                const unsigned int t = c1;
+                c1 = c2;
+                c2 = t;
+            }
+            if (c0 > c1) {
+                const unsigned int t = c0;
+                c0 = c1;
+                c1 = t;
+            }
+            const unsigned long long slot =
+                static_cast<unsigned long long>(kTriplesPerPoint) * i + pair;
             combinationsA[slot] = c0;
             combinationsB[slot] = c1;
             combinationsC[slot] = c2;
@@ -128,8 +142,9 @@ MStatus hashPoints(const WeaverPoints& points, CellHash& hash) {
     // Which points a full bucket keeps depends on the order of the increments: in index order on
     // the cpu backend.
     launchTwoDimensionalInOrder(computeCellID, n, 128, devicePointer(points.positions),
-                                devicePointer(hash.cells), points.grid, devicePointer(hash.bucketCount),
-                                devicePointer(hash.keys), devicePointer(hash.values), hash.size, n);
+                                devicePointer(hash.cells), points.grid,
+                                devicePointer(hash.bucketCount), devicePointer(hash.keys),
+                                devicePointer(hash.values), hash.size, n);
     return kernelLaunchSucceededOrShow("computeCellID") ? MS::kSuccess : MS::kFailure;
 }
 
@@ -155,13 +170,12 @@ MStatus findKeptTriples(const WeaverPoints& points, const DeviceNeighbourOffsets
         a.assign(total, 0u);
         b.assign(total, 0u);
         c.assign(total, 0u);
-        launchTwoDimensional(createCombinations, n, 128, devicePointer(a), devicePointer(b),
-                             devicePointer(c), devicePointer(neighbourCount),
-                             devicePointer(hash.cells), points.grid, devicePointer(hash.bucketCount),
-                             devicePointer(hash.keys), devicePointer(hash.values),
-                             devicePointer(offsets.x), devicePointer(offsets.y),
-                             devicePointer(offsets.z), points.useNormal,
-                             devicePointer(points.normals), points.dotProdLimit, hash.size, n);
+        launchTwoDimensional(
+            createCombinations, n, 128, devicePointer(a), devicePointer(b), devicePointer(c),
+            devicePointer(neighbourCount), devicePointer(hash.cells), points.grid,
+            devicePointer(hash.bucketCount), devicePointer(hash.keys), devicePointer(hash.values),
+            devicePointer(offsets.x), devicePointer(offsets.y), devicePointer(offsets.z),
+            points.useNormal, devicePointer(points.normals), points.dotProdLimit, hash.size, n);
         if (!kernelLaunchSucceededOrShow("createCombinations")) return MS::kFailure;
     }
 
@@ -193,8 +207,9 @@ MStatus findKeptTriples(const WeaverPoints& points, const DeviceNeighbourOffsets
     kept.b.resize(count);
     kept.c.resize(count);
     launchTwoDimensional(moveSelectedCombinations, total, 128, devicePointer(possible),
-                         devicePointer(a), devicePointer(b), devicePointer(c), devicePointer(kept.a),
-                         devicePointer(kept.b), devicePointer(kept.c), total);
+                         devicePointer(a), devicePointer(b), devicePointer(c),
+                         devicePointer(kept.a), devicePointer(kept.b), devicePointer(kept.c),
+                         total);
     if (!kernelLaunchSucceededOrShow("moveSelectedCombinations")) return MS::kFailure;
     if (possible[0] == 1) {
         kept.a[0] = a[0];

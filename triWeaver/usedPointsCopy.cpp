@@ -55,7 +55,8 @@ bool arrayLengthsMatch(MFnArrayAttrsData& set, unsigned int count) {
     return true;
 }
 
-MStatus copyUsedPoints(MFnArrayAttrsData& out, MFnArrayAttrsData& in, const std::vector<int>& mask) {
+MStatus copyUsedPoints(MFnArrayAttrsData& out, MFnArrayAttrsData& in,
+                       const std::vector<int>& mask) {
     MStatus status;
     const MStringArray names = in.list(&status);
     STATUS_CHECK(status);

@@ -1,11 +1,10 @@
-#include "triWeaver/weaverBuffers.h"
-
 #include <maya/MGlobal.h>
 #include <thrust/sequence.h>
 #include <thrust/sort.h>
 
 #include "common/deviceLaunch.h"
 #include "common/restoreOrder.h"
+#include "triWeaver/weaverBuffers.h"
 
 bool weaverMemoryFits(unsigned long long bytes) {
     if (gpuMemoryCheck(bytes)) return true;
@@ -13,7 +12,8 @@ bool weaverMemoryFits(unsigned long long bytes) {
     return false;
 }
 
-bool sortByColumn(thrust::device_vector<unsigned int>& key, thrust::device_vector<unsigned int>& first,
+bool sortByColumn(thrust::device_vector<unsigned int>& key,
+                  thrust::device_vector<unsigned int>& first,
                   thrust::device_vector<unsigned int>& second) {
     const unsigned int n = static_cast<unsigned int>(key.size());
     if (n == 0) return true;
@@ -22,7 +22,8 @@ bool sortByColumn(thrust::device_vector<unsigned int>& key, thrust::device_vecto
     thrust::stable_sort_by_key(key.begin(), key.end(), map.begin());
     thrust::device_vector<unsigned int> sortedFirst(n), sortedSecond(n);
     launchTwoDimensional(restoreOrder, n, 128, devicePointer(first), devicePointer(second),
-                         devicePointer(sortedFirst), devicePointer(sortedSecond), devicePointer(map), n);
+                         devicePointer(sortedFirst), devicePointer(sortedSecond),
+                         devicePointer(map), n);
     if (!kernelLaunchSucceededOrShow("restoreOrder")) return false;
     first.swap(sortedFirst);
     second.swap(sortedSecond);

@@ -54,7 +54,8 @@ bool weaverMemoryFits(unsigned long long bytes);
 // Sorts the rows of (key, first, second) by key, stably, carrying the two companion columns
 // along; the three vectors are replaced by their sorted versions. False after showing a failed
 // launch.
-bool sortByColumn(thrust::device_vector<unsigned int>& key, thrust::device_vector<unsigned int>& first,
+bool sortByColumn(thrust::device_vector<unsigned int>& key,
+                  thrust::device_vector<unsigned int>& first,
                   thrust::device_vector<unsigned int>& second);
 
 // Steps of the weaver (triangleCandidates.cu, triangleAcceptance.cu). Each returns kFailure after
@@ -66,4 +67,5 @@ MStatus findKeptTriples(const WeaverPoints& points, const DeviceNeighbourOffsets
 
 // The kept triples whose circumcircle is small enough and holds none of their test points, with
 // their sorted edges, on the host.
-MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept, WovenTriangles& woven);
+MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept,
+                        WovenTriangles& woven);

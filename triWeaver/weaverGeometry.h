@@ -3,7 +3,6 @@
 // point and the circumcircle test. All are __host__ __device__, so host code and tests call them
 // directly.
 #include <gpu/runtime.h>
-
 #include <math.h>
 
 // The weaver's grid: cubic cells of edge cellSize = radius / sqrt(3) (a cell's diagonal is the
@@ -38,7 +37,8 @@ __host__ __device__ inline unsigned int weaverCellCoordinate(float p, float mini
     return static_cast<unsigned int>(k);
 }
 
-__host__ __device__ inline unsigned int weaverCellId(float x, float y, float z, const WeaverGrid& grid) {
+__host__ __device__ inline unsigned int weaverCellId(float x, float y, float z,
+                                                     const WeaverGrid& grid) {
     const unsigned int cx = weaverCellCoordinate(x, grid.minX, grid.cellSize, grid.dimX);
     const unsigned int cy = weaverCellCoordinate(y, grid.minY, grid.cellSize, grid.dimY);
     const unsigned int cz = weaverCellCoordinate(z, grid.minZ, grid.cellSize, grid.dimZ);
@@ -48,7 +48,8 @@ __host__ __device__ inline unsigned int weaverCellId(float x, float y, float z, 
 // The cell at offset (dx, dy, dz) from `cell`, from the coordinates its id holds; false when
 // the offset leaves the grid along any axis.
 __host__ __device__ inline bool weaverNeighbourCell(unsigned int cell, int dx, int dy, int dz,
-                                                    const WeaverGrid& grid, unsigned int& neighbour) {
+                                                    const WeaverGrid& grid,
+                                                    unsigned int& neighbour) {
     const long long cx = static_cast<long long>(cell % grid.stepZ) + dx;
     const long long cz = static_cast<long long>((cell / grid.stepZ) % grid.dimZ) + dz;
     const long long cy = static_cast<long long>(cell / grid.stepY) + dy;
@@ -61,7 +62,8 @@ __host__ __device__ inline bool weaverNeighbourCell(unsigned int cell, int dx, i
 // The point the hash table holds for `cell`: among the bucket's stored slots whose key is the
 // cell, the smallest point index, so that the answer does not depend on the order in which the
 // points took their slots; kNoPoint when none.
-__host__ __device__ inline unsigned int pointOfCell(unsigned int cell, const unsigned int* bucketCount,
+__host__ __device__ inline unsigned int pointOfCell(unsigned int cell,
+                                                    const unsigned int* bucketCount,
                                                     const unsigned int* tabKey,
                                                     const unsigned int* tabValue,
                                                     unsigned int hashTableSize) {

@@ -1,5 +1,3 @@
-#include "triWeaver/zuTriWeaver.h"
-
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnMesh.h>
@@ -29,6 +27,7 @@
 #include "triWeaver/neighbourOffsets.h"
 #include "triWeaver/usedPointsCopy.h"
 #include "triWeaver/weaverBuffers.h"
+#include "triWeaver/zuTriWeaver.h"
 
 const MTypeId zuTriWeaver::id(0xAC8);
 
@@ -75,8 +74,8 @@ MString plugName(const MObject& node, const MObject& attribute) {
 }
 
 // The point set's vector array `name`: false after showing why it cannot be used.
-bool readVectors(const MObject& node, MFnArrayAttrsData& set, const char* name,
-                 const char* missing, MVectorArray& values) {
+bool readVectors(const MObject& node, MFnArrayAttrsData& set, const char* name, const char* missing,
+                 MVectorArray& values) {
     MFnArrayAttrsData::Type type;
     if (!set.checkArrayExist(name, type)) {
         MGlobal::displayError(plugName(node, zuTriWeaver::inPoints) + missing);
@@ -99,7 +98,8 @@ bool toFiniteFloats(const MObject& node, const MVectorArray& vectors, const char
     for (unsigned int i = 0; i < vectors.length(); ++i) {
         const MVector& v = vectors[i];
         float* out = values.data() + 3ull * i;
-        out[0] = static_cast<float>(v.x), out[1] = static_cast<float>(v.y), out[2] = static_cast<float>(v.z);
+        out[0] = static_cast<float>(v.x), out[1] = static_cast<float>(v.y),
+        out[2] = static_cast<float>(v.z);
         if (std::isfinite(out[0]) && std::isfinite(out[1]) && std::isfinite(out[2])) continue;
         char text[160];
         std::snprintf(text, sizeof text, ": '%s' of point %u is not finite: (%g, %g, %g)", name, i,
@@ -113,12 +113,14 @@ bool toFiniteFloats(const MObject& node, const MVectorArray& vectors, const char
 // The values that arrive through connections unchecked by the attributes' limits.
 bool checkConnectedValues(const MObject& node, const WeaverSettings& settings) {
     if (!checkFinitePositive(node, zuTriWeaver::radius, settings.radius)) return false;
-    if (settings.considerNormal && !checkFinite(node, zuTriWeaver::dotProdLimit, settings.dotProdLimit))
+    if (settings.considerNormal &&
+        !checkFinite(node, zuTriWeaver::dotProdLimit, settings.dotProdLimit))
         return false;
-    const std::pair<const MObject*, float> box[] = {
-        {&zuTriWeaver::boundingBoxMinX, settings.minX}, {&zuTriWeaver::boundingBoxMinY, settings.minY},
-        {&zuTriWeaver::boundingBoxMinZ, settings.minZ}, {&zuTriWeaver::boundingBoxMaxX, settings.maxX},
-        {&zuTriWeaver::boundingBoxMaxZ, settings.maxZ}};
+    const std::pair<const MObject*, float> box[] = {{&zuTriWeaver::boundingBoxMinX, settings.minX},
+                                                    {&zuTriWeaver::boundingBoxMinY, settings.minY},
+                                                    {&zuTriWeaver::boundingBoxMinZ, settings.minZ},
+                                                    {&zuTriWeaver::boundingBoxMaxX, settings.maxX},
+                                                    {&zuTriWeaver::boundingBoxMaxZ, settings.maxZ}};
     for (const auto& [attribute, value] : box)
         if (!checkFinite(node, *attribute, value)) return false;
     return true;
@@ -148,7 +150,8 @@ bool makeGrid(const MObject& node, const WeaverSettings& settings, const std::ve
         std::snprintf(text, sizeof text,
                       ": a radius of %g over the box and points from (%g, %g, %g) to (%g, %g, %g) "
                       "needs %.4g grid cells, more than the %u the grid can number",
-                      settings.radius, low[0], low[1], low[2], high[0], high[1], high[2], cells, UINT_MAX);
+                      settings.radius, low[0], low[1], low[2], high[0], high[1], high[2], cells,
+                      UINT_MAX);
         MGlobal::displayError(plugName(node, zuTriWeaver::radius) + text);
         return false;
     }
@@ -171,14 +174,16 @@ struct HostPoints {
 };
 
 // Reads and checks the point set; false after showing why it is refused.
-MStatus readPoints(const MObject& node, MFnArrayAttrsData& set, bool considerNormal, HostPoints& points) {
+MStatus readPoints(const MObject& node, MFnArrayAttrsData& set, bool considerNormal,
+                   HostPoints& points) {
     if (!readVectors(node, set, "position", ": Points position missing", points.positions))
         return MS::kFailure;
     if (considerNormal) {
         MVectorArray normals;
-        if (!readVectors(node, set, "normal",
-                         ": Points normal missing. Turn on 'Compute Normal' option in zuScatterPoints node",
-                         normals))
+        if (!readVectors(
+                node, set, "normal",
+                ": Points normal missing. Turn on 'Compute Normal' option in zuScatterPoints node",
+                normals))
             return MS::kFailure;
         if (normals.length() != points.positions.length()) {
             MGlobal::displayError(plugName(node, zuTriWeaver::inPoints) +
@@ -187,7 +192,8 @@ MStatus readPoints(const MObject& node, MFnArrayAttrsData& set, bool considerNor
         }
         if (!toFiniteFloats(node, normals, "normal", points.normalFloats)) return MS::kFailure;
     }
-    if (!toFiniteFloats(node, points.positions, "position", points.positionFloats)) return MS::kFailure;
+    if (!toFiniteFloats(node, points.positions, "position", points.positionFloats))
+        return MS::kFailure;
     if (points.positions.length() > kMaxPoints) {
         char text[160];
         std::snprintf(text, sizeof text, ": %u points are more than the %llu one compute can weave",
@@ -247,12 +253,12 @@ MStatus buildMesh(const MObject& node, const MVectorArray& positions,
     meshData = data.create(&status);
     STATUS_RETURN_ON_ERROR(status, "in MFnMeshData::create.\n");
     MFnMesh mesh;
-    mesh.create(static_cast<int>(used), static_cast<int>(triangles.size()), points, counts, connects,
-                meshData, &status);
+    mesh.create(static_cast<int>(used), static_cast<int>(triangles.size()), points, counts,
+                connects, meshData, &status);
     if (!status) {
         STATUS_CHECK(status);
-        MGlobal::displayError(plugName(node, zuTriWeaver::outMesh) + ": the mesh cannot be made: " +
-                              status.errorString());
+        MGlobal::displayError(plugName(node, zuTriWeaver::outMesh) +
+                              ": the mesh cannot be made: " + status.errorString());
     }
     return status;
 }
@@ -352,7 +358,8 @@ MStatus zuTriWeaver::weave(MDataBlock& block) {
     device = WeaverPoints();
 
     stage.next("topology");
-    MeshTopology topology(woven.corners, woven.edgeA, woven.edgeB, woven.edgeT, host.positionFloats);
+    MeshTopology topology(woven.corners, woven.edgeA, woven.edgeB, woven.edgeT,
+                          host.positionFloats);
     woven = WovenTriangles();
     if (settings.makeManifold && topology.nonManifoldEdgeCount() > 0) {
         stage.next("repair");
@@ -399,10 +406,14 @@ MStatus zuTriWeaver::initialize() {
         const char* shortName;
     };
     const Child children[] = {
-        {&boundingBoxMinX, "boundingBoxMinX", "bmix"}, {&boundingBoxMinY, "boundingBoxMinY", "bmiy"},
-        {&boundingBoxMinZ, "boundingBoxMinZ", "bmiz"}, {&boundingBoxMaxX, "boundingBoxMaxX", "bmax"},
-        {&boundingBoxMaxY, "boundingBoxMaxY", "bmay"}, {&boundingBoxMaxZ, "boundingBoxMaxZ", "bmaz"},
-        {&boundingBoxSizeX, "boundingBoxSizeX", "bmsx"}, {&boundingBoxSizeY, "boundingBoxSizeY", "bmsy"},
+        {&boundingBoxMinX, "boundingBoxMinX", "bmix"},
+        {&boundingBoxMinY, "boundingBoxMinY", "bmiy"},
+        {&boundingBoxMinZ, "boundingBoxMinZ", "bmiz"},
+        {&boundingBoxMaxX, "boundingBoxMaxX", "bmax"},
+        {&boundingBoxMaxY, "boundingBoxMaxY", "bmay"},
+        {&boundingBoxMaxZ, "boundingBoxMaxZ", "bmaz"},
+        {&boundingBoxSizeX, "boundingBoxSizeX", "bmsx"},
+        {&boundingBoxSizeY, "boundingBoxSizeY", "bmsy"},
         {&boundingBoxSizeZ, "boundingBoxSizeZ", "bmsz"},
     };
     for (const Child& child : children) {
@@ -416,11 +427,18 @@ MStatus zuTriWeaver::initialize() {
         const char* shortName;
         const MObject* children[3];
     };
-    const Group groups[] = {
-        {&boundingBoxMin, "boundingBoxMin", "bmi", {&boundingBoxMinX, &boundingBoxMinY, &boundingBoxMinZ}},
-        {&boundingBoxMax, "boundingBoxMax", "bma", {&boundingBoxMaxX, &boundingBoxMaxY, &boundingBoxMaxZ}},
-        {&boundingBoxSize, "boundingBoxSize", "bms",
-         {&boundingBoxSizeX, &boundingBoxSizeY, &boundingBoxSizeZ}}};
+    const Group groups[] = {{&boundingBoxMin,
+                             "boundingBoxMin",
+                             "bmi",
+                             {&boundingBoxMinX, &boundingBoxMinY, &boundingBoxMinZ}},
+                            {&boundingBoxMax,
+                             "boundingBoxMax",
+                             "bma",
+                             {&boundingBoxMaxX, &boundingBoxMaxY, &boundingBoxMaxZ}},
+                            {&boundingBoxSize,
+                             "boundingBoxSize",
+                             "bms",
+                             {&boundingBoxSizeX, &boundingBoxSizeY, &boundingBoxSizeZ}}};
     for (const Group& group : groups) {
         *group.attribute = compound.create(group.longName, group.shortName, &status);
         STATUS_CHECK(status);
@@ -449,7 +467,9 @@ MStatus zuTriWeaver::initialize() {
 
     inPoints = typed.create("inPoints", "ip", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
     if (!status) {
-        std::cerr << "ERROR in MFnData::kDynArrayAttrs.\n" << std::endl << status.errorString() << std::endl;
+        std::cerr << "ERROR in MFnData::kDynArrayAttrs.\n"
+                  << std::endl
+                  << status.errorString() << std::endl;
         return status;
     }
     STATUS_CHECK(typed.setWritable(true));
@@ -466,19 +486,21 @@ MStatus zuTriWeaver::initialize() {
     STATUS_CHECK(typed.setWritable(false));
     STATUS_CHECK(typed.setStorable(false));
     STATUS_CHECK(typed.setKeyable(false));
-    outPoints = typed.create("outPoints", "op", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
+    outPoints =
+        typed.create("outPoints", "op", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
     STATUS_CHECK(status);
     STATUS_CHECK(typed.setWritable(false));
     STATUS_CHECK(typed.setStorable(false));
     STATUS_CHECK(typed.setKeyable(false));
 
-    for (const MObject* attribute : {&boundingBox, &considerNormal, &dotProdLimit, &radius, &inPoints,
-                                     &makeManifold, &outMesh, &outPoints})
+    for (const MObject* attribute : {&boundingBox, &considerNormal, &dotProdLimit, &radius,
+                                     &inPoints, &makeManifold, &outMesh, &outPoints})
         STATUS_CHECK(addAttribute(*attribute));
-    for (const MObject* attribute : {&boundingBox, &considerNormal, &dotProdLimit, &radius, &inPoints,
-                                     &makeManifold})
+    for (const MObject* attribute :
+         {&boundingBox, &considerNormal, &dotProdLimit, &radius, &inPoints, &makeManifold})
         STATUS_CHECK(attributeAffects(*attribute, outMesh));
-    for (const MObject* attribute : {&boundingBox, &considerNormal, &dotProdLimit, &radius, &inPoints})
+    for (const MObject* attribute :
+         {&boundingBox, &considerNormal, &dotProdLimit, &radius, &inPoints})
         STATUS_CHECK(attributeAffects(*attribute, outPoints));
     return MS::kSuccess;
 }

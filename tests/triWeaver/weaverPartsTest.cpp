@@ -16,8 +16,8 @@ namespace {
 TEST(NeighbourOffsets, BreadthFirstFromTheCentreOverTheWholeBlock) {
     const std::vector<NeighbourOffset> table = buildNeighbourOffsets();
     ASSERT_EQ(table.size(), 729u);
-    const int first[13][3] = {{0, 0, 0},  {-1, 0, 0},  {1, 0, 0},  {0, -1, 0}, {0, 1, 0},
-                              {0, 0, -1}, {0, 0, 1},   {-2, 0, 0}, {-1, -1, 0}, {-1, 1, 0},
+    const int first[13][3] = {{0, 0, 0},   {-1, 0, 0}, {1, 0, 0},  {0, -1, 0},  {0, 1, 0},
+                              {0, 0, -1},  {0, 0, 1},  {-2, 0, 0}, {-1, -1, 0}, {-1, 1, 0},
                               {-1, 0, -1}, {-1, 0, 1}, {2, 0, 0}};
     for (int k = 0; k < 13; ++k) {
         EXPECT_EQ(std::make_tuple(table[k].dx, table[k].dy, table[k].dz),
@@ -37,7 +37,8 @@ TEST(NeighbourOffsets, BreadthFirstFromTheCentreOverTheWholeBlock) {
         ++perLength[length];
     }
     EXPECT_EQ(distinct.size(), 729u);
-    EXPECT_EQ(std::vector<int>(perLength.begin(), perLength.begin() + 5), (std::vector<int>{1, 6, 18, 38, 66}));
+    EXPECT_EQ(std::vector<int>(perLength.begin(), perLength.begin() + 5),
+              (std::vector<int>{1, 6, 18, 38, 66}));
 }
 
 TEST(WeaverGrid, NeighbourOffsetsStayInsideTheGridAlongEachAxis) {
@@ -79,9 +80,11 @@ TEST(Circumcircle, TheDegenerateTestGoesByShapeNotSize) {
     } cases[] = {{1.0f, 0.5f, false}, {0.001f, 0.5f, false}, {1e4f, 0.5f, false},
                  {1.0f, 0.0f, true},  {0.001f, 1e-5f, true}, {1e4f, 1e-5f, true}};
     for (const Case& c : cases) {
-        const float a[3] = {0, 0, 0}, b[3] = {c.scale, 0, 0}, apex[3] = {c.scale / 2, 0, c.scale * c.height};
+        const float a[3] = {0, 0, 0}, b[3] = {c.scale, 0, 0},
+                    apex[3] = {c.scale / 2, 0, c.scale * c.height};
         float centre[3] = {0, 0, 0}, r2 = 0;
-        EXPECT_EQ(!weaverCircumcircle(a, b, apex, centre, r2), c.degenerate) << c.scale << " " << c.height;
+        EXPECT_EQ(!weaverCircumcircle(a, b, apex, centre, r2), c.degenerate)
+            << c.scale << " " << c.height;
         if (!c.degenerate) {
             const double dx = centre[0] - a[0], dz = centre[2] - a[2];
             EXPECT_NEAR(r2, dx * dx + dz * dz, 1e-5 * r2);
@@ -105,10 +108,12 @@ struct Fixture {
         for (unsigned int t = 0; t < corners.size() / 3; ++t) {
             const unsigned int c[3] = {corners[3 * t], corners[3 * t + 1], corners[3 * t + 2]};
             const unsigned int pairs[3][2] = {{c[0], c[1]}, {c[0], c[2]}, {c[1], c[2]}};
-            for (const auto& p : pairs) edges.push_back({std::min(p[0], p[1]), std::max(p[0], p[1]), t});
+            for (const auto& p : pairs)
+                edges.push_back({std::min(p[0], p[1]), std::max(p[0], p[1]), t});
         }
-        std::stable_sort(edges.begin(), edges.end(),
-                         [](const E& x, const E& y) { return std::tie(x.a, x.b) < std::tie(y.a, y.b); });
+        std::stable_sort(edges.begin(), edges.end(), [](const E& x, const E& y) {
+            return std::tie(x.a, x.b) < std::tie(y.a, y.b);
+        });
         std::vector<unsigned int> a, b, t;
         for (const E& e : edges) a.push_back(e.a), b.push_back(e.b), t.push_back(e.t);
         return MeshTopology(corners, a, b, t, positions);
@@ -117,7 +122,8 @@ struct Fixture {
 
 std::vector<std::vector<int>> cornersOf(const MeshTopology& topology) {
     std::vector<std::vector<int>> list;
-    for (const Triangle* t : topology.triangles()) list.push_back({t->corners[0], t->corners[1], t->corners[2]});
+    for (const Triangle* t : topology.triangles())
+        list.push_back({t->corners[0], t->corners[1], t->corners[2]});
     return list;
 }
 
@@ -127,7 +133,8 @@ Fixture fanWithFlap() {
     Fixture f;
     const int width = 6;
     for (int k = 0; k < 2; ++k)
-        for (int i = 0; i < width; ++i) f.positions.insert(f.positions.end(), {float(i), 0.0f, float(k)});
+        for (int i = 0; i < width; ++i)
+            f.positions.insert(f.positions.end(), {float(i), 0.0f, float(k)});
     auto at = [](int i, int k) { return unsigned(k * 6 + i); };
     for (int i = 0; i + 1 < width; ++i) {
         f.corners.insert(f.corners.end(), {at(i, 0), at(i + 1, 0), at(i, 1)});

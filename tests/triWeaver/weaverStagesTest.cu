@@ -15,7 +15,8 @@ TEST(KeptTriples, TheFirstSortedTripleIsKeptWhenItIsReal) {
     std::vector<float> positions;
     for (int y = 0; y < 6; ++y)
         for (int z = 0; z < 6; ++z)
-            for (int x = 0; x < 6; ++x) positions.insert(positions.end(), {0.6f * x, 0.6f * y, 0.6f * z});
+            for (int x = 0; x < 6; ++x)
+                positions.insert(positions.end(), {0.6f * x, 0.6f * y, 0.6f * z});
     WeaverPoints points;
     points.positions.assign(positions.begin(), positions.end());
     points.count = static_cast<unsigned int>(positions.size() / 3);
@@ -41,7 +42,8 @@ TEST(KeptTriples, TheFirstSortedTripleIsKeptWhenItIsReal) {
         const unsigned int a = kept.a[t], b = kept.b[t], c = kept.c[t];
         ASSERT_TRUE(a < b && b < c) << t;
         const unsigned int a1 = kept.a[t + 1], b1 = kept.b[t + 1], c1 = kept.c[t + 1];
-        ASSERT_TRUE(a < a1 || (a == a1 && (b < b1 || (b == b1 && c < c1)))) << "sorted, no repeats at " << t;
+        ASSERT_TRUE(a < a1 || (a == a1 && (b < b1 || (b == b1 && c < c1))))
+            << "sorted, no repeats at " << t;
     }
 }
 

@@ -12,6 +12,8 @@
 #include <maya/MSelectionList.h>
 #include <maya/MVectorArray.h>
 #include <mayahost/Messages.h>
+#include <sched.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -27,9 +29,6 @@
 #include "graph/Scene.h"
 #include "plugins/Plugins.h"
 #include "shapes.h"
-
-#include <sched.h>
-#include <unistd.h>
 
 namespace {
 
@@ -106,7 +105,8 @@ std::map<std::string, std::vector<double>> outPoints() {
         fn.checkArrayExist(names[k], type);
         if (type == MFnArrayAttrsData::kVectorArray) {
             const MVectorArray a = fn.getVectorData(names[k]);
-            for (unsigned int i = 0; i < a.length(); ++i) values.insert(values.end(), {a[i].x, a[i].y, a[i].z});
+            for (unsigned int i = 0; i < a.length(); ++i)
+                values.insert(values.end(), {a[i].x, a[i].y, a[i].z});
         } else if (type == MFnArrayAttrsData::kIntArray) {
             const MIntArray a = fn.getIntData(names[k]);
             for (unsigned int i = 0; i < a.length(); ++i) values.push_back(a[i]);
@@ -181,13 +181,13 @@ protected:
         double low[3] = {1e30, 1e30, 1e30}, high[3] = {-1e30, -1e30, -1e30};
         for (unsigned int i = 0; i < p.length(); ++i)
             for (int k = 0; k < 3; ++k)
-            if (std::isfinite(p[i][k]) && std::fabs(p[i][k]) < 1e30)
-                low[k] = std::min(low[k], p[i][k]), high[k] = std::max(high[k], p[i][k]);
+                if (std::isfinite(p[i][k]) && std::fabs(p[i][k]) < 1e30)
+                    low[k] = std::min(low[k], p[i][k]), high[k] = std::max(high[k], p[i][k]);
         if (p.length() == 0) low[0] = low[1] = low[2] = -1, high[0] = high[1] = high[2] = 1;
         ASSERT_TRUE(run("setAttr weaver.bmix " + std::to_string(low[0]) + "; setAttr weaver.bmiy " +
                         std::to_string(low[1]) + "; setAttr weaver.bmiz " + std::to_string(low[2]) +
-                        "; setAttr weaver.bmax " + std::to_string(high[0]) + "; setAttr weaver.bmaz " +
-                        std::to_string(high[2]) + "; " + settings));
+                        "; setAttr weaver.bmax " + std::to_string(high[0]) +
+                        "; setAttr weaver.bmaz " + std::to_string(high[2]) + "; " + settings));
     }
 
     // The positions (and normals) of a scatter on the shape at the radius.
@@ -198,14 +198,16 @@ protected:
         MObject mesh = shapes::meshData(shape, &status);
         ASSERT_TRUE(status);
         ASSERT_TRUE(plugOf("shape.inMesh").setValue(mesh));
-        ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
-                        "connectAttr shape.boundingBox scatter.boundingBox; setAttr scatter.radius " +
-                        std::to_string(radius)));
+        ASSERT_TRUE(
+            run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
+                "connectAttr shape.boundingBox scatter.boundingBox; setAttr scatter.radius " +
+                std::to_string(radius)));
         MObject data;
         ASSERT_TRUE(plugOf("scatter.outPoints").getValue(data));
         MFnArrayAttrsData fn(data);
         const MVectorArray p = fn.getVectorData("position"), n = fn.getVectorData("normal");
-        for (unsigned int i = 0; i < p.length(); ++i) positions.push_back(p[i]), normals.push_back(n[i]);
+        for (unsigned int i = 0; i < p.length(); ++i)
+            positions.push_back(p[i]), normals.push_back(n[i]);
     }
 
     std::vector<std::string> messages(Message::Kind kind) {
@@ -226,7 +228,8 @@ TEST_F(TriWeaverTest, ThreeNearPointsMakeOneTriangleAndAFarPointIsLeftOut) {
     for (int i = 0; i < 3; ++i) EXPECT_LT(mesh.points[i].distanceTo(used[i]), 1e-7) << i;
     const auto points = outPoints();
     EXPECT_EQ(points.at("position"), (std::vector<double>{0, 0, 0, 1, 0, 0.2, 0.3, 0, 1}));
-    EXPECT_EQ(points.at("id"), (std::vector<double>{100, 101, 102})) << "every array loses the far point";
+    EXPECT_EQ(points.at("id"), (std::vector<double>{100, 101, 102}))
+        << "every array loses the far point";
     EXPECT_TRUE(mayahost::recordedMessages().empty());
 }
 
@@ -242,7 +245,10 @@ TEST_F(TriWeaverTest, TheCircumsphereAndRadiusTestsRejectTriangles) {
         // A flat triangle whose squared circumradius (25.5) is above 5 * radius: kept alone...
         {"a large circle without test points", {{0, 0, 0}, {2, 0, 0}, {1, 0, 0.1}}, 1, {}},
         // ... and rejected once a neighbouring triangle brings a test point.
-        {"a large circle with a test point", {{0, 0, 0}, {2, 0, 0}, {1, 0, 0.1}, {1, 0, -0.6}}, 2, {0, 1, 2}},
+        {"a large circle with a test point",
+         {{0, 0, 0}, {2, 0, 0}, {1, 0, 0.1}, {1, 0, -0.6}},
+         2,
+         {0, 1, 2}},
         // Three points on a line give no triangle, test points or not.
         {"a degenerate triple", {{0, 0, 0}, {0.5, 0, 0}, {1, 0, 0}}, 0, {}},
     };
@@ -300,7 +306,8 @@ TEST_F(TriWeaverTest, AScatteredSphereGivesAClosedConsistentlyOrientedMesh) {
         EXPECT_TRUE(use.triangles == 1 || use.triangles == 2) << edge.first << "-" << edge.second;
         if (use.triangles == 2) {
             ++interior;
-            EXPECT_EQ(use.forward, 1) << "edge " << edge.first << "-" << edge.second << " runs one way twice";
+            EXPECT_EQ(use.forward, 1)
+                << "edge " << edge.first << "-" << edge.second << " runs one way twice";
         }
     }
     EXPECT_GT(interior, 0);
@@ -336,7 +343,8 @@ TEST_F(TriWeaverTest, TheSameCloudGivesTheSameMeshInEveryPlaneAndAtEveryScale) {
     const size_t large = wovenCount([](const MVector& p) { return p * 8; }, 1.0);
     EXPECT_EQ(wovenCount([](const MVector& p) { return p * 256; }, 32.0), large);
     EXPECT_NEAR(double(large), double(xz), 0.01 * xz);
-    EXPECT_NEAR(double(wovenCount([](const MVector& p) { return p / 64; }, 0.125 / 64)), double(xz), 0.01 * xz);
+    EXPECT_NEAR(double(wovenCount([](const MVector& p) { return p / 64; }, 0.125 / 64)), double(xz),
+                0.01 * xz);
 }
 
 TEST_F(TriWeaverTest, TheMeshIsTheSameOnEveryRunAndThreadCount) {
@@ -364,7 +372,8 @@ TEST_F(TriWeaverTest, MakeManifoldDirtiesOnlyTheMesh) {
     outPoints();
     mayahost::Node* node = mayahost::Scene::current().findNode("weaver");
     const mayahost::Attribute* mesh = mayahost::attributeOf(plugOf("weaver.outMesh").attribute());
-    const mayahost::Attribute* points = mayahost::attributeOf(plugOf("weaver.outPoints").attribute());
+    const mayahost::Attribute* points =
+        mayahost::attributeOf(plugOf("weaver.outPoints").attribute());
     const unsigned computes = node->computeCalls[points];
     ASSERT_TRUE(run("setAttr weaver.mm 1"));
     EXPECT_TRUE(node->dirty.count(mesh));
@@ -382,31 +391,61 @@ TEST_F(TriWeaverTest, RefusedInputsShowWhyAndKeepTheOutputs) {
         std::string settings;
         std::string message;
     } cases[] = {
-        {"no position", [] { MFnArrayAttrsData fn; return fn.create(); }, "",
-         "weaver.inPoints: Points position missing"},
+        {"no position",
+         [] {
+             MFnArrayAttrsData fn;
+             return fn.create();
+         },
+         "", "weaver.inPoints: Points position missing"},
         {"position of another kind",
-         [] { MFnArrayAttrsData fn; MObject d = fn.create(); fn.doubleArray("position"); return d; }, "",
-         "weaver.inPoints: wrong 'position' attribute type"},
+         [] {
+             MFnArrayAttrsData fn;
+             MObject d = fn.create();
+             fn.doubleArray("position");
+             return d;
+         },
+         "", "weaver.inPoints: wrong 'position' attribute type"},
         {"no normal", [&] { return pointSet(three); }, "setAttr weaver.cn 1",
-         "weaver.inPoints: Points normal missing. Turn on 'Compute Normal' option in zuScatterPoints node"},
-        {"normals of another length", [&] { return pointSet(three, {{0, 1, 0}}); }, "setAttr weaver.cn 1",
+         "weaver.inPoints: Points normal missing. Turn on 'Compute Normal' option in "
+         "zuScatterPoints node"},
+        {"normals of another length",
+         [&] {
+             return pointSet(three, {{0, 1, 0}});
+         },
+         "setAttr weaver.cn 1",
          "weaver.inPoints: length of position and normal vector does not match"},
-        {"a normal not finite", [&] { return pointSet(three, {{0, 1, 0}, {0, nan, 0}, {0, 1, 0}}); },
+        {"a normal not finite",
+         [&] {
+             return pointSet(three, {{0, 1, 0}, {0, nan, 0}, {0, 1, 0}});
+         },
          "setAttr weaver.cn 1", "weaver.inPoints: 'normal' of point 1 is not finite: (0, nan, 0)"},
-        {"a position not finite", [&] { return pointSet({{0, 0, 0}, {1, 0, 0}, {inf, 0, 1}}); },
-         "setAttr weaver.cn 0", "weaver.inPoints: 'position' of point 2 is not finite: (inf, 0, 1)"},
-        {"a position beyond single precision", [&] { return pointSet({{0, 0, 0}, {1e300, 0, 0}}); },
-         "setAttr weaver.cn 0", "weaver.inPoints: 'position' of point 1 is not finite: (1e+300, 0, 0)"},
-        {"an array of another length", [&] { return pointSet(three, {}, 2); }, "setAttr weaver.cn 0",
-         "copyAttributes: array 'id' length does not match."},
+        {"a position not finite",
+         [&] {
+             return pointSet({{0, 0, 0}, {1, 0, 0}, {inf, 0, 1}});
+         },
+         "setAttr weaver.cn 0",
+         "weaver.inPoints: 'position' of point 2 is not finite: (inf, 0, 1)"},
+        {"a position beyond single precision",
+         [&] {
+             return pointSet({{0, 0, 0}, {1e300, 0, 0}});
+         },
+         "setAttr weaver.cn 0",
+         "weaver.inPoints: 'position' of point 1 is not finite: (1e+300, 0, 0)"},
+        {"an array of another length", [&] { return pointSet(three, {}, 2); },
+         "setAttr weaver.cn 0", "copyAttributes: array 'id' length does not match."},
         {"the box left at 0", [&] { return pointSet(three); },
          "setAttr weaver.cn 0; setAttr weaver.bmix 0; setAttr weaver.bmiy 0; setAttr weaver.bmiz 0;"
          "setAttr weaver.bmax 0; setAttr weaver.bmaz 0",
-         "weaver.boundingBox: plug-in bouinding box attribute or type: dgdirty weaver.boundingBox in "
+         "weaver.boundingBox: plug-in bouinding box attribute or type: dgdirty weaver.boundingBox "
+         "in "
          "command line if bbox already connected"},
-        {"a grid too fine to number", [&] { return pointSet({{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {1e4, 1e4, 1e4}}); },
+        {"a grid too fine to number",
+         [&] {
+             return pointSet({{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {1e4, 1e4, 1e4}});
+         },
          "setAttr weaver.cn 0; setAttr weaver.r 0.001",
-         "weaver.radius: a radius of 0.001 over the box and points from (0, 0, 0) to (10000, 10000, 10000) "
+         "weaver.radius: a radius of 0.001 over the box and points from (0, 0, 0) to (10000, "
+         "10000, 10000) "
          "needs 5.196e+21 grid cells, more than the 4294967295 the grid can number"},
     };
     for (const Case& c : cases) {
@@ -434,13 +473,16 @@ TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
         std::string sum;
         const char* message;
     } cases[] = {
-        {"radius", "setAttr \"adder.w[0]\" -3.55", "weaver.radius: must be finite and above 0, not -0.05"},
-        {"radius", "setAttr \"adder.w[0]\" -3.5", "weaver.radius: must be finite and above 0, not 0"},
+        {"radius", "setAttr \"adder.w[0]\" -3.55",
+         "weaver.radius: must be finite and above 0, not -0.05"},
+        {"radius", "setAttr \"adder.w[0]\" -3.5",
+         "weaver.radius: must be finite and above 0, not 0"},
         {"radius", nan, "weaver.radius: must be finite and above 0, not nan"},
         {"radius", huge, "weaver.radius: must be finite and above 0, not inf"},
         {"dotProdLimit", nan, "weaver.dotProdLimit: must be finite, not nan"},
         {"boundingBoxMinX", nan, "weaver.boundingBoxMinX: must be finite, not nan"},
-        {"boundingBoxMaxZ", "setAttr \"adder.w[0]\" 1e300", "weaver.boundingBoxMaxZ: must be finite, not inf"},
+        {"boundingBoxMaxZ", "setAttr \"adder.w[0]\" 1e300",
+         "weaver.boundingBoxMaxZ: must be finite, not inf"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -448,7 +490,8 @@ TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
         weave(pointSet({{0, 0, 0}, {1, 0, 0.2}, {0.3, 0, 1}}, {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}));
         const Mesh before = outMesh();
         ASSERT_EQ(before.triangles.size(), 1u);
-        ASSERT_TRUE(run("createNode testAdder -n adder; " + c.sum + "; connectAttr adder.sum weaver." + c.attribute));
+        ASSERT_TRUE(run("createNode testAdder -n adder; " + c.sum +
+                        "; connectAttr adder.sum weaver." + c.attribute));
         mayahost::clearRecordedMessages();
         MStatus status;
         EXPECT_TRUE(outMesh(&status) == before);
@@ -471,7 +514,8 @@ public:
             if (std::fscanf(statm, "%llu %llu", &pages, &resident) != 2) resident = 0;
             std::fclose(statm);
         }
-        const unsigned long long limit = resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + spare;
+        const unsigned long long limit =
+            resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + spare;
         setenv("GPU_MEMORY_LIMIT", std::to_string(limit).c_str(), 1);
     }
     ~MemoryBudget() { unsetenv("GPU_MEMORY_LIMIT"); }
@@ -492,7 +536,8 @@ TEST_F(TriWeaverTest, WorkBeyondTheMemoryBudgetIsRefusedBeforeItIsAllocated) {
         MemoryBudget budget(16ull << 20);
         EXPECT_TRUE(outMesh(&status) == before);
         EXPECT_FALSE(status);
-        EXPECT_EQ(messages(Message::kError), std::vector<std::string>{"zuTriWeaver: Not enough memory on GPU"});
+        EXPECT_EQ(messages(Message::kError),
+                  std::vector<std::string>{"zuTriWeaver: Not enough memory on GPU"});
     }
     {
         MemoryBudget none(0);
