@@ -382,6 +382,18 @@ TEST_F(TriWeaverTest, MakeManifoldDirtiesOnlyTheMesh) {
     EXPECT_EQ(node->computeCalls[points], computes) << "outPoints keeps its stored value";
 }
 
+TEST_F(TriWeaverTest, SetValuesStayWithinTheAttributesLimits) {
+    ASSERT_TRUE(run("createNode zuTriWeaver -n weaver; setAttr weaver.dpl 5; setAttr weaver.r 0"));
+    float limit = 0, radius = 0;
+    ASSERT_TRUE(plugOf("weaver.dpl").getValue(limit));
+    ASSERT_TRUE(plugOf("weaver.r").getValue(radius));
+    EXPECT_EQ(limit, 1.0f);
+    EXPECT_EQ(radius, 0.001f);
+    ASSERT_TRUE(run("setAttr weaver.dpl -3"));
+    ASSERT_TRUE(plugOf("weaver.dpl").getValue(limit));
+    EXPECT_EQ(limit, -1.0f);
+}
+
 TEST_F(TriWeaverTest, RefusedInputsShowWhyAndKeepTheOutputs) {
     const std::vector<MVector> three = {{0, 0, 0}, {1, 0, 0.2}, {0.3, 0, 1}};
     const double nan = std::nan(""), inf = HUGE_VAL;
