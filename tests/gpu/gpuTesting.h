@@ -11,8 +11,8 @@
 #include "common/busyThreads.h"
 
 // The values of a device vector, on the host.
-template <typename T>
-std::vector<T> toHost(const thrust::device_vector<T>& values) {
+template <typename T, typename Allocator>
+std::vector<T> toHost(const thrust::device_vector<T, Allocator>& values) {
     std::vector<T> host(values.size());
     // Thrust's host copies dereference the host end of a range even when it is empty.
     if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
