@@ -2,6 +2,7 @@
 // other triples; a triple is accepted when its circumcircle is small enough and holds none of
 // those test points.
 #include <maya/MGlobal.h>
+#include <gpu/thrust.h>
 #include <thrust/copy.h>
 #include <thrust/scan.h>
 #include <thrust/transform.h>
@@ -223,7 +224,7 @@ MStatus buildEdgeLookup(const thrust::device_vector<unsigned int>& edgeA,
     launchTwoDimensional(detectEdgeRunStarts, n, 128, devicePointer(runStart), devicePointer(edgeA),
                          devicePointer(edgeB), n);
     if (!kernelLaunchSucceededOrShow("detectEdgeRunStarts")) return MS::kFailure;
-    thrust::inclusive_scan(runStart.begin(), runStart.end(), runStart.begin());
+    thrust::inclusive_scan(gpu::parallel, runStart.begin(), runStart.end(), runStart.begin());
     const unsigned int e = static_cast<unsigned int>(runStart[n - 1]) + 1;
     if (!weaverMemoryFits(20ull * e)) return MS::kFailure;
     lookup.pointA.resize(e);
@@ -242,7 +243,7 @@ MStatus buildEdgeLookup(const thrust::device_vector<unsigned int>& edgeA,
     launchTwoDimensional(detectUniqueFirstEdgeVertex, e, 128, devicePointer(vertexRuns),
                          devicePointer(lookup.pointA), e);
     if (!kernelLaunchSucceededOrShow("detectUniqueFirstEdgeVertex")) return MS::kFailure;
-    thrust::inclusive_scan(vertexRuns.begin(), vertexRuns.end(), vertexRuns.begin());
+    thrust::inclusive_scan(gpu::parallel, vertexRuns.begin(), vertexRuns.end(), vertexRuns.begin());
     const unsigned int f = static_cast<unsigned int>(vertexRuns[e - 1]) + 1;
     lookup.firstVertex.resize(f);
     lookup.firstVertexStart.resize(f);
@@ -297,9 +298,9 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
     if (!kernelLaunchSucceededOrShow("getCircumcircles")) return MS::kFailure;
 
     accepted.resize(p);
-    thrust::transform(squaredRadius.begin(), squaredRadius.end(), accepted.begin(),
+    thrust::transform(gpu::parallel, squaredRadius.begin(), squaredRadius.end(), accepted.begin(),
                       NotDegenerate());
-    thrust::inclusive_scan(testCount.begin(), testCount.end(), testCount.begin());
+    thrust::inclusive_scan(gpu::parallel, testCount.begin(), testCount.end(), testCount.begin());
     const unsigned int tests = testCount[p - 1];
     launchTwoDimensional(testTriangles, tests, 128, devicePointer(accepted),
                          devicePointer(testCount), devicePointer(testPoints),
@@ -328,7 +329,7 @@ MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept,
     if (!status) return status;
 
     const unsigned int firstAccepted = accepted[0];
-    thrust::inclusive_scan(accepted.begin(), accepted.end(), accepted.begin());
+    thrust::inclusive_scan(gpu::parallel, accepted.begin(), accepted.end(), accepted.begin());
     const unsigned int t = accepted[p - 1];
     if (t == 0) return MS::kSuccess;
     if (!weaverMemoryFits(16ull * t + 36ull * t + 20ull * 3 * t)) return MS::kFailure;

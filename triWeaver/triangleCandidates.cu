@@ -1,6 +1,7 @@
 // Candidate triangles: the points hashed into the grid's cells, each point's nearest neighbours
 // from the cells around its own, the triples their pairs make, sorted, and those that all three
 // of their corners proposed.
+#include <gpu/thrust.h>
 #include <thrust/scan.h>
 
 #include "common/deviceLaunch.h"
@@ -198,7 +199,7 @@ MStatus findKeptTriples(const WeaverPoints& points, const DeviceNeighbourOffsets
                          devicePointer(uniqueCombination), total);
     if (!kernelLaunchSucceededOrShow("getPossibleCombinations")) return MS::kFailure;
     thrust::device_vector<bool>().swap(uniqueCombination);
-    thrust::inclusive_scan(possible.begin(), possible.end(), possible.begin());
+    thrust::inclusive_scan(gpu::parallel, possible.begin(), possible.end(), possible.begin());
     const unsigned int count = possible[total - 1];
     if (count == 0) return MS::kSuccess;
 

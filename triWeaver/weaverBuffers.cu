@@ -1,4 +1,5 @@
 #include <maya/MGlobal.h>
+#include <gpu/thrust.h>
 #include <thrust/sequence.h>
 #include <thrust/sort.h>
 
@@ -18,8 +19,8 @@ bool sortByColumn(thrust::device_vector<unsigned int>& key,
     const unsigned int n = static_cast<unsigned int>(key.size());
     if (n == 0) return true;
     thrust::device_vector<unsigned int> map(n);
-    thrust::sequence(map.begin(), map.end());
-    thrust::stable_sort_by_key(key.begin(), key.end(), map.begin());
+    thrust::sequence(gpu::parallel, map.begin(), map.end());
+    thrust::stable_sort_by_key(gpu::parallel, key.begin(), key.end(), map.begin());
     thrust::device_vector<unsigned int> sortedFirst(n), sortedSecond(n);
     launchTwoDimensional(restoreOrder, n, 128, devicePointer(first), devicePointer(second),
                          devicePointer(sortedFirst), devicePointer(sortedSecond),

@@ -8,6 +8,7 @@
 #include <maya/MIntArray.h>
 #include <maya/MPointArray.h>
 #include <maya/MVectorArray.h>
+#include <gpu/thrust.h>
 #include <thrust/scan.h>
 
 #include <algorithm>
@@ -229,7 +230,7 @@ unsigned int numberUsedPoints(const std::vector<const Triangle*>& triangles, uns
     newIndex.assign(count, 0);
     if (count == 0) return 0;
     thrust::device_vector<int> deviceMask(mask.begin(), mask.end()), scanned(count);
-    thrust::exclusive_scan(deviceMask.begin(), deviceMask.end(), scanned.begin());
+    thrust::exclusive_scan(gpu::parallel, deviceMask.begin(), deviceMask.end(), scanned.begin());
     thrust::copy(scanned.begin(), scanned.end(), newIndex.begin());
     return static_cast<unsigned int>(newIndex[count - 1] + mask[count - 1]);
 }
