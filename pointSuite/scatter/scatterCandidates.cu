@@ -3,7 +3,7 @@
 #include <gpu/random.h>
 
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 
 // Surface candidate j = A + i: a triangle by area from randoms[j], a uniform point in it from
 // two more randoms of the table.

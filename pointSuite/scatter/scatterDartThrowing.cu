@@ -13,7 +13,7 @@
 
 #include "common/stageTimer.h"
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 
 namespace {
 constexpr unsigned int kNoSample = CellHashTable::kNoSample;

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 #include "pointSuite/scatter/scatterSetup.h"
 
 namespace {
