@@ -18,6 +18,7 @@
 #include "mesh/MeshData.h"
 #include "graph/Registry.h"
 #include "graph/Scene.h"
+#include "viewport/Camera.h"
 
 namespace mayahost {
 
@@ -243,6 +244,7 @@ void registerBuiltinTypes() {
     registerBuiltin<TransformNode>("transform", 0x4000001, NodeKind::Transform, MFn::kTransform);
     registerBuiltin<MeshNode>("mesh", 0x4000002, NodeKind::Shape, MFn::kMesh);
     registerBuiltin<TimeNode>("time", 0x4000003, NodeKind::Depend, MFn::kTime);
+    registerCameraType();
 }
 
 std::shared_ptr<MeshData> meshDataForNode(const MObject& object) {
