@@ -18,6 +18,7 @@
 #include "mesh/MeshData.h"
 #include "graph/Registry.h"
 #include "graph/Scene.h"
+#include "shading/Texture2d.h"
 #include "viewport/Camera.h"
 
 namespace mayahost {
@@ -245,6 +246,7 @@ void registerBuiltinTypes() {
     registerBuiltin<MeshNode>("mesh", 0x4000002, NodeKind::Shape, MFn::kMesh);
     registerBuiltin<TimeNode>("time", 0x4000003, NodeKind::Depend, MFn::kTime);
     registerCameraType();
+    registerShadingTypes();
 }
 
 std::shared_ptr<MeshData> meshDataForNode(const MObject& object) {
