@@ -16,6 +16,7 @@
 
 #include "graph/Scene.h"
 #include "viewport/PngFile.h"
+#include "viewTesting.h"
 #include "viewport/Viewport.h"
 
 using mayahost::Message;
@@ -24,10 +25,7 @@ using mayahost::Scene;
 
 namespace {
 
-using Rgb = std::array<int, 3>;
-const Rgb kBackground{161, 161, 161};
-const Rgb kLabel{0, 0, 64};
-const Rgb kWire{0, 4, 96};
+using namespace viewTesting;
 
 MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
 
@@ -53,14 +51,7 @@ protected:
 
     std::string file(const std::string& name) const { return (dir / name).string(); }
 
-    RgbaImage snapshot(const std::string& flags = "-width 200 -height 100") {
-        const std::string path = file("view.png");
-        EXPECT_TRUE(run("snapshotView \"" + path + "\" " + flags)) << flags;
-        RgbaImage image;
-        std::string error;
-        EXPECT_TRUE(mayahost::readPng(path, image, error)) << error;
-        return image;
-    }
+    RgbaImage snapshot(const std::string& flags) { return viewTesting::snapshot(file("view.png"), flags); }
 
     // A dot of the colour at a world position: a transform with a testLocator below it. Answers
     // the locator's name.
@@ -78,36 +69,12 @@ protected:
         return shape;
     }
 
-    // A camera at (0, 0, 10) looking down -Z.
-    void addFrontCamera(bool orthographic) {
-        ASSERT_TRUE(run("createNode transform -n front; createNode camera -n frontShape -p front; "
-                        "setAttr front.translate 0 0 10; setAttr frontShape.orthographic " +
-                        std::to_string(int(orthographic)) + "; setAttr frontShape.orthographicWidth 20"));
-    }
-
     std::filesystem::path dir;
 };
 
-Rgb pixel(const RgbaImage& image, int x, int row) {
-    const unsigned char* p = &image.pixels[(size_t(row) * image.width + x) * 4];
-    return {p[0], p[1], p[2]};
-}
-
-// The pixel (column, row from the top) a point of the plane z = 0 lands on through the front
-// camera, from the camera's lens and film: the film's width spans the image's width.
-std::pair<int, int> frontProjection(double x, double y, double z, bool orthographic, int width, int height) {
-    const double halfWidth = orthographic ? 10.0 : (10.0 - z) * 1.41732 * 25.4 / 2 / 35.0;
-    const double halfHeight = halfWidth * height / width;
-    const double column = (x / halfWidth + 1) / 2 * width, up = (y / halfHeight + 1) / 2 * height;
-    return {int(std::floor(column)), height - 1 - int(std::floor(up))};
-}
-
-// The columns of a row span that hold the colour.
-int countInRow(const RgbaImage& image, int row, int from, int to, const Rgb& color) {
-    int count = 0;
-    for (int x = std::max(from, 0); x < std::min(to, image.width); ++x)
-        for (int r = std::max(row - 12, 0); r <= std::min(row + 4, image.height - 1); ++r) count += pixel(image, x, r) == color;
-    return count;
+// Whether a span of columns, in the rows round `row` where text stands, holds label pixels.
+bool labelBeside(const RgbaImage& image, int row, int from, int to) {
+    return countColor(image, from, to, row - 12, row + 5, kLabel) > 0;
 }
 
 TEST_F(ViewportTest, EverySceneStartsWithThePerspCameraLookingAtTheOrigin) {
@@ -185,10 +152,10 @@ TEST_F(ViewportTest, TextIsDrawnInTheCurrentColourWhereItsAlignmentPutsIt) {
                         ".dotSize 1; setAttr " + shape + ".align " + std::to_string(c.align)));
         RgbaImage image = snapshot("-width 200 -height 100 -camera front");
         auto [column, row] = frontProjection(0, 0, 0, true, 200, 100);
-        EXPECT_EQ(countInRow(image, row, column - 60, column - 3, kLabel) > 0, c.left);
-        EXPECT_EQ(countInRow(image, row, column + 3, column + 60, kLabel) > 0, c.right);
+        EXPECT_EQ(labelBeside(image, row, column - 60, column - 3), c.left);
+        EXPECT_EQ(labelBeside(image, row, column + 3, column + 60), c.right);
         // Nothing of the text strays far from the point.
-        EXPECT_EQ(countInRow(image, row, 0, column - 80, kLabel) + countInRow(image, row, column + 80, 200, kLabel), 0);
+        EXPECT_FALSE(labelBeside(image, row, 0, column - 80) || labelBeside(image, row, column + 80, 200));
     }
 }
 

@@ -121,6 +121,7 @@ bool Viewport::ensureContext() {
 }
 
 Node* Viewport::camera() const {
+    if (drawing_ && drawingCamera_) return drawingCamera_;
     NodePtr chosen = camera_.lock();
     if (chosen && chosen->alive) return chosen.get();
     return Scene::current().findNode("perspShape");
@@ -184,9 +185,11 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image, 
     loadMatrix(projection);
     glMatrixMode(GL_MODELVIEW);
     drawing_ = true;
+    drawingCamera_ = camera;
     glDepth_ = 0;
     drawScene(view);
     drawing_ = false;
+    drawingCamera_ = nullptr;
     glFinish();
     // OpenGL's rows run from the bottom up.
     image.width = width, image.height = height;

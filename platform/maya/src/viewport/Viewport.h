@@ -27,13 +27,13 @@ public:
 
     static Viewport& instance();
 
-    // The camera shape the view looks through: the one set last while it exists, else the
-    // scene's "perspShape"; null when there is neither.
+    // The camera shape the view looks through: while drawing, the one the render uses; else the
+    // one set last while it exists, else the scene's "perspShape"; null when there is none.
     Node* camera() const;
     // Accepts a camera shape or a transform with one; fails, changing nothing, for anything else.
     MStatus setCamera(Node& node);
 
-    // Renders the scene through the camera at the size given (1 to kMaxSize each way). Fails with
+    // Renders the scene through the camera (null: the view's own) at the size given (1 to kMaxSize each way). Fails with
     // a message naming the cause (no OpenGL context, no camera, a camera that cannot project,
     // too little memory), leaving `image` empty.
     MStatus render(int width, int height, Node* camera, RgbaImage& image, std::string& error);
@@ -62,6 +62,7 @@ private:
     void* context_ = nullptr;
     bool contextFailed_ = false;
     std::weak_ptr<Node> camera_;
+    Node* drawingCamera_ = nullptr;
     std::vector<unsigned char> buffer_;
     int width_ = 640, height_ = 480;
     bool drawing_ = false;
