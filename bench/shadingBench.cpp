@@ -24,10 +24,11 @@ double bestSeconds(const char* network, const MFloatArray& u, const MFloatArray&
         MFloatVectorArray colors, transparencies;
         MFloatArray uCopy = u, vCopy = v;
         const auto start = std::chrono::steady_clock::now();
-        MStatus status = MRenderUtil::sampleShadingNetwork(network, int(u.length()), false, false, camera, nullptr,
-                                                           &uCopy, &vCopy, nullptr, nullptr, nullptr, nullptr,
-                                                           nullptr, colors, transparencies);
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        MStatus status = MRenderUtil::sampleShadingNetwork(
+            network, int(u.length()), false, false, camera, nullptr, &uCopy, &vCopy, nullptr,
+            nullptr, nullptr, nullptr, nullptr, colors, transparencies);
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (!status || colors.length() != u.length()) {
             std::fprintf(stderr, "shadingBench: sampling %s failed\n", network);
             std::exit(1);
@@ -42,17 +43,22 @@ int main(int argc, char** argv) {
     unsigned int samples = 1000000;
     int repeat = 3;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--samples")) samples = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (!std::strcmp(argv[i], "--repeat")) repeat = std::max(1, std::atoi(argv[i + 1]));
+        if (!std::strcmp(argv[i], "--samples"))
+            samples = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
+        else if (!std::strcmp(argv[i], "--repeat"))
+            repeat = std::max(1, std::atoi(argv[i + 1]));
     }
-    if (!MGlobal::executeCommand("createNode checker -n plain; createNode checker -n layered; createNode ramp -n rp; "
-                                 "connectAttr rp.outColor layered.color1")) {
+    if (!MGlobal::executeCommand(
+            "createNode checker -n plain; createNode checker -n layered; createNode ramp -n rp; "
+            "connectAttr rp.outColor layered.color1")) {
         std::fprintf(stderr, "shadingBench: cannot set up the network\n");
         return 1;
     }
     MFloatArray u(samples, 0.0f), v(samples, 0.0f);
-    for (unsigned int i = 0; i < samples; ++i) u[i] = float(i % 1000) / 250.0f, v[i] = float(i / 1000 % 1000) / 250.0f;
-    std::printf("sampling %u UVs: checker %.3f s, checker with a ramp %.3f s (best of %d)\n", samples,
-                bestSeconds("plain", u, v, repeat), bestSeconds("layered", u, v, repeat), repeat);
+    for (unsigned int i = 0; i < samples; ++i)
+        u[i] = float(i % 1000) / 250.0f, v[i] = float(i / 1000 % 1000) / 250.0f;
+    std::printf("sampling %u UVs: checker %.3f s, checker with a ramp %.3f s (best of %d)\n",
+                samples, bestSeconds("plain", u, v, repeat), bestSeconds("layered", u, v, repeat),
+                repeat);
     return 0;
 }

@@ -53,13 +53,16 @@ int main(int argc, char** argv) {
     unsigned int points = 1000000;
     int repeat = 3;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--points")) points = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (!std::strcmp(argv[i], "--repeat")) repeat = std::max(1, std::atoi(argv[i + 1]));
+        if (!std::strcmp(argv[i], "--points"))
+            points = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
+        else if (!std::strcmp(argv[i], "--repeat"))
+            repeat = std::max(1, std::atoi(argv[i + 1]));
     }
     if (!MGlobal::executeCommand("loadPlugin \"" POINTSUITE_PLUGIN "\"") ||
-        !MGlobal::executeCommand("createNode zuDisplayPoints; setAttr zuDisplayPointsShape1.displayDir 1; "
-                                 "setAttr zuDisplayPointsShape1.arrowSize 0.5; "
-                                 "setAttr zuDisplayPointsShape1.pointColor 1 1 0")) {
+        !MGlobal::executeCommand(
+            "createNode zuDisplayPoints; setAttr zuDisplayPointsShape1.displayDir 1; "
+            "setAttr zuDisplayPointsShape1.arrowSize 0.5; "
+            "setAttr zuDisplayPointsShape1.pointColor 1 1 0")) {
         std::fprintf(stderr, "snapshotBench: cannot set up the scene\n");
         return 1;
     }
@@ -73,7 +76,9 @@ int main(int argc, char** argv) {
     const double first = secondsOf(snapshot);
     double best = 1e300;
     for (int r = 0; r < repeat; ++r) best = std::min(best, secondsOf(snapshot));
-    std::printf("snapshot of %u points with direction lines at 1280x720: first %.3f s (with the compute), "
-                "best of %d later %.3f s\n", points, first, repeat, best);
+    std::printf(
+        "snapshot of %u points with direction lines at 1280x720: first %.3f s (with the compute), "
+        "best of %d later %.3f s\n",
+        points, first, repeat, best);
     return 0;
 }

@@ -22,7 +22,8 @@ const Rgb kWire{0, 4, 96};
 
 // Writes a snapshot with snapshotView and reads it back.
 inline mayahost::RgbaImage snapshot(const std::string& path, const std::string& flags) {
-    EXPECT_TRUE(MGlobal::executeCommand(("snapshotView \"" + path + "\" " + flags).c_str())) << flags;
+    EXPECT_TRUE(MGlobal::executeCommand(("snapshotView \"" + path + "\" " + flags).c_str()))
+        << flags;
     mayahost::RgbaImage image;
     std::string error;
     EXPECT_TRUE(mayahost::readPng(path, image, error)) << error;
@@ -40,7 +41,8 @@ inline void addFrontCamera(bool orthographic) {
 
 // The pixel (column, row from the top) a point lands on through the front camera, worked out
 // from the camera's lens and film: the film's width spans the image's width.
-inline std::pair<int, int> frontProjection(double x, double y, double z, bool orthographic, int width, int height) {
+inline std::pair<int, int> frontProjection(double x, double y, double z, bool orthographic,
+                                           int width, int height) {
     const double halfWidth = orthographic ? 10.0 : (10.0 - z) * 1.41732 * 25.4 / 2 / 35.0;
     const double halfHeight = halfWidth * height / width;
     const double column = (x / halfWidth + 1) / 2 * width, up = (y / halfHeight + 1) / 2 * height;
@@ -55,8 +57,8 @@ inline Rgb pixel(const mayahost::RgbaImage& image, int x, int row) {
 
 // How many pixels of the rectangle (columns [x0, x1), rows [row0, row1)) have the colour, each
 // channel within `tolerance`.
-inline int countColor(const mayahost::RgbaImage& image, int x0, int x1, int row0, int row1, const Rgb& color,
-                      int tolerance = 0) {
+inline int countColor(const mayahost::RgbaImage& image, int x0, int x1, int row0, int row1,
+                      const Rgb& color, int tolerance = 0) {
     int count = 0;
     for (int row = std::max(row0, 0); row < std::min(row1, image.height); ++row)
         for (int x = std::max(x0, 0); x < std::min(x1, image.width); ++x) {
@@ -69,7 +71,8 @@ inline int countColor(const mayahost::RgbaImage& image, int x0, int x1, int row0
 }
 
 // Whether a pixel within `radius` of (x, row) has the colour.
-inline bool colorNear(const mayahost::RgbaImage& image, int x, int row, const Rgb& color, int radius = 1) {
+inline bool colorNear(const mayahost::RgbaImage& image, int x, int row, const Rgb& color,
+                      int radius = 1) {
     return countColor(image, x - radius, x + radius + 1, row - radius, row + radius + 1, color) > 0;
 }
 

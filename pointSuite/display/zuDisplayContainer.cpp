@@ -26,9 +26,12 @@ void drawCircles(float radius) {
         for (int k = 0; k < kCircleVertices; ++k) {
             const float angle = float(k) * 6.2831855f / float(kCircleVertices);
             const float c = std::cos(angle) * radius, s = std::sin(angle) * radius;
-            if (plane == 0) glVertex3f(c, s, 0.0f);
-            else if (plane == 1) glVertex3f(0.0f, c, s);
-            else glVertex3f(c, 0.0f, s);
+            if (plane == 0)
+                glVertex3f(c, s, 0.0f);
+            else if (plane == 1)
+                glVertex3f(0.0f, c, s);
+            else
+                glVertex3f(c, 0.0f, s);
         }
         glEnd();
     }
@@ -55,8 +58,10 @@ void drawCube(float size) {
 }
 
 void drawShape(short shape, float size) {
-    if (shape == 0) drawCircles(size);
-    else drawCube(size);
+    if (shape == 0)
+        drawCircles(size);
+    else
+        drawCube(size);
 }
 
 }  // namespace
@@ -98,7 +103,8 @@ void zuDisplayContainer::postConstructor() {
 
 MStatus zuDisplayContainer::compute(const MPlug&, MDataBlock&) { return MS::kUnknownParameter; }
 
-void zuDisplayContainer::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle, M3dView::DisplayStatus) {
+void zuDisplayContainer::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle,
+                              M3dView::DisplayStatus) {
     STATUS_CHECK(view.beginGL());
     glPushAttrib(GL_CURRENT_BIT);
     drawAxisCross(0.25f);

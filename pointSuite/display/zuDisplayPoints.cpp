@@ -42,7 +42,8 @@ constexpr float kMinPointSize = 1.0f, kMaxPointSize = 10.0f;
 // The point set's arrays a draw uses, each present only when of the kind it needs.
 struct DrawArrays {
     unsigned int count = 0;  // the cached positions
-    bool directions = false, rotationColors = false, barbs = false, fallofColors = false, labels = false;
+    bool directions = false, rotationColors = false, barbs = false, fallofColors = false,
+         labels = false;
     MVectorArray aimDirection, rotationRGB, aimWorldUp;
     MDoubleArray fallof;
     MFnArrayAttrsData::Type labelKind = MFnArrayAttrsData::kInvalid;
@@ -70,12 +71,17 @@ void readLabels(MFnArrayAttrsData& points, const MString& name, DrawArrays& arra
     MFnArrayAttrsData::Type kind = MFnArrayAttrsData::kInvalid;
     if (!points.checkArrayExist(name, kind)) return;
     unsigned int length = 0;
-    if (kind == MFnArrayAttrsData::kVectorArray) length = (arrays.labelVectors = points.getVectorData(name)).length();
-    else if (kind == MFnArrayAttrsData::kDoubleArray) length = (arrays.labelDoubles = points.getDoubleData(name)).length();
-    else if (kind == MFnArrayAttrsData::kIntArray) length = (arrays.labelInts = points.getIntData(name)).length();
-    else return;
+    if (kind == MFnArrayAttrsData::kVectorArray)
+        length = (arrays.labelVectors = points.getVectorData(name)).length();
+    else if (kind == MFnArrayAttrsData::kDoubleArray)
+        length = (arrays.labelDoubles = points.getDoubleData(name)).length();
+    else if (kind == MFnArrayAttrsData::kIntArray)
+        length = (arrays.labelInts = points.getIntData(name)).length();
+    else
+        return;
     if (length != arrays.count) {
-        MGlobal::displayWarning(MString("zuDisplayPoints: Invalid attribute array length: ") + name);
+        MGlobal::displayWarning(MString("zuDisplayPoints: Invalid attribute array length: ") +
+                                name);
         return;
     }
     arrays.labelKind = kind;
@@ -85,9 +91,12 @@ void readLabels(MFnArrayAttrsData& points, const MString& name, DrawArrays& arra
 std::string labelText(const DrawArrays& arrays, unsigned int i) {
     std::ostringstream text;
     text << std::fixed << std::setprecision(3);
-    if (arrays.labelKind == MFnArrayAttrsData::kDoubleArray) text << arrays.labelDoubles[i];
-    else if (arrays.labelKind == MFnArrayAttrsData::kIntArray) text << arrays.labelInts[i];
-    else text << arrays.labelVectors[i];
+    if (arrays.labelKind == MFnArrayAttrsData::kDoubleArray)
+        text << arrays.labelDoubles[i];
+    else if (arrays.labelKind == MFnArrayAttrsData::kIntArray)
+        text << arrays.labelInts[i];
+    else
+        text << arrays.labelVectors[i];
     return text.str();
 }
 
@@ -122,7 +131,8 @@ void drawLabels(M3dView& view, const MVectorArray& positions, const DrawArrays& 
 
 // A line per point along its aim direction, with a barb from the tip half-way towards the point
 // half an up vector from the start. Only the points that every array used covers are drawn.
-void drawDirections(const MVectorArray& positions, const DrawArrays& arrays, double length, const MFloatVector& color) {
+void drawDirections(const MVectorArray& positions, const DrawArrays& arrays, double length,
+                    const MFloatVector& color) {
     unsigned int n = std::min(arrays.count, arrays.aimDirection.length());
     if (arrays.barbs) n = std::min(n, arrays.aimWorldUp.length());
     glBegin(GL_LINES);
@@ -130,7 +140,8 @@ void drawDirections(const MVectorArray& positions, const DrawArrays& arrays, dou
     for (unsigned int i = 0; i < n; ++i) {
         if (arrays.rotationColors) {
             const MVector& r = arrays.rotationRGB[i];
-            glColor3f(float(std::abs(r.x)), float(std::abs(std::sin(M_PI * r.y))), float(std::abs(std::sin(M_PI * r.z))));
+            glColor3f(float(std::abs(r.x)), float(std::abs(std::sin(M_PI * r.y))),
+                      float(std::abs(std::sin(M_PI * r.z))));
         }
         const MVector& start = positions[i];
         const MVector tip = start + arrays.aimDirection[i] * length;
@@ -197,11 +208,13 @@ MStatus zuDisplayPoints::initialize() {
     STATUS_RETURN_ON_ERROR(status, "in colorFromDir.\n");
     STATUS_RETURN_ON_ERROR(addKeyable(numeric, colorFromRot), "adding colorFromRot.\n");
 
-    displayAttribute = numeric.create("displayAttribute", "da", MFnNumericData::kBoolean, 0, &status);
+    displayAttribute =
+        numeric.create("displayAttribute", "da", MFnNumericData::kBoolean, 0, &status);
     STATUS_RETURN_ON_ERROR(status, "in displayAttribute.\n");
     STATUS_RETURN_ON_ERROR(addKeyable(numeric, displayAttribute), "adding displayAttribute.\n");
 
-    attributeName = typed.create("attributeName", "aa", MFnData::kString, MObject::kNullObj, &status);
+    attributeName =
+        typed.create("attributeName", "aa", MFnData::kString, MObject::kNullObj, &status);
     STATUS_RETURN_ON_ERROR(status, "in attributeName.\n");
     typed.setStorable(true);
     typed.setReadable(true);
@@ -217,7 +230,8 @@ MStatus zuDisplayPoints::initialize() {
     numeric.setKeyable(false);
     STATUS_RETURN_ON_ERROR(addAttribute(state), "adding state.\n");
 
-    STATUS_RETURN_ON_ERROR(attributeAffects(inPoints, state), "in attributeAffects(inPoints, state).\n");
+    STATUS_RETURN_ON_ERROR(attributeAffects(inPoints, state),
+                           "in attributeAffects(inPoints, state).\n");
     return MS::kSuccess;
 }
 
@@ -255,13 +269,15 @@ MStatus zuDisplayPoints::compute(const MPlug& plug, MDataBlock& block) {
     // A position without a value would leave the box without one: it is drawn, not boxed.
     for (unsigned int i = 0; i < cachedPositions.length(); ++i) {
         const MVector& p = cachedPositions[i];
-        if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) cachedBox.expand(MPoint(p));
+        if (std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))
+            cachedBox.expand(MPoint(p));
     }
     block.setClean(plug);
     return MS::kSuccess;
 }
 
-void zuDisplayPoints::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle, M3dView::DisplayStatus) {
+void zuDisplayPoints::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle,
+                           M3dView::DisplayStatus) {
     const MObject self = thisMObject();
     MPlug(self, state).asInt();
     STATUS_CHECK(view.beginGL());
@@ -282,7 +298,8 @@ void zuDisplayPoints::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle
 
     DrawArrays arrays;
     arrays.count = cachedPositions.length();
-    arrays.directions = MPlug(self, displayDir).asBool() && hasArray(points, "aimDirection", MFnArrayAttrsData::kVectorArray);
+    arrays.directions = MPlug(self, displayDir).asBool() &&
+                        hasArray(points, "aimDirection", MFnArrayAttrsData::kVectorArray);
     if (arrays.directions) arrays.aimDirection = points.getVectorData("aimDirection");
     double length = MPlug(self, arrowSize).asFloat();
     if (!(length > 0) || !std::isfinite(length)) length = 0;  // NaN and negative sizes draw no line
@@ -294,12 +311,14 @@ void zuDisplayPoints::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle
     if (arrays.barbs) arrays.aimWorldUp = points.getVectorData("aimWorldUp");
     const MFloatVector fallofTint = plugColor(self, fallofColor);
     const MString labelName = MPlug(self, attributeName).asString();
-    if (MPlug(self, displayAttribute).asBool() && labelName.length() > 0) readLabels(points, labelName, arrays);
+    if (MPlug(self, displayAttribute).asBool() && labelName.length() > 0)
+        readLabels(points, labelName, arrays);
     arrays.fallofColors = hasArray(points, "fallof", MFnArrayAttrsData::kDoubleArray);
     if (arrays.fallofColors) arrays.fallof = points.getDoubleData("fallof");
 
     loadCameraInverse(view);
-    glPointSize(std::isfinite(size) ? std::clamp(size, kMinPointSize, kMaxPointSize) : kMinPointSize);
+    glPointSize(std::isfinite(size) ? std::clamp(size, kMinPointSize, kMaxPointSize)
+                                    : kMinPointSize);
     drawDots(cachedPositions, arrays, color, fallofTint);
     glColor3f(0.0f, 0.0f, 0.25f);
     if (arrays.labels) drawLabels(view, cachedPositions, arrays);

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "graph/Scene.h"
-#include "viewport/PngFile.h"
 #include "viewTesting.h"
+#include "viewport/PngFile.h"
 #include "viewport/Viewport.h"
 
 using mayahost::Message;
@@ -38,7 +38,8 @@ protected:
         Scene::current().reset();
         mayahost::clearRecordedMessages();
         dir = std::filesystem::temp_directory_path() /
-              ("viewportTest-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("viewportTest-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         ASSERT_TRUE(run("loadPlugin locatorTestPlugin"));
@@ -51,20 +52,23 @@ protected:
 
     std::string file(const std::string& name) const { return (dir / name).string(); }
 
-    RgbaImage snapshot(const std::string& flags) { return viewTesting::snapshot(file("view.png"), flags); }
+    RgbaImage snapshot(const std::string& flags) {
+        return viewTesting::snapshot(file("view.png"), flags);
+    }
 
     // A dot of the colour at a world position: a transform with a testLocator below it. Answers
     // the locator's name.
     std::string addDot(const std::string& name, double x, double y, double z, const Rgb& color) {
         std::ostringstream s;
-        s << "createNode transform -n " << name << "; createNode testLocator -p " << name << "; setAttr " << name
-          << ".translate " << x << " " << y << " " << z << ";";
+        s << "createNode transform -n " << name << "; createNode testLocator -p " << name
+          << "; setAttr " << name << ".translate " << x << " " << y << " " << z << ";";
         EXPECT_TRUE(run(s.str()));
         mayahost::Node* transform = Scene::current().findNode(name);
         if (!transform || transform->children.empty()) return "";
         std::string shape = transform->children[0]->name;
         s.str("");
-        s << "setAttr " << shape << ".dotColor " << color[0] / 255.0 << " " << color[1] / 255.0 << " " << color[2] / 255.0;
+        s << "setAttr " << shape << ".dotColor " << color[0] / 255.0 << " " << color[1] / 255.0
+          << " " << color[2] / 255.0;
         EXPECT_TRUE(run(s.str()));
         return shape;
     }
@@ -102,7 +106,10 @@ TEST_F(ViewportTest, APointLandsOnItsProjectedPixelInItsColour) {
         double x, y, z;
         Rgb color;
     };
-    const Case cases[] = {{0, 0, 0, {255, 0, 0}}, {2, 1, 0, {0, 255, 0}}, {-3, -1.5, 2, {255, 255, 0}}, {1.5, -1, -4, {0, 255, 255}}};
+    const Case cases[] = {{0, 0, 0, {255, 0, 0}},
+                          {2, 1, 0, {0, 255, 0}},
+                          {-3, -1.5, 2, {255, 255, 0}},
+                          {1.5, -1, -4, {0, 255, 255}}};
     for (bool orthographic : {false, true}) {
         SCOPED_TRACE(orthographic ? "orthographic" : "perspective");
         Scene::current().reset();
@@ -134,7 +141,8 @@ TEST_F(ViewportTest, TheLocatorMovesWithItsTransform) {
     EXPECT_EQ(pixel(after, rightColumn, rightRow), (Rgb{255, 0, 0}));
     // A hidden transform hides the locator below it.
     ASSERT_TRUE(run("setAttr mover.visibility 0"));
-    EXPECT_EQ(pixel(snapshot("-width 200 -height 100 -camera front"), rightColumn, rightRow), kBackground);
+    EXPECT_EQ(pixel(snapshot("-width 200 -height 100 -camera front"), rightColumn, rightRow),
+              kBackground);
 }
 
 TEST_F(ViewportTest, TextIsDrawnInTheCurrentColourWhereItsAlignmentPutsIt) {
@@ -148,14 +156,16 @@ TEST_F(ViewportTest, TextIsDrawnInTheCurrentColourWhereItsAlignmentPutsIt) {
         ASSERT_TRUE(run("loadPlugin locatorTestPlugin"));
         addFrontCamera(true);
         const std::string shape = addDot("labelled", 0, 0, 0, {255, 0, 0});
-        ASSERT_TRUE(run("setAttr " + shape + ".label -type \"string\" \"1234.500\"; setAttr " + shape +
-                        ".dotSize 1; setAttr " + shape + ".align " + std::to_string(c.align)));
+        ASSERT_TRUE(run("setAttr " + shape + ".label -type \"string\" \"1234.500\"; setAttr " +
+                        shape + ".dotSize 1; setAttr " + shape + ".align " +
+                        std::to_string(c.align)));
         RgbaImage image = snapshot("-width 200 -height 100 -camera front");
         auto [column, row] = frontProjection(0, 0, 0, true, 200, 100);
         EXPECT_EQ(labelBeside(image, row, column - 60, column - 3), c.left);
         EXPECT_EQ(labelBeside(image, row, column + 3, column + 60), c.right);
         // Nothing of the text strays far from the point.
-        EXPECT_FALSE(labelBeside(image, row, 0, column - 80) || labelBeside(image, row, column + 80, 200));
+        EXPECT_FALSE(labelBeside(image, row, 0, column - 80) ||
+                     labelBeside(image, row, column + 80, 200));
     }
 }
 
@@ -166,7 +176,8 @@ TEST_F(ViewportTest, MeshesAreDrawnAsWireframes) {
     auto [edgeColumn, edgeRow] = frontProjection(4, 0, 0, true, 200, 100);
     auto [centreColumn, centreRow] = frontProjection(0, 0, 0, true, 200, 100);
     bool wireNearEdge = false;
-    for (int dx = -1; dx <= 1; ++dx) wireNearEdge = wireNearEdge || pixel(image, edgeColumn + dx, edgeRow) == kWire;
+    for (int dx = -1; dx <= 1; ++dx)
+        wireNearEdge = wireNearEdge || pixel(image, edgeColumn + dx, edgeRow) == kWire;
     EXPECT_TRUE(wireNearEdge);
     EXPECT_EQ(pixel(image, centreColumn, centreRow), kBackground);
 }
@@ -218,19 +229,21 @@ TEST_F(ViewportTest, SnapshotErrorsAreReportedAndWriteNothing) {
     const std::string unwritable = file("missing/folder/out.png");
     EXPECT_FALSE(run("snapshotView \"" + unwritable + "\" -w 8 -h 8"));
     EXPECT_TRUE(mayahost::hasMessage(Message::kError, "snapshotView: cannot write '" + unwritable +
-                                                           "': No such file or directory"));
+                                                          "': No such file or directory"));
 
     mayahost::clearRecordedMessages();
     ASSERT_TRUE(run("setAttr perspShape.focalLength 0"));
     EXPECT_FALSE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
-    EXPECT_TRUE(mayahost::hasMessage(
-        Message::kError, "snapshotView: the camera perspShape cannot project: its focalLength must be a finite number above 0"));
+    EXPECT_TRUE(mayahost::hasMessage(Message::kError,
+                                     "snapshotView: the camera perspShape cannot project: its "
+                                     "focalLength must be a finite number above 0"));
 
     mayahost::clearRecordedMessages();
     ASSERT_TRUE(run("setAttr perspShape.focalLength 35"));
     mayahost::Viewport::instance().setContextFactory([] { return static_cast<void*>(nullptr); });
     EXPECT_FALSE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
-    EXPECT_TRUE(mayahost::hasMessage(Message::kError, "snapshotView: no OpenGL context is available"));
+    EXPECT_TRUE(
+        mayahost::hasMessage(Message::kError, "snapshotView: no OpenGL context is available"));
     EXPECT_FALSE(std::filesystem::exists(png));
     mayahost::Viewport::instance().setContextFactory(nullptr);
     EXPECT_TRUE(run("snapshotView \"" + png + "\" -w 8 -h 8"));

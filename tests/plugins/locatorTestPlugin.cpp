@@ -43,7 +43,8 @@ public:
         node.setName("testLocatorShape#");
     }
 
-    void draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle, M3dView::DisplayStatus) override {
+    void draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle,
+              M3dView::DisplayStatus) override {
         MObject self = thisMObject();
         const float size = MPlug(self, dotSize).asFloat();
         MPlug color(self, dotColor);
@@ -65,7 +66,9 @@ public:
     }
 
     bool isBounded() const override { return true; }
-    MBoundingBox boundingBox() const override { return MBoundingBox(MPoint(-1, -1, -1), MPoint(1, 1, 1)); }
+    MBoundingBox boundingBox() const override {
+        return MBoundingBox(MPoint(-1, -1, -1), MPoint(1, 1, 1));
+    }
 };
 
 const MTypeId TestLocator::id(0x0012F120);
@@ -77,8 +80,8 @@ PLUGIN_EXPORT const char MApiVersion[] = "201402";
 
 MStatus initializePlugin(MObject object) {
     MFnPlugin plugin(object, "tests", "1.0", "Any");
-    return plugin.registerNode("testLocator", TestLocator::id, TestLocator::creator, TestLocator::initialize,
-                               MPxNode::kLocatorNode);
+    return plugin.registerNode("testLocator", TestLocator::id, TestLocator::creator,
+                               TestLocator::initialize, MPxNode::kLocatorNode);
 }
 
 MStatus uninitializePlugin(MObject object) {

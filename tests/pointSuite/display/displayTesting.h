@@ -24,7 +24,9 @@ using namespace viewTesting;
 
 constexpr int kSize = 200;
 
-inline MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+inline MStatus run(const std::string& commands) {
+    return MGlobal::executeCommand(commands.c_str());
+}
 
 inline MPlug plugOf(const std::string& name) {
     MSelectionList list;
@@ -39,13 +41,20 @@ struct Arrays {
     std::vector<std::pair<std::string, std::vector<double>>> doubles;
     std::vector<std::pair<std::string, std::vector<int>>> ints;
 
-    Arrays& vec(const std::string& name, std::vector<MVector> values) { return put(vectors, name, std::move(values)); }
-    Arrays& dbl(const std::string& name, std::vector<double> values) { return put(doubles, name, std::move(values)); }
-    Arrays& num(const std::string& name, std::vector<int> values) { return put(ints, name, std::move(values)); }
+    Arrays& vec(const std::string& name, std::vector<MVector> values) {
+        return put(vectors, name, std::move(values));
+    }
+    Arrays& dbl(const std::string& name, std::vector<double> values) {
+        return put(doubles, name, std::move(values));
+    }
+    Arrays& num(const std::string& name, std::vector<int> values) {
+        return put(ints, name, std::move(values));
+    }
 
 private:
     template <class T>
-    Arrays& put(std::vector<std::pair<std::string, std::vector<T>>>& list, const std::string& name, std::vector<T> values) {
+    Arrays& put(std::vector<std::pair<std::string, std::vector<T>>>& list, const std::string& name,
+                std::vector<T> values) {
         for (auto& entry : list)
             if (entry.first == name) return entry.second = std::move(values), *this;
         list.push_back({name, std::move(values)});
@@ -84,12 +93,15 @@ protected:
     }
 
     mayahost::RgbaImage snapshot() {
-        return viewTesting::snapshot(dir / "view.png",
-                                     "-w " + std::to_string(kSize) + " -h " + std::to_string(kSize) + " -camera front");
+        return viewTesting::snapshot(
+            dir / "view.png",
+            "-w " + std::to_string(kSize) + " -h " + std::to_string(kSize) + " -camera front");
     }
 
     // The pixel a point of the plane z = 0 lands on.
-    static std::pair<int, int> at(double x, double y) { return frontProjection(x, y, 0, true, kSize, kSize); }
+    static std::pair<int, int> at(double x, double y) {
+        return frontProjection(x, y, 0, true, kSize, kSize);
+    }
 
     cacheTesting::ScratchDir dir;
 };

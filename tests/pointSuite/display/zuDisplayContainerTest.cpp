@@ -18,8 +18,9 @@ protected:
     void SetUp() override {
         DisplayTest::SetUp();
         // Four times as large, so that the outer shape spans 80 pixels from the centre.
-        ASSERT_TRUE(run("createNode transform -n volume; setAttr volume.scale 4 4 4; "
-                        "createNode zuDisplayContainer -p volume"));
+        ASSERT_TRUE(
+            run("createNode transform -n volume; setAttr volume.scale 4 4 4; "
+                "createNode zuDisplayContainer -p volume"));
     }
 
     // Whether the colour is near where a point of the XY plane, in the locator's space, lands.
@@ -34,26 +35,29 @@ protected:
         int count = 0;
         for (int y = 0; y < image.height; ++y)
             for (int x = 0; x < image.width; ++x)
-                count += std::abs(x - column) > 2 && std::abs(y - row) > 2 && pixel(image, x, y) == kInner;
+                count += std::abs(x - column) > 2 && std::abs(y - row) > 2 &&
+                         pixel(image, x, y) == kInner;
         return count;
     }
 };
 
 TEST_F(DisplayContainer, TheInnerShapeAppearsOnlyBetweenNoAndFullFallof) {
-    const double diagonal = std::cos(M_PI / 4) * std::cos(M_PI / 36);  // the circle's chord at 45 degrees
+    const double diagonal =
+        std::cos(M_PI / 4) * std::cos(M_PI / 36);  // the circle's chord at 45 degrees
     struct Case {
         int type;
         double fallof;
         bool inner;
     };
-    for (Case c : {Case{0, 0.0, false}, Case{0, 0.25, true}, Case{0, 1.0, false}, Case{1, 0.0, false},
-                   Case{1, 0.5, true}, Case{1, 1.0, false}}) {
+    for (Case c : {Case{0, 0.0, false}, Case{0, 0.25, true}, Case{0, 1.0, false},
+                   Case{1, 0.0, false}, Case{1, 0.5, true}, Case{1, 1.0, false}}) {
         SCOPED_TRACE("type " + std::to_string(c.type) + " fallof " + std::to_string(c.fallof));
         ASSERT_TRUE(run("setAttr zuDisplayContainerShape1.type " + std::to_string(c.type) +
                         "; setAttr zuDisplayContainerShape1.fallof " + std::to_string(c.fallof)));
         mayahost::RgbaImage image = snapshot();
         const double inner = 1 - c.fallof;
-        EXPECT_TRUE(c.type == 0 ? near(image, diagonal, diagonal, kOuter) : near(image, 1, 0.5, kOuter));
+        EXPECT_TRUE(c.type == 0 ? near(image, diagonal, diagonal, kOuter)
+                                : near(image, 1, 0.5, kOuter));
         EXPECT_EQ(innerPixels(image) > 0, c.inner);
         if (c.inner) {
             EXPECT_TRUE(c.type == 0 ? near(image, inner * diagonal, inner * diagonal, kInner)
@@ -63,8 +67,9 @@ TEST_F(DisplayContainer, TheInnerShapeAppearsOnlyBetweenNoAndFullFallof) {
 }
 
 TEST_F(DisplayContainer, AnotherTypeThroughAConnectionDrawsOnlyTheCross) {
-    ASSERT_TRUE(run("setAttr zuDisplayContainerShape1.fallof 0.5; currentTime 2; "
-                    "connectAttr time1.outTime zuDisplayContainerShape1.type"));
+    ASSERT_TRUE(
+        run("setAttr zuDisplayContainerShape1.fallof 0.5; currentTime 2; "
+            "connectAttr time1.outTime zuDisplayContainerShape1.type"));
     mayahost::RgbaImage image = snapshot();
     EXPECT_EQ(countColor(image, 0, kSize, 0, kSize, kOuter), 0);
     EXPECT_TRUE(near(image, 0.2, 0, kInner));  // the axis cross
@@ -72,7 +77,8 @@ TEST_F(DisplayContainer, AnotherTypeThroughAConnectionDrawsOnlyTheCross) {
 }
 
 TEST_F(DisplayContainer, TheBoundingBoxIsTheFixedFlatSquare) {
-    ASSERT_TRUE(run("setAttr zuDisplayContainerShape1.type 1; setAttr zuDisplayContainerShape1.fallof 0.5"));
+    ASSERT_TRUE(run(
+        "setAttr zuDisplayContainerShape1.type 1; setAttr zuDisplayContainerShape1.fallof 0.5"));
     MFnDependencyNode node(plugOf("zuDisplayContainerShape1.type").node());
     auto* locator = dynamic_cast<MPxLocatorNode*>(node.userNode());
     ASSERT_TRUE(locator);

@@ -21,13 +21,16 @@ protected:
         DisplayTest::SetUp();
         // The locator's transform stands away from the origin, so that its axis cross is apart
         // from the points drawn in world space.
-        ASSERT_TRUE(run("createNode transform -n holder; setAttr holder.translate 6 6 0; "
-                        "createNode zuDisplayPoints -p holder; setAttr zuDisplayPointsShape1.pointSize 3; "
-                        "setAttr zuDisplayPointsShape1.pointColor 0 1 0"));
+        ASSERT_TRUE(
+            run("createNode transform -n holder; setAttr holder.translate 6 6 0; "
+                "createNode zuDisplayPoints -p holder; setAttr zuDisplayPointsShape1.pointSize 3; "
+                "setAttr zuDisplayPointsShape1.pointColor 0 1 0"));
     }
 
     void set(const Arrays& arrays) { setPoints("zuDisplayPointsShape1.inPoints", arrays); }
-    void setAttr(const std::string& rest) { ASSERT_TRUE(run("setAttr zuDisplayPointsShape1." + rest)) << rest; }
+    void setAttr(const std::string& rest) {
+        ASSERT_TRUE(run("setAttr zuDisplayPointsShape1." + rest)) << rest;
+    }
     int state() { return plugOf("zuDisplayPointsShape1.state").asInt(); }
 
     MBoundingBox box() {
@@ -42,7 +45,8 @@ protected:
         return pixel(image, column, row);
     }
     // For lines, which may fall on either side of a pixel boundary.
-    bool near(const mayahost::RgbaImage& image, double x, double y, const Rgb& color, int tolerance = 0) {
+    bool near(const mayahost::RgbaImage& image, double x, double y, const Rgb& color,
+              int tolerance = 0) {
         auto [column, row] = at(x, y);
         return countColor(image, column - 1, column + 2, row - 1, row + 2, color, tolerance) > 0;
     }
@@ -114,7 +118,8 @@ TEST_F(DisplayPoints, FallofWeightsBlendThePointAndFallofColours) {
 TEST_F(DisplayPoints, DirectionLinesWithBarbsAndRotationColours) {
     setAttr("displayDir 1");
     setAttr("arrowSize 4");
-    const Arrays withoutUp = Arrays().vec("position", {MVector(0, 0, 0)}).vec("aimDirection", {MVector(1, 0, 0)});
+    const Arrays withoutUp =
+        Arrays().vec("position", {MVector(0, 0, 0)}).vec("aimDirection", {MVector(1, 0, 0)});
     set(withoutUp);
     mayahost::RgbaImage image = snapshot();
     EXPECT_TRUE(near(image, 2, 0, kGreen));
@@ -186,7 +191,8 @@ TEST_F(DisplayPoints, LabelsOfTheNamedArray) {
     // A label array of another length warns on each draw and draws no text.
     set(Arrays().vec("position", {MVector(0, 0, 0)}).num("value", {7, 8}));
     EXPECT_EQ(labelPixels(-6, 6), 0);
-    EXPECT_TRUE(mayahost::hasMessage(Message::kWarning, "zuDisplayPoints: Invalid attribute array length: value"));
+    EXPECT_TRUE(mayahost::hasMessage(Message::kWarning,
+                                     "zuDisplayPoints: Invalid attribute array length: value"));
     EXPECT_EQ(pixelAt(snapshot(), 0, 0), kGreen);  // the points are still drawn
     // Off, or naming nothing, draws no text and says nothing.
     mayahost::clearRecordedMessages();
@@ -209,8 +215,8 @@ TEST_F(DisplayPoints, ArraysShorterThanThePositionsDrawOnlyThePointsTheyCover) {
     EXPECT_EQ(pixelAt(image, -4, 0), kRed);
     EXPECT_EQ(pixelAt(image, 0, 3), kRed);
     EXPECT_EQ(pixelAt(image, 4, -3), kBackground);
-    EXPECT_TRUE(near(image, -4, -1, kRed));   // the first point's line
-    EXPECT_FALSE(near(image, 0, 2, kRed));    // none for the second
+    EXPECT_TRUE(near(image, -4, -1, kRed));  // the first point's line
+    EXPECT_FALSE(near(image, 0, 2, kRed));   // none for the second
 }
 
 TEST_F(DisplayPoints, WithoutPointsOnlyTheCrossIsDrawn) {

@@ -48,5 +48,6 @@ public:
     int portHeight(MStatus* status = nullptr) const;
     // The pixel a world-space point projects to through the view's camera (x right, y up from
     // the lower-left corner); false when it lies outside the view or behind the camera.
-    bool worldToView(const MPoint& worldPoint, short& x_pos, short& y_pos, MStatus* status = nullptr) const;
+    bool worldToView(const MPoint& worldPoint, short& x_pos, short& y_pos,
+                     MStatus* status = nullptr) const;
 };

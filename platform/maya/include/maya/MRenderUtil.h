@@ -15,10 +15,12 @@ public:
     // sample. uCoords and vCoords are needed and must hold numSamples values each; the other
     // arrays may be null. resultColors and resultTransparencies get numSamples entries; on
     // failure they are left empty and the status says why.
-    static MStatus sampleShadingNetwork(MString shadingNodeName, int numSamples, bool useShadowMaps, bool reuseMaps,
-                                        MFloatMatrix& cameraMatrix, MFloatPointArray* points, MFloatArray* uCoords,
-                                        MFloatArray* vCoords, MFloatVectorArray* normals, MFloatPointArray* refPoints,
-                                        MFloatVectorArray* tangentUs, MFloatVectorArray* tangentVs,
-                                        MFloatArray* filterSizes, MFloatVectorArray& resultColors,
+    static MStatus sampleShadingNetwork(MString shadingNodeName, int numSamples, bool useShadowMaps,
+                                        bool reuseMaps, MFloatMatrix& cameraMatrix,
+                                        MFloatPointArray* points, MFloatArray* uCoords,
+                                        MFloatArray* vCoords, MFloatVectorArray* normals,
+                                        MFloatPointArray* refPoints, MFloatVectorArray* tangentUs,
+                                        MFloatVectorArray* tangentVs, MFloatArray* filterSizes,
+                                        MFloatVectorArray& resultColors,
                                         MFloatVectorArray& resultTransparencies);
 };

@@ -4,7 +4,6 @@
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
-
 #include <sys/stat.h>
 
 #include <cmath>
@@ -60,7 +59,8 @@ private:
 
 // The image's colour and alpha at a wrapped UV, blended from the four nearest pixel centres.
 void sampleBilinear(const RgbaImage& image, float u, float v, float* rgb, float* alpha) {
-    const double x = double(wrapUv(u)) * image.width - 0.5, y = double(1.0f - wrapUv(v)) * image.height - 0.5;
+    const double x = double(wrapUv(u)) * image.width - 0.5,
+                 y = double(1.0f - wrapUv(v)) * image.height - 0.5;
     const double fx = std::floor(x), fy = std::floor(y);
     const double tx = x - fx, ty = y - fy;
     auto wrap = [](long i, int n) { return int(((i % n) + n) % n); };
@@ -73,8 +73,10 @@ void sampleBilinear(const RgbaImage& image, float u, float v, float* rgb, float*
         const double top = texel(x0, y0, c) * (1 - tx) + texel(x1, y0, c) * tx;
         const double bottom = texel(x0, y1, c) * (1 - tx) + texel(x1, y1, c) * tx;
         const float value = float(top * (1 - ty) + bottom * ty);
-        if (c < 3) rgb[c] = value;
-        else *alpha = value;
+        if (c < 3)
+            rgb[c] = value;
+        else
+            *alpha = value;
     }
 }
 
@@ -97,17 +99,20 @@ protected:
         if (path.empty()) {
             ColorSamples fallback;
             MStatus status = inputs.color(defaultColor, fallback);
-            for (size_t i = 0; status && i < batch.count; ++i) std::copy_n(fallback.at(i), 3, rgb + i * 3);
+            for (size_t i = 0; status && i < batch.count; ++i)
+                std::copy_n(fallback.at(i), 3, rgb + i * 3);
             return status;
         }
         std::string error;
         std::shared_ptr<const RgbaImage> image = ImageCache::instance().image(path, error);
         if (!image || image->width < 1 || image->height < 1) {
-            const std::string message = inputs.node().name + ".fileTextureName: " + (image ? "the image is empty" : error);
+            const std::string message =
+                inputs.node().name + ".fileTextureName: " + (image ? "the image is empty" : error);
             MGlobal::displayError(message.c_str());
             return MStatus(MS::kFailure, message.c_str());
         }
-        for (size_t i = 0; i < batch.count; ++i) sampleBilinear(*image, batch.u[i], batch.v[i], rgb + i * 3, alpha + i);
+        for (size_t i = 0; i < batch.count; ++i)
+            sampleBilinear(*image, batch.u[i], batch.v[i], rgb + i * 3, alpha + i);
         return MS::kSuccess;
     }
 };

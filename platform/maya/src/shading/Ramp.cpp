@@ -25,11 +25,16 @@ struct Entry {
 // Where along the ramp a UV lies, from 0 to 1.
 float rampPosition(int type, float u, float v) {
     switch (type) {
-        case kURamp: return u;
-        case kDiagonalRamp: return 0.5f * (u + v);
-        case kRadialRamp: return float((std::atan2(double(v) - 0.5, double(u) - 0.5) + M_PI) / (2 * M_PI));
-        case kCircularRamp: return std::min(1.0f, float(std::hypot(double(u) - 0.5, double(v) - 0.5) * 2.0));
-        default: return v;
+        case kURamp:
+            return u;
+        case kDiagonalRamp:
+            return 0.5f * (u + v);
+        case kRadialRamp:
+            return float((std::atan2(double(v) - 0.5, double(u) - 0.5) + M_PI) / (2 * M_PI));
+        case kCircularRamp:
+            return std::min(1.0f, float(std::hypot(double(u) - 0.5, double(v) - 0.5) * 2.0));
+        default:
+            return v;
     }
 }
 
@@ -88,7 +93,8 @@ protected:
                 std::copy_n(fallback.at(i), 3, out);
                 continue;
             }
-            const float at = rampPosition(rampType, std::clamp(batch.u[i], 0.0f, 1.0f), std::clamp(batch.v[i], 0.0f, 1.0f));
+            const float at = rampPosition(rampType, std::clamp(batch.u[i], 0.0f, 1.0f),
+                                          std::clamp(batch.v[i], 0.0f, 1.0f));
             colorAt(entries, blend, at, out);
         }
         return MS::kSuccess;
@@ -107,13 +113,15 @@ private:
             for (unsigned c = 0; c < 3; ++c) e.rgb[c] = rgb.child(c).asFloat();
             if (std::isfinite(e.position)) entries.push_back(e);
         }
-        std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.position < b.position; });
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const Entry& a, const Entry& b) { return a.position < b.position; });
         return entries;
     }
 
     static void colorAt(const std::vector<Entry>& entries, int blend, float at, float* out) {
-        auto next = std::upper_bound(entries.begin(), entries.end(), at,
-                                     [](float value, const Entry& e) { return value < e.position; });
+        auto next =
+            std::upper_bound(entries.begin(), entries.end(), at,
+                             [](float value, const Entry& e) { return value < e.position; });
         if (next == entries.begin() || next == entries.end() || blend == kNone) {
             const Entry& e = next == entries.begin() ? entries.front() : *(next - 1);
             std::copy_n(e.rgb, 3, out);
@@ -126,7 +134,8 @@ private:
         for (int c = 0; c < 3; ++c) out[c] = a.rgb[c] + (b.rgb[c] - a.rgb[c]) * t;
     }
 };
-MObject RampNode::type, RampNode::interpolation, RampNode::colorEntryList, RampNode::position, RampNode::color;
+MObject RampNode::type, RampNode::interpolation, RampNode::colorEntryList, RampNode::position,
+    RampNode::color;
 
 }  // namespace
 

@@ -12,8 +12,9 @@
 
 namespace mayahost {
 
-MObject Texture2dNode::uvCoord, Texture2dNode::uCoord, Texture2dNode::vCoord, Texture2dNode::outColor,
-    Texture2dNode::outAlpha, Texture2dNode::defaultColor, Texture2dNode::colorGain, Texture2dNode::colorOffset;
+MObject Texture2dNode::uvCoord, Texture2dNode::uCoord, Texture2dNode::vCoord,
+    Texture2dNode::outColor, Texture2dNode::outAlpha, Texture2dNode::defaultColor,
+    Texture2dNode::colorGain, Texture2dNode::colorOffset;
 
 namespace {
 
@@ -36,7 +37,8 @@ void makeCommonAttributes() {
     MFnNumericAttribute numeric;
     Texture2dNode::uCoord = numeric.create("uCoord", "u", MFnNumericData::kFloat, 0.0);
     Texture2dNode::vCoord = numeric.create("vCoord", "v", MFnNumericData::kFloat, 0.0);
-    Texture2dNode::uvCoord = numeric.create("uvCoord", "uv", Texture2dNode::uCoord, Texture2dNode::vCoord);
+    Texture2dNode::uvCoord =
+        numeric.create("uvCoord", "uv", Texture2dNode::uCoord, Texture2dNode::vCoord);
     numeric.setKeyable(true);
     Texture2dNode::defaultColor = color("defaultColor", "dc", 0.5f, 0.5f, 0.5f, true);
     Texture2dNode::colorGain = color("colorGain", "cg", 1, 1, 1, true);
@@ -53,16 +55,22 @@ Node* textureSource(Node& node, const PlugPath& path, int& channel) {
     const Connection* c = Scene::current().incoming(PlugRef{node.shared_from_this(), path});
     if (!c || !textureOf(*c->source.node)) return nullptr;
     const Attribute* from = c->source.attribute();
-    if (from == attributeOf(Texture2dNode::outColor)) channel = -1;
-    else if (from->parent == attributeOf(Texture2dNode::outColor)) channel = from->component;
-    else if (from == attributeOf(Texture2dNode::outAlpha)) channel = 3;
-    else return nullptr;
+    if (from == attributeOf(Texture2dNode::outColor))
+        channel = -1;
+    else if (from->parent == attributeOf(Texture2dNode::outColor))
+        channel = from->component;
+    else if (from == attributeOf(Texture2dNode::outAlpha))
+        channel = 3;
+    else
+        return nullptr;
     return c->source.node.get();
 }
 
 }  // namespace
 
-Texture2dNode* textureOf(Node& node) { return node.alive ? dynamic_cast<Texture2dNode*>(node.user) : nullptr; }
+Texture2dNode* textureOf(Node& node) {
+    return node.alive ? dynamic_cast<Texture2dNode*>(node.user) : nullptr;
+}
 
 float wrapUv(float value) {
     const double fraction = double(value) - std::floor(double(value));
@@ -71,7 +79,8 @@ float wrapUv(float value) {
 
 MStatus Texture2dNode::addCommonAttributes() {
     makeCommonAttributes();
-    for (const MObject* a : {&uvCoord, &defaultColor, &colorGain, &colorOffset, &outColor, &outAlpha}) {
+    for (const MObject* a :
+         {&uvCoord, &defaultColor, &colorGain, &colorOffset, &outColor, &outAlpha}) {
         MStatus status = addAttribute(*a);
         if (!status) return status;
     }
@@ -116,7 +125,8 @@ MStatus Texture2dNode::shadeBatch(TextureInputs& inputs, const UvBatch& batch, S
     ShadedSamples result;
     result.rgb.assign(n * 3, 0.0f);
     result.alpha.assign(n, 1.0f);
-    MStatus status = shade(inputs, UvBatch{u.data(), v.data(), n}, result.rgb.data(), result.alpha.data());
+    MStatus status =
+        shade(inputs, UvBatch{u.data(), v.data(), n}, result.rgb.data(), result.alpha.data());
     ColorSamples gain, offset, fallback;
     if (status) status = inputs.color(colorGain, gain);
     if (status) status = inputs.color(colorOffset, offset);
@@ -135,7 +145,9 @@ MStatus Texture2dNode::shadeBatch(TextureInputs& inputs, const UvBatch& batch, S
 
 // ---- inputs
 
-MPlug TextureInputs::plug(const MObject& attribute) const { return MPlug(node_.object(), attribute); }
+MPlug TextureInputs::plug(const MObject& attribute) const {
+    return MPlug(node_.object(), attribute);
+}
 
 float TextureInputs::number(const MObject& attribute) { return plug(attribute).asFloat(); }
 
@@ -169,7 +181,9 @@ MStatus TextureInputs::color(const MObject& attribute, ColorSamples& out) {
     for (size_t i = 0; i < n; ++i)
         for (int c = 0; c < 3; ++c) {
             const ShadedSamples* s = sources[c];
-            out.rgb[i * 3 + c] = !s ? uniform[c] : channels[c] == 3 ? s->alpha[i] : s->rgb[i * 3 + channels[c]];
+            out.rgb[i * 3 + c] = !s                 ? uniform[c]
+                                 : channels[c] == 3 ? s->alpha[i]
+                                                    : s->rgb[i * 3 + channels[c]];
         }
     return MS::kSuccess;
 }
@@ -183,9 +197,12 @@ MStatus NetworkSampler::shaded(Node& node, const ShadedSamples*& out) {
         return MS::kSuccess;
     }
     Texture2dNode* texture = textureOf(node);
-    if (!texture) return MStatus(MS::kInvalidParameter, ("(kInvalidParameter): " + node.name + " is not a texture").c_str());
+    if (!texture)
+        return MStatus(MS::kInvalidParameter,
+                       ("(kInvalidParameter): " + node.name + " is not a texture").c_str());
     if (!active_.insert(&node).second)
-        return MStatus(MS::kFailure, ("(kFailure): the shading network leads back into " + node.name).c_str());
+        return MStatus(MS::kFailure,
+                       ("(kFailure): the shading network leads back into " + node.name).c_str());
     TextureInputs inputs(node, this);
     ShadedSamples shaded;
     MStatus status = texture->shadeBatch(inputs, batch_, shaded);

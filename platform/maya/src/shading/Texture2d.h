@@ -53,7 +53,8 @@ private:
 class Texture2dNode : public MPxNode {
 public:
     // The attributes every texture type shares.
-    static MObject uvCoord, uCoord, vCoord, outColor, outAlpha, defaultColor, colorGain, colorOffset;
+    static MObject uvCoord, uCoord, vCoord, outColor, outAlpha, defaultColor, colorGain,
+        colorOffset;
 
     // Adds the shared attributes to the type being registered, with what they affect.
     static MStatus addCommonAttributes();
@@ -70,7 +71,8 @@ public:
 
 protected:
     // The texture's own colours at finite UVs, before gain and offset.
-    virtual MStatus shade(TextureInputs& inputs, const UvBatch& batch, float* rgb, float* alpha) = 0;
+    virtual MStatus shade(TextureInputs& inputs, const UvBatch& batch, float* rgb,
+                          float* alpha) = 0;
 };
 
 // Samples the network behind a batch of UVs: each texture reached is shaded once per batch.

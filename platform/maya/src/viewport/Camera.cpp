@@ -17,8 +17,8 @@ constexpr double kMillimetresPerInch = 25.4;
 
 class CameraNode : public MPxNode {
 public:
-    static MObject focalLength, horizontalFilmAperture, verticalFilmAperture, nearClipPlane, farClipPlane,
-        orthographic, orthographicWidth, centerOfInterest;
+    static MObject focalLength, horizontalFilmAperture, verticalFilmAperture, nearClipPlane,
+        farClipPlane, orthographic, orthographicWidth, centerOfInterest;
 
     static MStatus initialize() {
         MFnNumericAttribute numeric;
@@ -28,13 +28,14 @@ public:
             double value;
         };
         // Lengths in scene units, except the focal length (millimetres) and the film (inches).
-        const Number numbers[] = {{&focalLength, "focalLength", "fl", 35.0},
-                                  {&horizontalFilmAperture, "horizontalFilmAperture", "hfa", 1.41732},
-                                  {&verticalFilmAperture, "verticalFilmAperture", "vfa", 0.94488},
-                                  {&nearClipPlane, "nearClipPlane", "ncp", 0.1},
-                                  {&farClipPlane, "farClipPlane", "fcp", 10000.0},
-                                  {&orthographicWidth, "orthographicWidth", "ow", 30.0},
-                                  {&centerOfInterest, "centerOfInterest", "coi", 5.0}};
+        const Number numbers[] = {
+            {&focalLength, "focalLength", "fl", 35.0},
+            {&horizontalFilmAperture, "horizontalFilmAperture", "hfa", 1.41732},
+            {&verticalFilmAperture, "verticalFilmAperture", "vfa", 0.94488},
+            {&nearClipPlane, "nearClipPlane", "ncp", 0.1},
+            {&farClipPlane, "farClipPlane", "fcp", 10000.0},
+            {&orthographicWidth, "orthographicWidth", "ow", 30.0},
+            {&centerOfInterest, "centerOfInterest", "coi", 5.0}};
         for (const Number& n : numbers) {
             *n.attribute = numeric.create(n.name, n.brief, MFnNumericData::kDouble, n.value);
             numeric.setKeyable(true);
@@ -45,9 +46,9 @@ public:
         return addAttribute(orthographic);
     }
 };
-MObject CameraNode::focalLength, CameraNode::horizontalFilmAperture, CameraNode::verticalFilmAperture,
-    CameraNode::nearClipPlane, CameraNode::farClipPlane, CameraNode::orthographic, CameraNode::orthographicWidth,
-    CameraNode::centerOfInterest;
+MObject CameraNode::focalLength, CameraNode::horizontalFilmAperture,
+    CameraNode::verticalFilmAperture, CameraNode::nearClipPlane, CameraNode::farClipPlane,
+    CameraNode::orthographic, CameraNode::orthographicWidth, CameraNode::centerOfInterest;
 
 double numberOf(Node& node, const char* attribute) {
     const Attribute* a = node.type->findAttribute(attribute);
@@ -93,12 +94,14 @@ void createDefaultCameras(Scene& scene) {
                    [&](Slot& slot, int) { slot.number[0] = distance; });
 }
 
-bool cameraProjection(Node& camera, int width, int height, MMatrix& projection, std::string& error) {
+bool cameraProjection(Node& camera, int width, int height, MMatrix& projection,
+                      std::string& error) {
     auto problem = [&](const char* attribute, const char* what) {
         error = "the camera " + camera.name + " cannot project: its " + attribute + " " + what;
         return false;
     };
-    const double nearPlane = numberOf(camera, "nearClipPlane"), farPlane = numberOf(camera, "farClipPlane");
+    const double nearPlane = numberOf(camera, "nearClipPlane"),
+                 farPlane = numberOf(camera, "farClipPlane");
     if (!positive(nearPlane)) return problem("nearClipPlane", "must be a finite number above 0");
     if (!std::isfinite(farPlane) || !(farPlane > nearPlane))
         return problem("farClipPlane", "must be finite and beyond the nearClipPlane");
@@ -107,7 +110,8 @@ bool cameraProjection(Node& camera, int width, int height, MMatrix& projection, 
     for (int i = 0; i < 4; ++i) m.matrix[i][i] = 0;
     if (numberOf(camera, "orthographic") != 0) {
         const double orthographicWidth = numberOf(camera, "orthographicWidth");
-        if (!positive(orthographicWidth)) return problem("orthographicWidth", "must be a finite number above 0");
+        if (!positive(orthographicWidth))
+            return problem("orthographicWidth", "must be a finite number above 0");
         const double right = orthographicWidth / 2, top = right / aspect;
         m.matrix[0][0] = 1 / right;
         m.matrix[1][1] = 1 / top;
@@ -115,9 +119,11 @@ bool cameraProjection(Node& camera, int width, int height, MMatrix& projection, 
         m.matrix[3][2] = -(farPlane + nearPlane) / (farPlane - nearPlane);
         m.matrix[3][3] = 1;
     } else {
-        const double focal = numberOf(camera, "focalLength"), film = numberOf(camera, "horizontalFilmAperture");
+        const double focal = numberOf(camera, "focalLength"),
+                     film = numberOf(camera, "horizontalFilmAperture");
         if (!positive(focal)) return problem("focalLength", "must be a finite number above 0");
-        if (!positive(film)) return problem("horizontalFilmAperture", "must be a finite number above 0");
+        if (!positive(film))
+            return problem("horizontalFilmAperture", "must be a finite number above 0");
         // The half-width of the view at distance 1 is half the film over the focal length.
         const double right = film * kMillimetresPerInch / 2 / focal, top = right / aspect;
         m.matrix[0][0] = 1 / right;
@@ -126,7 +132,8 @@ bool cameraProjection(Node& camera, int width, int height, MMatrix& projection, 
         m.matrix[2][3] = -1;
         m.matrix[3][2] = -2 * farPlane * nearPlane / (farPlane - nearPlane);
     }
-    if (!std::isfinite(m.matrix[0][0]) || !std::isfinite(m.matrix[1][1]) || !std::isfinite(m.matrix[3][2]))
+    if (!std::isfinite(m.matrix[0][0]) || !std::isfinite(m.matrix[1][1]) ||
+        !std::isfinite(m.matrix[3][2]))
         return problem("settings", "give no finite projection");
     projection = m;
     return true;

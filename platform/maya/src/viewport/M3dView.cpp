@@ -36,8 +36,12 @@ bool windowPosition(const MPoint& p, double& x, double& y) {
     const double in[4] = {p.x, p.y, p.z, p.w};
     double eye[4], clip[4];
     // OpenGL stores its matrices column by column.
-    for (int r = 0; r < 4; ++r) eye[r] = modelview[r] * in[0] + modelview[4 + r] * in[1] + modelview[8 + r] * in[2] + modelview[12 + r] * in[3];
-    for (int r = 0; r < 4; ++r) clip[r] = projection[r] * eye[0] + projection[4 + r] * eye[1] + projection[8 + r] * eye[2] + projection[12 + r] * eye[3];
+    for (int r = 0; r < 4; ++r)
+        eye[r] = modelview[r] * in[0] + modelview[4 + r] * in[1] + modelview[8 + r] * in[2] +
+                 modelview[12 + r] * in[3];
+    for (int r = 0; r < 4; ++r)
+        clip[r] = projection[r] * eye[0] + projection[4 + r] * eye[1] + projection[8 + r] * eye[2] +
+                  projection[12 + r] * eye[3];
     if (!(clip[3] > 0)) return false;
     x = viewport[0] + (clip[0] / clip[3] + 1) * 0.5 * viewport[2];
     y = viewport[1] + (clip[1] / clip[3] + 1) * 0.5 * viewport[3];
@@ -57,7 +61,8 @@ void blendText(const mayahost::TextImage& text, int x, int y) {
     float color[4];
     glGetFloatv(GL_CURRENT_COLOR, color);
     unsigned char rgb[3];
-    for (int c = 0; c < 3; ++c) rgb[c] = (unsigned char)std::lround(std::clamp(color[c], 0.0f, 1.0f) * 255.0f);
+    for (int c = 0; c < 3; ++c)
+        rgb[c] = (unsigned char)std::lround(std::clamp(color[c], 0.0f, 1.0f) * 255.0f);
     const int w = int(x1 - x0), h = int(y1 - y0);
     std::vector<unsigned char> pixels(size_t(w) * h * 4);
     for (int row = 0; row < h; ++row) {
@@ -136,22 +141,28 @@ int M3dView::portHeight(MStatus* status) const {
     return Viewport::instance().height();
 }
 
-bool M3dView::worldToView(const MPoint& worldPoint, short& x_pos, short& y_pos, MStatus* status) const {
+bool M3dView::worldToView(const MPoint& worldPoint, short& x_pos, short& y_pos,
+                          MStatus* status) const {
     Viewport& view = Viewport::instance();
     mayahost::Node* camera = view.camera();
     MMatrix projection;
     std::string error;
-    if (!camera || !mayahost::cameraProjection(*camera, view.width(), view.height(), projection, error)) {
-        report(status, MStatus(MS::kFailure, ("(kFailure): " + (camera ? error : "The view has no camera")).c_str()));
+    if (!camera ||
+        !mayahost::cameraProjection(*camera, view.width(), view.height(), projection, error)) {
+        report(status,
+               MStatus(MS::kFailure,
+                       ("(kFailure): " + (camera ? error : "The view has no camera")).c_str()));
         return false;
     }
     report(status, MS::kSuccess);
     const MPoint eye = worldPoint * mayahost::worldMatrix(*camera).inverse();
     double clip[4];
     for (int c = 0; c < 4; ++c)
-        clip[c] = eye.x * projection[0][c] + eye.y * projection[1][c] + eye.z * projection[2][c] + eye.w * projection[3][c];
+        clip[c] = eye.x * projection[0][c] + eye.y * projection[1][c] + eye.z * projection[2][c] +
+                  eye.w * projection[3][c];
     if (!(clip[3] > 0)) return false;
-    const double x = (clip[0] / clip[3] + 1) * 0.5 * view.width(), y = (clip[1] / clip[3] + 1) * 0.5 * view.height();
+    const double x = (clip[0] / clip[3] + 1) * 0.5 * view.width(),
+                 y = (clip[1] / clip[3] + 1) * 0.5 * view.height();
     if (!(x >= 0 && x < view.width() && y >= 0 && y < view.height())) return false;
     x_pos = short(x), y_pos = short(y);
     return true;

@@ -3,7 +3,8 @@
 MPxLocatorNode::MPxLocatorNode() = default;
 MPxLocatorNode::~MPxLocatorNode() = default;
 
-void MPxLocatorNode::draw(M3dView&, const MDagPath&, M3dView::DisplayStyle, M3dView::DisplayStatus) {}
+void MPxLocatorNode::draw(M3dView&, const MDagPath&, M3dView::DisplayStyle,
+                          M3dView::DisplayStatus) {}
 
 bool MPxLocatorNode::isBounded() const { return false; }
 

@@ -58,7 +58,8 @@ bool readPng(const std::string& path, RgbaImage& image, std::string& error, size
         return false;
     }
     if (size_t(png.width) * png.height > maxPixels) {
-        error = "\"" + path + "\" is too large (" + std::to_string(png.width) + "x" + std::to_string(png.height) + ")";
+        error = "\"" + path + "\" is too large (" + std::to_string(png.width) + "x" +
+                std::to_string(png.height) + ")";
         return false;
     }
     png.format = PNG_FORMAT_RGBA;

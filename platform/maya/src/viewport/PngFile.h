@@ -12,6 +12,7 @@ bool writePng(const std::string& path, const RgbaImage& image, std::string& erro
 
 // Reads any PNG as 8-bit RGBA. False, with `error` naming the file and the cause, when the
 // file cannot be read, is no PNG, or is larger than maxPixels.
-bool readPng(const std::string& path, RgbaImage& image, std::string& error, size_t maxPixels = size_t(1) << 28);
+bool readPng(const std::string& path, RgbaImage& image, std::string& error,
+             size_t maxPixels = size_t(1) << 28);
 
 }  // namespace mayahost

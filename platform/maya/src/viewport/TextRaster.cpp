@@ -46,7 +46,8 @@ public:
         g.advance = int(slot->advance.x >> 6);
         g.coverage.resize(size_t(g.width) * g.rows);
         for (int y = 0; y < g.rows; ++y)
-            std::copy_n(slot->bitmap.buffer + y * slot->bitmap.pitch, g.width, g.coverage.begin() + size_t(y) * g.width);
+            std::copy_n(slot->bitmap.buffer + y * slot->bitmap.pitch, g.width,
+                        g.coverage.begin() + size_t(y) * g.width);
         return &glyphs_.emplace(c, std::move(g)).first->second;
     }
 
@@ -58,7 +59,8 @@ private:
             error_ = "FreeType could not start";
             return;
         }
-        if (FT_New_Face(library_, MAYAHOST_LABEL_FONT, 0, &face_) || FT_Set_Pixel_Sizes(face_, 0, kLabelPixels)) {
+        if (FT_New_Face(library_, MAYAHOST_LABEL_FONT, 0, &face_) ||
+            FT_Set_Pixel_Sizes(face_, 0, kLabelPixels)) {
             error_ = std::string("cannot load the label font ") + MAYAHOST_LABEL_FONT;
             face_ = nullptr;
         }
@@ -106,7 +108,8 @@ bool rasterizeText(const std::string& text, TextImage& image, std::string& error
         for (int y = 0; y < g->rows; ++y)
             for (int x = 0; x < g->width; ++x) {
                 unsigned char& target =
-                    image.coverage[size_t(image.baseline - g->top + y) * image.width + (at + g->left - left + x)];
+                    image.coverage[size_t(image.baseline - g->top + y) * image.width +
+                                   (at + g->left - left + x)];
                 target = std::max(target, g->coverage[size_t(y) * g->width + x]);
             }
     return true;

@@ -69,7 +69,8 @@ public:
         restore(GL_MODELVIEW, GL_MODELVIEW_STACK_DEPTH, modelview_);
         restore(GL_PROJECTION, GL_PROJECTION_STACK_DEPTH, projection_);
         GLint depth = 0;
-        for (glGetIntegerv(GL_ATTRIB_STACK_DEPTH, &depth); depth > attributes_; --depth) glPopAttrib();
+        for (glGetIntegerv(GL_ATTRIB_STACK_DEPTH, &depth); depth > attributes_; --depth)
+            glPopAttrib();
         glMatrixMode(GL_MODELVIEW);
         while (glGetError() != GL_NO_ERROR) {
         }
@@ -130,7 +131,8 @@ Node* Viewport::camera() const {
 MStatus Viewport::setCamera(Node& node) {
     Node* shape = cameraShapeOf(node);
     if (!shape || !node.alive)
-        return MStatus(MS::kInvalidParameter, ("(kInvalidParameter): " + node.name + " is not a camera").c_str());
+        return MStatus(MS::kInvalidParameter,
+                       ("(kInvalidParameter): " + node.name + " is not a camera").c_str());
     camera_ = shape->shared_from_this();
     return MS::kSuccess;
 }
@@ -142,12 +144,14 @@ MStatus Viewport::beginGL() {
 }
 
 MStatus Viewport::endGL() {
-    if (!drawing_ || glDepth_ == 0) return MStatus(MS::kFailure, "(kFailure): endGL without beginGL");
+    if (!drawing_ || glDepth_ == 0)
+        return MStatus(MS::kFailure, "(kFailure): endGL without beginGL");
     --glDepth_;
     return MS::kSuccess;
 }
 
-MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image, std::string& error) {
+MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image,
+                         std::string& error) {
     image = RgbaImage();
     auto fail = [&](const std::string& why) {
         error = why;
@@ -168,11 +172,14 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image, 
     } catch (const std::bad_alloc&) {
         buffer_ = {};
         image = RgbaImage();
-        return fail("not enough memory for a " + std::to_string(width) + "x" + std::to_string(height) + " image");
+        return fail("not enough memory for a " + std::to_string(width) + "x" +
+                    std::to_string(height) + " image");
     }
-    if (!OSMesaMakeCurrent(static_cast<OSMesaContext>(context_), buffer_.data(), GL_UNSIGNED_BYTE, width, height)) {
+    if (!OSMesaMakeCurrent(static_cast<OSMesaContext>(context_), buffer_.data(), GL_UNSIGNED_BYTE,
+                           width, height)) {
         image = RgbaImage();
-        return fail("the OpenGL context cannot draw " + std::to_string(width) + "x" + std::to_string(height) + " pixels");
+        return fail("the OpenGL context cannot draw " + std::to_string(width) + "x" +
+                    std::to_string(height) + " pixels");
     }
     width_ = width, height_ = height;
     glViewport(0, 0, width, height);
@@ -195,7 +202,8 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image, 
     image.width = width, image.height = height;
     const size_t row = size_t(width) * 4;
     for (int y = 0; y < height; ++y)
-        std::copy_n(buffer_.begin() + size_t(height - 1 - y) * row, row, image.pixels.begin() + size_t(y) * row);
+        std::copy_n(buffer_.begin() + size_t(height - 1 - y) * row, row,
+                    image.pixels.begin() + size_t(y) * row);
     return MS::kSuccess;
 }
 
@@ -211,7 +219,8 @@ void Viewport::drawScene(const MMatrix& view) {
         drawWireframe(mesh->geometry);
     }
     for (const NodePtr& node : nodes) {
-        if (!node->alive || node->type->kind != NodeKind::Locator || !visibleInScene(*node)) continue;
+        if (!node->alive || node->type->kind != NodeKind::Locator || !visibleInScene(*node))
+            continue;
         auto* locator = dynamic_cast<MPxLocatorNode*>(node->user);
         if (!locator) continue;
         MDagPath path;

@@ -33,9 +33,9 @@ public:
     // Accepts a camera shape or a transform with one; fails, changing nothing, for anything else.
     MStatus setCamera(Node& node);
 
-    // Renders the scene through the camera (null: the view's own) at the size given (1 to kMaxSize each way). Fails with
-    // a message naming the cause (no OpenGL context, no camera, a camera that cannot project,
-    // too little memory), leaving `image` empty.
+    // Renders the scene through the camera (null: the view's own) at the size given (1 to kMaxSize
+    // each way). Fails with a message naming the cause (no OpenGL context, no camera, a camera that
+    // cannot project, too little memory), leaving `image` empty.
     MStatus render(int width, int height, Node* camera, RgbaImage& image, std::string& error);
 
     // True while a render is drawing: beginGL and drawText work only then.
