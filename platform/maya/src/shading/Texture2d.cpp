@@ -102,8 +102,8 @@ MStatus Texture2dNode::addInput(const MObject& attribute) {
 MStatus Texture2dNode::compute(const MPlug& plug, MDataBlock& block) {
     MPlug top = plug.isChild() ? plug.parent() : plug;
     if (top != outColor && top != outAlpha) return MS::kUnknownParameter;
-    const float* uv = block.inputValue(uvCoord).asFloat2();
-    const float u = uv[0], v = uv[1];
+    MDataHandle uv = block.inputValue(uvCoord);
+    const float u = uv.asFloat2()[0], v = uv.asFloat2()[1];
     TextureInputs inputs(*hostNode(), nullptr);
     ShadedSamples shaded;
     MStatus status = shadeBatch(inputs, UvBatch{&u, &v, 1}, shaded);

@@ -5,6 +5,7 @@
 #include <maya/MGlobal.h>
 #include <maya/MPxLocatorNode.h>
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -168,7 +169,6 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image,
     if (!ensureContext()) return fail("no OpenGL context is available");
     try {
         buffer_.assign(size_t(width) * size_t(height) * 4, 0);
-        image.pixels.resize(buffer_.size());
     } catch (const std::bad_alloc&) {
         buffer_ = {};
         image = RgbaImage();
@@ -198,12 +198,15 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image,
     drawing_ = false;
     drawingCamera_ = nullptr;
     glFinish();
-    // OpenGL's rows run from the bottom up.
-    image.width = width, image.height = height;
+    // OpenGL's rows run from the bottom up. The image takes the buffer; the next render binds
+    // a new one before it draws.
     const size_t row = size_t(width) * 4;
-    for (int y = 0; y < height; ++y)
-        std::copy_n(buffer_.begin() + size_t(height - 1 - y) * row, row,
-                    image.pixels.begin() + size_t(y) * row);
+    for (int y = 0; y < height / 2; ++y)
+        std::swap_ranges(buffer_.begin() + size_t(y) * row, buffer_.begin() + size_t(y + 1) * row,
+                         buffer_.begin() + size_t(height - 1 - y) * row);
+    image.width = width, image.height = height;
+    image.pixels = std::move(buffer_);
+    buffer_ = {};
     return MS::kSuccess;
 }
 
