@@ -1,6 +1,7 @@
 // The host's view: the default camera, snapshots of meshes and locators, text, and the errors of
 // the snapshot command. Pixels are checked where the projection puts them, not against stored
 // images. The locator is "testLocator" of tests/plugins/locatorTestPlugin.cpp.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <maya/M3dView.h>
 #include <maya/MGlobal.h>
@@ -249,11 +250,16 @@ TEST_F(ViewportTest, SnapshotErrorsAreReportedAndWriteNothing) {
     EXPECT_TRUE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
 }
 
-TEST_F(ViewportTest, DrawingCallsOutsideARenderFail) {
+TEST_F(ViewportTest, DrawingOutsideARenderFailsOrDrawsNothing) {
     M3dView view = M3dView::active3dView();
     EXPECT_FALSE(view.beginGL());
     EXPECT_FALSE(view.endGL());
     EXPECT_FALSE(view.drawText("x", MPoint(0, 0, 0)));
+    // After a render no context is current: the image's memory is not drawn into by OpenGL
+    // calls made later.
+    snapshot("-w 4 -h 4");
+    EXPECT_EQ(glGetString(GL_VERSION), nullptr);
+    glClear(GL_COLOR_BUFFER_BIT);
 }
 
 }  // namespace

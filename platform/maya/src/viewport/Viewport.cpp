@@ -167,17 +167,15 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image,
     if (!cameraProjection(*camera, width, height, projection, error)) return fail(error);
     const MMatrix view = worldMatrix(*camera).inverse();
     if (!ensureContext()) return fail("no OpenGL context is available");
+    std::vector<unsigned char> pixels;
     try {
-        buffer_.assign(size_t(width) * size_t(height) * 4, 0);
+        pixels.assign(size_t(width) * size_t(height) * 4, 0);
     } catch (const std::bad_alloc&) {
-        buffer_ = {};
-        image = RgbaImage();
         return fail("not enough memory for a " + std::to_string(width) + "x" +
                     std::to_string(height) + " image");
     }
-    if (!OSMesaMakeCurrent(static_cast<OSMesaContext>(context_), buffer_.data(), GL_UNSIGNED_BYTE,
+    if (!OSMesaMakeCurrent(static_cast<OSMesaContext>(context_), pixels.data(), GL_UNSIGNED_BYTE,
                            width, height)) {
-        image = RgbaImage();
         return fail("the OpenGL context cannot draw " + std::to_string(width) + "x" +
                     std::to_string(height) + " pixels");
     }
@@ -198,15 +196,15 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image,
     drawing_ = false;
     drawingCamera_ = nullptr;
     glFinish();
-    // OpenGL's rows run from the bottom up. The image takes the buffer; the next render binds
-    // a new one before it draws.
+    // Outside a render no context is current, so OpenGL calls made then draw nothing.
+    OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+    // OpenGL's rows run from the bottom up.
     const size_t row = size_t(width) * 4;
     for (int y = 0; y < height / 2; ++y)
-        std::swap_ranges(buffer_.begin() + size_t(y) * row, buffer_.begin() + size_t(y + 1) * row,
-                         buffer_.begin() + size_t(height - 1 - y) * row);
+        std::swap_ranges(pixels.begin() + size_t(y) * row, pixels.begin() + size_t(y + 1) * row,
+                         pixels.begin() + size_t(height - 1 - y) * row);
     image.width = width, image.height = height;
-    image.pixels = std::move(buffer_);
-    buffer_ = {};
+    image.pixels = std::move(pixels);
     return MS::kSuccess;
 }
 

@@ -63,7 +63,6 @@ private:
     bool contextFailed_ = false;
     std::weak_ptr<Node> camera_;
     Node* drawingCamera_ = nullptr;
-    std::vector<unsigned char> buffer_;
     int width_ = 640, height_ = 480;
     bool drawing_ = false;
     int glDepth_ = 0;
