@@ -13,8 +13,9 @@ public:
     // "checker1.outAlpha"); any other plug of three numbers is a constant colour. The whole
     // batch is sampled at once: each node of the network reads its inputs once and shades every
     // sample. uCoords and vCoords are needed and must hold numSamples values each; the other
-    // arrays may be null. resultColors and resultTransparencies get numSamples entries; on
-    // failure they are left empty and the status says why.
+    // arrays may be null and are not read, nor are the camera matrix and the map flags: the
+    // host's textures depend on the UVs alone. resultColors and resultTransparencies (1 - alpha)
+    // get numSamples entries; on failure they are left empty and the status says why.
     static MStatus sampleShadingNetwork(MString shadingNodeName, int numSamples, bool useShadowMaps,
                                         bool reuseMaps, MFloatMatrix& cameraMatrix,
                                         MFloatPointArray* points, MFloatArray* uCoords,

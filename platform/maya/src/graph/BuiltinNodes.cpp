@@ -1,4 +1,5 @@
-// The node types the host itself provides: transform, mesh and time.
+// The node types the host itself provides: transform, mesh and time (the camera and the
+// textures register from viewport/ and shading/).
 #include <maya/MArrayDataHandle.h>
 #include <maya/MDataBlock.h>
 #include <maya/MFnCompoundAttribute.h>
