@@ -7,6 +7,8 @@
 #include "common/pluginRegistration.h"
 #include "pointSuite/cache/doZuPointsCacheCmd.h"
 #include "pointSuite/cache/zuPointsCache.h"
+#include "pointSuite/display/zuDisplayContainer.h"
+#include "pointSuite/display/zuDisplayPoints.h"
 #include "pointSuite/scatter/zuScatterPoints.h"
 
 PLUGIN_EXPORT const char MApiVersion[] = "201402";
@@ -16,6 +18,10 @@ namespace {
 // Node types join this table, at their place in the order, as they are built.
 const std::vector<RegistrationStep>& registrationTable() {
     static const std::vector<RegistrationStep> steps = {
+        RegistrationStep::node("zuDisplayPoints", zuDisplayPoints::id, zuDisplayPoints::creator,
+                               zuDisplayPoints::initialize, MPxNode::kLocatorNode),
+        RegistrationStep::node("zuDisplayContainer", zuDisplayContainer::id, zuDisplayContainer::creator,
+                               zuDisplayContainer::initialize, MPxNode::kLocatorNode),
         RegistrationStep::command("doZuPointsCache", "doZuPointsCacheCmd", doZuPointsCacheCmd::creator),
         RegistrationStep::node("zuPointsCache", zuPointsCache::id, zuPointsCache::creator,
                                zuPointsCache::initialize, MPxNode::kDependNode),
