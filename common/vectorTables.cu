@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/deviceLaunch.h"
 #include "common/gpuServices.h"
 #include "common/statusCheck.h"
 
@@ -14,15 +15,11 @@ static_assert(sizeof(MVector) == 3 * sizeof(double), "vector arrays hold x, y, z
 
 namespace {
 
-__device__ inline unsigned int threadIndex() {
-    return (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x;
-}
-
 // values[c i + k] = vectors[3 i + k] as a float, k < components; *notFinite = 1 where one is
 // not finite as a float.
 __global__ void vectorsToFloats(const double* vectors, float* values, unsigned int components,
                                 unsigned int count, int* notFinite) {
-    const unsigned int i = threadIndex();
+    const unsigned int i = twoDimensionalThreadIndex();
     if (i >= count) return;
     bool finite = true;
     for (unsigned int k = 0; k < components; ++k) {
@@ -36,16 +33,10 @@ __global__ void vectorsToFloats(const double* vectors, float* values, unsigned i
 // vectors[3 i + k] = values[c i + k], and 0 for z with 2 components.
 __global__ void floatsToVectors(const float* values, double* vectors, unsigned int components,
                                 unsigned int count) {
-    const unsigned int i = threadIndex();
+    const unsigned int i = twoDimensionalThreadIndex();
     if (i >= count) return;
     for (unsigned int k = 0; k < 3; ++k)
         vectors[3ull * i + k] = k < components ? values[static_cast<unsigned long long>(components) * i + k] : 0.0;
-}
-
-template <typename... Params, typename... Args>
-void launchOver(void (*kernel)(Params...), unsigned int count, const Args&... args) {
-    if (count == 0) return;
-    gpuLaunch(kernel, gridForCount(count, 256), dim3(256, 1, 1), args...);
 }
 
 }  // namespace
@@ -63,7 +54,7 @@ bool uploadVectorsAsFloats(const MString& what, const MVectorArray& vectors, uns
 #else
     const double* source = host;
 #endif
-    launchOver(vectorsToFloats, count, source, table.get(), components, count, devicePointer(notFinite));
+    launchTwoDimensional(vectorsToFloats, count, 256, source, table.get(), components, count, devicePointer(notFinite));
     if (!kernelLaunchSucceeded("vectorsToFloats")) return false;
     if (notFinite[0] == 0) return true;
     for (unsigned int i = 0; i < count; ++i)
@@ -85,11 +76,11 @@ MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTabl
     double* host = &array[0].x;
 #if defined(GPU_BACKEND_CUDA)
     thrust::device_vector<double> staged(3ull * count);
-    launchOver(floatsToVectors, count, const_cast<const float*>(table.get()), devicePointer(staged), components, count);
+    launchTwoDimensional(floatsToVectors, count, 256, const_cast<const float*>(table.get()), devicePointer(staged), components, count);
     if (!kernelLaunchSucceeded("floatsToVectors")) return MS::kFailure;
     thrust::copy(staged.begin(), staged.end(), host);
 #else
-    launchOver(floatsToVectors, count, const_cast<const float*>(table.get()), host, components, count);
+    launchTwoDimensional(floatsToVectors, count, 256, const_cast<const float*>(table.get()), host, components, count);
     if (!kernelLaunchSucceeded("floatsToVectors")) return MS::kFailure;
 #endif
     return MS::kSuccess;

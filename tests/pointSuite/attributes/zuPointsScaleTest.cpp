@@ -122,7 +122,9 @@ TEST_F(ScaleTest, TheSpreadEnlargesOnlyItsAxisAndRepeatsEvery1000Points) {
         EXPECT_EQ(first[i].x, 2);
         EXPECT_EQ(first[i].y, 3);
         smallest = std::min(smallest, first[i].z), largest = std::max(largest, first[i].z);
-        if (i >= 1000) EXPECT_EQ(first[i].z, first[i - 1000].z) << i;
+        if (i >= 1000) {
+            EXPECT_EQ(first[i].z, first[i - 1000].z) << i;
+        }
     }
     EXPECT_GT(smallest, 4.0);
     EXPECT_LE(largest, 5.5);
