@@ -1,6 +1,7 @@
 #pragma once
 // Device buffers of one compute, for .cu files: raw pointers for kernel arguments, uploads and
 // downloads that leave empty tables alone, and the random tables the point nodes draw from.
+#include <gpu/thrust.h>
 #include <thrust/copy.h>
 #include <thrust/device_vector.h>
 #include <maya/MStatus.h>
@@ -21,8 +22,8 @@ const T* devicePointer(const thrust::device_vector<T, Allocator>& buffer) {
 }
 
 // device = host (an empty host table gives an empty buffer).
-template <typename T>
-void upload(const std::vector<T>& host, thrust::device_vector<T>& device) {
+template <typename T, typename Allocator>
+void upload(const std::vector<T>& host, thrust::device_vector<T, Allocator>& device) {
     if (host.empty()) {
         device.clear();
         return;
@@ -31,8 +32,8 @@ void upload(const std::vector<T>& host, thrust::device_vector<T>& device) {
 }
 
 // host = device.
-template <typename T>
-void download(const thrust::device_vector<T>& device, std::vector<T>& host) {
+template <typename T, typename Allocator>
+void download(const thrust::device_vector<T, Allocator>& device, std::vector<T>& host) {
     host.resize(device.size());
     if (!device.empty()) thrust::copy(device.begin(), device.end(), host.begin());
 }
@@ -86,7 +87,7 @@ public:
 private:
     size_t size_ = 0;
 #if defined(GPU_BACKEND_CUDA)
-    thrust::device_vector<T> device_;
+    gpu::DeviceBuffer<T> device_;  // a kernel fills a table made by count: no fill before
 #else
     std::vector<T> host_;
     std::unique_ptr<T[]> fresh_;
