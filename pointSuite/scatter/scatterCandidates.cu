@@ -231,30 +231,43 @@ MStatus launchOnRandoms(unsigned long long seed, unsigned int n, Launch launch) 
     return MS::kSuccess;
 }
 
+// The random candidates of a phase over a running sum of `count` shares (triangle areas or
+// edge lengths): `launch(randoms, pick)` fills candidates first .. n - 1 from the random table
+// and the sum's pick buckets, then the carried samples take the head of the list.
+template <class Launch>
+MStatus makeRandomCandidates(const thrust::device_vector<float>& cumulative, unsigned int count,
+                             float total, const AcceptedSamples& carried, const ScatterGrid& grid,
+                             unsigned int n, unsigned long long seed, Candidates& candidates,
+                             Launch launch) {
+    PickBuckets pick;
+    MStatus status = makePickBuckets(cumulative, count, total, pick);
+    if (!status) return status;
+    candidates.resize(n);
+    status = launchOnRandoms(seed, n, [&](float* randoms) { launch(randoms, pick); });
+    if (!status) return status;
+    status = placeCarriedSamples(carried, candidates);
+    if (!status) return status;
+    return computeCellIds(grid, carried.count, candidates);
+}
+
 MStatus makeSurfaceCandidates(const DeviceMesh& mesh, const TriangleAreas& areas,
                               const AcceptedSamples& carried, const ScatterGrid& grid,
                               unsigned int candidateCount, unsigned long long seed,
                               Candidates& candidates) {
     const unsigned int n = candidateCount, first = carried.count;
-    PickBuckets pick;
-    MStatus status =
-        makePickBuckets(areas.cumulativeArea, mesh.triangleCount, areas.totalArea, pick);
-    if (!status) return status;
-    candidates.resize(n);
-    status = launchOnRandoms(seed, n, [&](float* randoms) {
-        launchTwoDimensional(generateRandomPoints, n - first, 128, randoms,
-                             devicePointer(candidates.x), devicePointer(candidates.y),
-                             devicePointer(candidates.z), devicePointer(candidates.u),
-                             devicePointer(candidates.v), devicePointer(candidates.triId),
-                             devicePointer(candidates.cellId), devicePointer(mesh.points),
-                             devicePointer(mesh.triangles), devicePointer(areas.cumulativeArea),
-                             areas.totalArea, devicePointer(pick.bounds), pick.buckets,
-                             mesh.triangleCount, n, first, grid);
-    });
-    if (!status) return status;
-    status = placeCarriedSamples(carried, candidates);
-    if (!status) return status;
-    return computeCellIds(grid, first, candidates);
+    return makeRandomCandidates(
+        areas.cumulativeArea, mesh.triangleCount, areas.totalArea, carried, grid, n, seed,
+        candidates, [&](float* randoms, const PickBuckets& pick) {
+            launchTwoDimensional(generateRandomPoints, n - first, 128, randoms,
+                                 devicePointer(candidates.x), devicePointer(candidates.y),
+                                 devicePointer(candidates.z), devicePointer(candidates.u),
+                                 devicePointer(candidates.v), devicePointer(candidates.triId),
+                                 devicePointer(candidates.cellId), devicePointer(mesh.points),
+                                 devicePointer(mesh.triangles),
+                                 devicePointer(areas.cumulativeArea), areas.totalArea,
+                                 devicePointer(pick.bounds), pick.buckets, mesh.triangleCount,
+                                 n, first, grid);
+        });
 }
 
 MStatus makeBorderEdgeCandidates(const DeviceMesh& mesh, const BorderEdges& edges,
@@ -262,25 +275,18 @@ MStatus makeBorderEdgeCandidates(const DeviceMesh& mesh, const BorderEdges& edge
                                  unsigned int candidateCount, unsigned long long seed,
                                  Candidates& candidates) {
     const unsigned int n = candidateCount, first = carried.count;
-    PickBuckets pick;
-    MStatus status =
-        makePickBuckets(edges.cumulativeLength, edges.count, edges.totalLength, pick);
-    if (!status) return status;
-    candidates.resize(n);
-    status = launchOnRandoms(seed, n, [&](float* randoms) {
-        launchTwoDimensional(generateRandomPointsOnEdges, n - first, 128, randoms,
-                             devicePointer(candidates.x), devicePointer(candidates.y),
-                             devicePointer(candidates.z), devicePointer(candidates.u),
-                             devicePointer(candidates.v), devicePointer(candidates.triId),
-                             devicePointer(candidates.cellId), devicePointer(mesh.points),
-                             devicePointer(mesh.triangles), devicePointer(edges.edgeA),
-                             devicePointer(edges.edgeB), devicePointer(edges.edgeT),
-                             devicePointer(edges.cumulativeLength), edges.totalLength,
-                             devicePointer(pick.bounds), pick.buckets, edges.count, n, first,
-                             grid);
-    });
-    if (!status) return status;
-    status = placeCarriedSamples(carried, candidates);
-    if (!status) return status;
-    return computeCellIds(grid, first, candidates);
+    return makeRandomCandidates(
+        edges.cumulativeLength, edges.count, edges.totalLength, carried, grid, n, seed,
+        candidates, [&](float* randoms, const PickBuckets& pick) {
+            launchTwoDimensional(generateRandomPointsOnEdges, n - first, 128, randoms,
+                                 devicePointer(candidates.x), devicePointer(candidates.y),
+                                 devicePointer(candidates.z), devicePointer(candidates.u),
+                                 devicePointer(candidates.v), devicePointer(candidates.triId),
+                                 devicePointer(candidates.cellId), devicePointer(mesh.points),
+                                 devicePointer(mesh.triangles), devicePointer(edges.edgeA),
+                                 devicePointer(edges.edgeB), devicePointer(edges.edgeT),
+                                 devicePointer(edges.cumulativeLength), edges.totalLength,
+                                 devicePointer(pick.bounds), pick.buckets, edges.count, n, first,
+                                 grid);
+        });
 }
