@@ -70,6 +70,19 @@ __host__ __device__ inline unsigned int blockPositionOfCell(CellId cell, const S
     return positionInCellBlock(kx, ky, kz);
 }
 
+// The first index of lo .. lo + n - 1 whose running sum exceeds target, the last one when none
+// before it does; each step halves n without a branch to mispredict.
+__host__ __device__ inline unsigned int searchRunningSum(const float* cumulative, float target,
+                                                         unsigned int lo, unsigned int n) {
+    while (n > 1) {
+        const unsigned int half = n / 2;
+        // A mask rather than a choice: compilers turn a choice back into a branch here.
+        lo += half & (0u - static_cast<unsigned int>(cumulative[lo + half - 1] <= target));
+        n -= half;
+    }
+    return lo;
+}
+
 // Picks an element with probability proportional to its share of the inclusive running sum
 // cumulative[0..count-1] (total = its last value), for random in [0, 1]: the first index whose
 // running sum exceeds total * random. random 0 picks 0, random 1 (and a target that rounding
@@ -81,15 +94,25 @@ __host__ __device__ inline unsigned int getTriIndex(const float* cumulative, uns
     if (random >= 1.0f) return count - 1;
     const float target = total * random;
     if (!(target < cumulative[count - 1])) return count - 1;
-    // The answer lies in lo .. lo + n - 1; each step halves n without a branch to mispredict.
-    unsigned int lo = 0, n = count;
-    while (n > 1) {
-        const unsigned int half = n / 2;
-        // A mask rather than a choice: compilers turn a choice back into a branch here.
-        lo += half & (0u - static_cast<unsigned int>(cumulative[lo + half - 1] <= target));
-        n -= half;
-    }
-    return lo;
+    return searchRunningSum(cumulative, target, 0, count);
+}
+
+// getTriIndex's answer, searched only between the answers at the two ends of random's bucket:
+// bounds[b] is getTriIndex at random b / buckets, for b = 0 .. buckets (a power of two up to
+// 2^24, so that both the bucket and its ends are exact). The answer grows with random, so it
+// lies between them, and the search finds the same index in a few steps.
+__host__ __device__ inline unsigned int getTriIndexInBucket(const float* cumulative,
+                                                            unsigned int count, float total,
+                                                            float random,
+                                                            const unsigned int* bounds,
+                                                            unsigned int buckets) {
+    if (count <= 1 || random <= 0.0f) return 0;
+    if (random >= 1.0f) return count - 1;
+    const float target = total * random;
+    if (!(target < cumulative[count - 1])) return count - 1;
+    const unsigned int bucket = static_cast<unsigned int>(random * static_cast<float>(buckets));
+    const unsigned int lo = bounds[bucket];
+    return searchRunningSum(cumulative, target, lo, bounds[bucket + 1] - lo + 1);
 }
 
 // One coordinate of the point A + u (B - A) + v (C - A), evaluated as (a + (b - a) u) + (c - a) v.

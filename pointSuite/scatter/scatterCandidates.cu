@@ -4,6 +4,7 @@
 
 #include "pointSuite/deviceFunctions.h"
 #include "common/deviceLaunch.h"
+#include "pointSuite/scatter/scatterSetup.h"
 
 // Surface candidate j = A + i: a triangle by area from randoms[j], a uniform point in it from
 // two more randoms of the table.
@@ -11,11 +12,13 @@ __global__ void generateRandomPoints(const float* randoms, float* x, float* y, f
                                      float* v, unsigned int* triId, CellId* cellId,
                                      const float* meshPoints, const unsigned int* triIds,
                                      const float* cumulativeArea, float totalArea,
+                                     const unsigned int* bucketBounds, unsigned int buckets,
                                      unsigned int triCount, unsigned int numElements,
                                      unsigned int acceptedSamplesCount, ScatterGrid grid) {
     const unsigned int j = acceptedSamplesCount + twoDimensionalThreadIndex();
     if (j >= numElements) return;
-    const unsigned int tri = getTriIndex(cumulativeArea, triCount, totalArea, randoms[j]);
+    const unsigned int tri = getTriIndexInBucket(cumulativeArea, triCount, totalArea, randoms[j],
+                                                 bucketBounds, buckets);
     triId[j] = tri;
     const float* a = meshPoints + 3 * triIds[3 * tri];
     const float* b = meshPoints + 3 * triIds[3 * tri + 1];
@@ -41,11 +44,13 @@ __global__ void generateRandomPointsOnEdges(
     const float* randoms, float* x, float* y, float* z, float* u, float* v, unsigned int* triId,
     CellId* cellId, const float* meshPoints, const unsigned int* triIds,
     const unsigned int* edgeA, const unsigned int* edgeB, const unsigned int* edgeT,
-    const float* cumulativeLength, float totalLength, unsigned int edgeCount,
-    unsigned int numElements, unsigned int acceptedSamplesCount, ScatterGrid grid) {
+    const float* cumulativeLength, float totalLength, const unsigned int* bucketBounds,
+    unsigned int buckets, unsigned int edgeCount, unsigned int numElements,
+    unsigned int acceptedSamplesCount, ScatterGrid grid) {
     const unsigned int j = acceptedSamplesCount + twoDimensionalThreadIndex();
     if (j >= numElements) return;
-    const unsigned int e = getTriIndex(cumulativeLength, edgeCount, totalLength, randoms[j]);
+    const unsigned int e = getTriIndexInBucket(cumulativeLength, edgeCount, totalLength,
+                                               randoms[j], bucketBounds, buckets);
     const unsigned int a = edgeA[e], b = edgeB[e], t = edgeT[e];
     triId[j] = t;
     const float s = randoms[(j + 1) % numElements];
@@ -62,6 +67,15 @@ __global__ void generateRandomPointsOnEdges(
     u[j] = uj;
     v[j] = vj;
     cellId[j] = cellIdOf(px, py, pz, grid);
+}
+
+// bounds[b]: getTriIndex's answer at random b / buckets, for b = 0 .. buckets.
+__global__ void findBucketBounds(unsigned int* bounds, const float* cumulative,
+                                 unsigned int count, float total, unsigned int buckets) {
+    const unsigned int b = twoDimensionalThreadIndex();
+    if (b > buckets) return;
+    bounds[b] = getTriIndex(cumulative, count, total,
+                            static_cast<float>(b) / static_cast<float>(buckets));
 }
 
 __global__ void computePointCellId(CellId* cellId, const float* x, const float* y,
@@ -118,6 +132,25 @@ MStatus generateRandoms(unsigned long long seed, unsigned int candidateCount,
     CUDA_CALL_CHECK(curandCreateGenerator(generator.out(), CURAND_RNG_PSEUDO_DEFAULT));
     CUDA_CALL_CHECK(curandSetPseudoRandomGeneratorSeed(generator.get(), seed));
     CUDA_CALL_CHECK(curandGenerateUniform(generator.get(), devicePointer(randoms), candidateCount));
+    return MS::kSuccess;
+}
+
+// The bucket bounds of a running sum of `count` entries for getTriIndexInBucket: a power of two
+// of buckets, about one per entry, up to 2^22.
+struct PickBuckets {
+    gpu::DeviceBuffer<unsigned int> bounds;
+    unsigned int buckets = 1;
+};
+
+MStatus makePickBuckets(const thrust::device_vector<float>& cumulative, unsigned int count,
+                        float total, PickBuckets& pick) {
+    pick.buckets = 1;
+    while (pick.buckets < count && pick.buckets < (1u << 22)) pick.buckets *= 2;
+    if (!scatterMemoryFits(4ull * (pick.buckets + 1))) return MS::kFailure;
+    pick.bounds.resize(pick.buckets + 1);
+    launchTwoDimensional(findBucketBounds, pick.buckets + 1, 128, devicePointer(pick.bounds),
+                         devicePointer(cumulative), count, total, pick.buckets);
+    CUDA_CALL_CHECK(cudaGetLastError());
     return MS::kSuccess;
 }
 
@@ -198,25 +231,43 @@ MStatus launchOnRandoms(unsigned long long seed, unsigned int n, Launch launch) 
     return MS::kSuccess;
 }
 
+// The random candidates of a phase over a running sum of `count` shares (triangle areas or
+// edge lengths): `launch(randoms, pick)` fills candidates first .. n - 1 from the random table
+// and the sum's pick buckets, then the carried samples take the head of the list.
+template <class Launch>
+MStatus makeRandomCandidates(const thrust::device_vector<float>& cumulative, unsigned int count,
+                             float total, const AcceptedSamples& carried, const ScatterGrid& grid,
+                             unsigned int n, unsigned long long seed, Candidates& candidates,
+                             Launch launch) {
+    PickBuckets pick;
+    MStatus status = makePickBuckets(cumulative, count, total, pick);
+    if (!status) return status;
+    candidates.resize(n);
+    status = launchOnRandoms(seed, n, [&](float* randoms) { launch(randoms, pick); });
+    if (!status) return status;
+    status = placeCarriedSamples(carried, candidates);
+    if (!status) return status;
+    return computeCellIds(grid, carried.count, candidates);
+}
+
 MStatus makeSurfaceCandidates(const DeviceMesh& mesh, const TriangleAreas& areas,
                               const AcceptedSamples& carried, const ScatterGrid& grid,
                               unsigned int candidateCount, unsigned long long seed,
                               Candidates& candidates) {
     const unsigned int n = candidateCount, first = carried.count;
-    candidates.resize(n);
-    MStatus status = launchOnRandoms(seed, n, [&](float* randoms) {
-        launchTwoDimensional(generateRandomPoints, n - first, 128, randoms,
-                             devicePointer(candidates.x), devicePointer(candidates.y),
-                             devicePointer(candidates.z), devicePointer(candidates.u),
-                             devicePointer(candidates.v), devicePointer(candidates.triId),
-                             devicePointer(candidates.cellId), devicePointer(mesh.points),
-                             devicePointer(mesh.triangles), devicePointer(areas.cumulativeArea),
-                             areas.totalArea, mesh.triangleCount, n, first, grid);
-    });
-    if (!status) return status;
-    status = placeCarriedSamples(carried, candidates);
-    if (!status) return status;
-    return computeCellIds(grid, first, candidates);
+    return makeRandomCandidates(
+        areas.cumulativeArea, mesh.triangleCount, areas.totalArea, carried, grid, n, seed,
+        candidates, [&](float* randoms, const PickBuckets& pick) {
+            launchTwoDimensional(generateRandomPoints, n - first, 128, randoms,
+                                 devicePointer(candidates.x), devicePointer(candidates.y),
+                                 devicePointer(candidates.z), devicePointer(candidates.u),
+                                 devicePointer(candidates.v), devicePointer(candidates.triId),
+                                 devicePointer(candidates.cellId), devicePointer(mesh.points),
+                                 devicePointer(mesh.triangles),
+                                 devicePointer(areas.cumulativeArea), areas.totalArea,
+                                 devicePointer(pick.bounds), pick.buckets, mesh.triangleCount,
+                                 n, first, grid);
+        });
 }
 
 MStatus makeBorderEdgeCandidates(const DeviceMesh& mesh, const BorderEdges& edges,
@@ -224,20 +275,18 @@ MStatus makeBorderEdgeCandidates(const DeviceMesh& mesh, const BorderEdges& edge
                                  unsigned int candidateCount, unsigned long long seed,
                                  Candidates& candidates) {
     const unsigned int n = candidateCount, first = carried.count;
-    candidates.resize(n);
-    MStatus status = launchOnRandoms(seed, n, [&](float* randoms) {
-        launchTwoDimensional(generateRandomPointsOnEdges, n - first, 128, randoms,
-                             devicePointer(candidates.x), devicePointer(candidates.y),
-                             devicePointer(candidates.z), devicePointer(candidates.u),
-                             devicePointer(candidates.v), devicePointer(candidates.triId),
-                             devicePointer(candidates.cellId), devicePointer(mesh.points),
-                             devicePointer(mesh.triangles), devicePointer(edges.edgeA),
-                             devicePointer(edges.edgeB), devicePointer(edges.edgeT),
-                             devicePointer(edges.cumulativeLength), edges.totalLength,
-                             edges.count, n, first, grid);
-    });
-    if (!status) return status;
-    status = placeCarriedSamples(carried, candidates);
-    if (!status) return status;
-    return computeCellIds(grid, first, candidates);
+    return makeRandomCandidates(
+        edges.cumulativeLength, edges.count, edges.totalLength, carried, grid, n, seed,
+        candidates, [&](float* randoms, const PickBuckets& pick) {
+            launchTwoDimensional(generateRandomPointsOnEdges, n - first, 128, randoms,
+                                 devicePointer(candidates.x), devicePointer(candidates.y),
+                                 devicePointer(candidates.z), devicePointer(candidates.u),
+                                 devicePointer(candidates.v), devicePointer(candidates.triId),
+                                 devicePointer(candidates.cellId), devicePointer(mesh.points),
+                                 devicePointer(mesh.triangles), devicePointer(edges.edgeA),
+                                 devicePointer(edges.edgeB), devicePointer(edges.edgeT),
+                                 devicePointer(edges.cumulativeLength), edges.totalLength,
+                                 devicePointer(pick.bounds), pick.buckets, edges.count, n, first,
+                                 grid);
+        });
 }

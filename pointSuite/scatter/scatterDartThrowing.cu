@@ -211,7 +211,8 @@ __host__ __device__ inline unsigned int findRow(const CellId* cellKey, CellId id
     const CellId* key = cellKey + first;
     unsigned int below = 0, inRow = 0;
     for (unsigned int j = 0; j < 5; ++j) below += static_cast<unsigned int>(key[j] < id);
-    for (unsigned int j = 0; j < kKeyPadding; ++j) inRow += static_cast<unsigned int>(key[j] < id + 5);
+    for (unsigned int j = 0; j < kKeyPadding; ++j)
+        inRow += static_cast<unsigned int>(key[j] < id + 5);
     first += below;
     if (below < 5) return inRow - below;
     while (cellKey[first] < id) ++first;

@@ -44,8 +44,8 @@ MStatus extractAcceptedSamples(const CellHashTable& table, const Candidates& can
     samples = AcceptedSamples();
     const unsigned int slots = CellHashTable::kSlots * static_cast<unsigned int>(table.size);
     if (slots == 0) return MS::kSuccess;
-    const unsigned int count = static_cast<unsigned int>(
-        thrust::count_if(gpu::parallel, table.samples.begin(), table.samples.end(), HoldsSample()));
+    const unsigned int count = static_cast<unsigned int>(thrust::count_if(
+        gpu::parallel, table.samples.begin(), table.samples.end(), HoldsSample()));
     if (count == 0) return MS::kSuccess;
     // The sample numbers, the accepted arrays and the compaction's scratch.
     if (!scatterMemoryFits(28ull * count + 8ull * std::min(slots, kSlotsPerPass)))
@@ -54,8 +54,8 @@ MStatus extractAcceptedSamples(const CellHashTable& table, const Candidates& can
     auto written = sampleIds.begin();
     for (unsigned int first = 0; first < slots; first += std::min(slots - first, kSlotsPerPass)) {
         const unsigned int last = first + std::min(slots - first, kSlotsPerPass);
-        written = thrust::copy_if(gpu::parallel, table.samples.begin() + first, table.samples.begin() + last,
-                                  written, HoldsSample());
+        written = thrust::copy_if(gpu::parallel, table.samples.begin() + first,
+                                  table.samples.begin() + last, written, HoldsSample());
     }
     samples.positions.resize(3ull * count);
     samples.uv.resize(2ull * count);

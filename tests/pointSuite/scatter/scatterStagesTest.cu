@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <utility>
@@ -128,6 +129,33 @@ TEST(DeviceFunctions, GetTriIndexPicksTheFirstElementWhoseRunningSumExceedsTheTa
     for (const Case& c : cases) {
         EXPECT_EQ(getTriIndex(cumulative, c.count, c.total, c.random), c.expected)
             << "count " << c.count << " random " << c.random;
+    }
+}
+
+TEST(DeviceFunctions, APickWithinItsBucketsBoundsMatchesTheWholeSearch) {
+    // Running sums with empty shares, a share far above the others and one far below, picked
+    // through 1 to 64 buckets at every bucket end and at randoms in between.
+    std::vector<float> cumulative;
+    float sum = 0.0f;
+    for (int i = 0; i < 300; ++i) {
+        sum += i % 7 == 0 ? 0.0f : i == 100 ? 500.0f : i == 200 ? 1e-6f : 0.25f * (i % 5 + 1);
+        cumulative.push_back(sum);
+    }
+    const unsigned int count = static_cast<unsigned int>(cumulative.size());
+    for (unsigned int buckets = 1; buckets <= 64; buckets *= 4) {
+        std::vector<unsigned int> bounds(buckets + 1);
+        for (unsigned int b = 0; b <= buckets; ++b)
+            bounds[b] = getTriIndex(cumulative.data(), count, sum, float(b) / float(buckets));
+        std::mt19937 random(buckets);
+        std::uniform_real_distribution<float> uniform(0.0f, 1.0f);
+        std::vector<float> randoms = {0.0f, 1.0f, 0.99999994f, 1e-30f};
+        for (unsigned int b = 0; b <= buckets; ++b) randoms.push_back(float(b) / float(buckets));
+        for (int i = 0; i < 20000; ++i) randoms.push_back(uniform(random));
+        for (float r : randoms) {
+            ASSERT_EQ(getTriIndexInBucket(cumulative.data(), count, sum, r, bounds.data(), buckets),
+                      getTriIndex(cumulative.data(), count, sum, r))
+                << "buckets " << buckets << " random " << r;
+        }
     }
 }
 
