@@ -6,6 +6,7 @@
 #include "commands/CommandArgs.h"
 #include "commands/CommandRegistry.h"
 #include "data/DataTypes.h"
+#include "dynamics/Dynamics.h"
 #include "mesh/MeshData.h"
 #include "mesh/MeshPrimitives.h"
 #include "mesh/ObjFile.h"
@@ -206,13 +207,15 @@ MAYAHOST_BUILTIN_COMMAND(exportObj, args, result) {
     return MS::kSuccess;
 }
 
-// exportPoints <point-set plug> "file.ply": every array of the set as vertex properties.
+// exportPoints <point-set plug | particle shape> "file.ply": every array of the set, or of the
+// particle shape's particles, as vertex properties.
 MAYAHOST_BUILTIN_COMMAND(exportPoints, args, result) {
     if (args.length() != 2) return commandError("exportPoints", "needs a point-set plug and a file name");
     PlugRef plug;
     std::string error;
     Scene& scene = Scene::current();
-    if (!scene.parsePlug(args.asString(0).asChar(), plug, error)) return commandError("exportPoints", error);
+    if (!particleArraysPlug(args.asString(0).asChar(), plug) && !scene.parsePlug(args.asString(0).asChar(), plug, error))
+        return commandError("exportPoints", error);
     if (!scene.evaluate(*plug.node, plug.path))
         return commandError("exportPoints", "the value of '" + plug.name() + "' could not be computed");
     auto set = std::dynamic_pointer_cast<ArrayAttrsData>(scene.slotFor(*plug.node, plug.path, nullptr)->data);
