@@ -9,6 +9,7 @@
 #include "pointSuite/cache/zuPointsCache.h"
 #include "pointSuite/display/zuDisplayContainer.h"
 #include "pointSuite/display/zuDisplayPoints.h"
+#include "pointSuite/display/zuPointsEmitter.h"
 #include "pointSuite/scatter/zuScatterPoints.h"
 
 PLUGIN_EXPORT const char MApiVersion[] = "201402";
@@ -22,6 +23,8 @@ const std::vector<RegistrationStep>& registrationTable() {
                                zuDisplayPoints::initialize, MPxNode::kLocatorNode),
         RegistrationStep::node("zuDisplayContainer", zuDisplayContainer::id, zuDisplayContainer::creator,
                                zuDisplayContainer::initialize, MPxNode::kLocatorNode),
+        RegistrationStep::node("zuPointsEmitter", zuPointsEmitter::id, zuPointsEmitter::creator,
+                               zuPointsEmitter::initialize, MPxNode::kEmitterNode),
         RegistrationStep::command("doZuPointsCache", "doZuPointsCacheCmd", doZuPointsCacheCmd::creator),
         RegistrationStep::node("zuPointsCache", zuPointsCache::id, zuPointsCache::creator,
                                zuPointsCache::initialize, MPxNode::kDependNode),
