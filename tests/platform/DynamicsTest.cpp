@@ -155,6 +155,32 @@ TEST_F(DynamicsTest, ExportPointsWritesAParticleShapesArrays) {
     std::filesystem::remove(file);
 }
 
+TEST_F(DynamicsTest, ImportPointsReadsWhatExportPointsWrote) {
+    addEmitterAndParticles();
+    ASSERT_TRUE(run("currentTime 2; currentTime 3; createNode particle -n other"));
+    const std::string file = (std::filesystem::temp_directory_path() / "dynamicsTestRoundTrip.ply").string();
+    ASSERT_TRUE(run("exportPoints parts \"" + file + "\"; importPoints \"" + file +
+                    "\" other.newParticles[0] -rename rgbPP colour"));
+    mayahost::PlugRef plug;
+    std::string error;
+    ASSERT_TRUE(Scene::current().parsePlug("other.newParticles[0]", plug, error));
+    auto set = std::dynamic_pointer_cast<ArrayAttrsData>(Scene::current().slotFor(*plug.node, plug.path, nullptr)->data);
+    ASSERT_TRUE(set);
+    auto original = particles("parts");
+    EXPECT_EQ(*set->find("position")->vectors, *original->find("position")->vectors);
+    EXPECT_EQ(*set->find("velocity")->vectors, *original->find("velocity")->vectors);
+    EXPECT_EQ(*set->find("particleId")->ints, *original->find("particleId")->ints);
+    EXPECT_EQ(*set->find("timeInStep")->doubles, *original->find("timeInStep")->doubles);
+    ASSERT_TRUE(set->find("colour"));
+    EXPECT_FALSE(set->find("rgbPP"));
+    mayahost::clearRecordedMessages();
+    EXPECT_FALSE(run("importPoints \"" + file + "\" other.newParticles[0] -rename missing name"));
+    EXPECT_EQ(mayahost::recordedMessages().front().text, "importPoints: the file has no array \"missing\"");
+    EXPECT_FALSE(run("importPoints \"" + file + "\" other.count"));
+    EXPECT_FALSE(run("importPoints \"nowhere.ply\" other.newParticles[0]"));
+    std::filesystem::remove(file);
+}
+
 TEST_F(DynamicsTest, TheViewDrawsAnEmittersIcon) {
     viewTesting::addFrontCamera(true);
     ASSERT_TRUE(run("createNode testEmitter -n em; setAttr transform1.translate 3 2 0"));
@@ -190,6 +216,15 @@ TEST_F(DynamicsTest, TheDeformerCommandPutsTheDeformerBetweenTheOriginalAndTheSh
     ASSERT_TRUE(run("setAttr testDeformer1.envelope 0.25"));
     EXPECT_EQ(heights("planeShape"), std::vector<float>(4, 0.5f));
     EXPECT_EQ(heights("planeShapeOrig"), std::vector<float>(4, 0.0f));
+    // What the transform exports is the deformed shape.
+    const std::string file = (std::filesystem::temp_directory_path() / "dynamicsTestPlane.obj").string();
+    ASSERT_TRUE(run("exportObj plane \"" + file + "\""));
+    std::ifstream obj(file);
+    std::string line;
+    std::getline(obj, line);
+    while (line.rfind("v ", 0) != 0 && std::getline(obj, line)) {}
+    EXPECT_NE(line.find(" 0.5 "), std::string::npos) << line;
+    std::filesystem::remove(file);
     // A second deformer takes the first one's output.
     ASSERT_TRUE(run("deformer -type testDeformer -n second plane; setAttr offsetHandle2.translateY 1"));
     EXPECT_EQ(heights("planeShape"), std::vector<float>(4, 1.5f));

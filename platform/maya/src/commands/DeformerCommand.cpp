@@ -14,7 +14,7 @@ Node* meshShapeOf(const std::string& name) {
     Node* node = Scene::current().findNode(name);
     if (node && node->type->kind == NodeKind::Transform)
         for (Node* child : node->children)
-            if (child->type->apiType == MFn::kMesh && child->name.find("Orig") == std::string::npos) return child;
+            if (child->type->apiType == MFn::kMesh) return child;  // the shape, made before any original
     return node && node->type->apiType == MFn::kMesh ? node : nullptr;
 }
 
