@@ -55,8 +55,10 @@ double median(std::vector<double> values) {
 }
 
 void benchNoise(int side, int repeat) {
-    run("polyPlane -w 100 -h 100 -sx " + std::to_string(side - 1) + " -sy " + std::to_string(side - 1) +
-        " -n plane; deformer -type zuNoise plane; setAttr zuNoise1.oxNoiseAmp 0.3; setAttr zuNoise1.ozNoiseAmp 0.2");
+    run("polyPlane -w 100 -h 100 -sx " + std::to_string(side - 1) + " -sy " +
+        std::to_string(side - 1) +
+        " -n plane; deformer -type zuNoise plane; setAttr zuNoise1.oxNoiseAmp 0.3; setAttr "
+        "zuNoise1.ozNoiseAmp 0.2");
     MPlug outMesh = plugOf("planeShape.outMesh");
     std::vector<double> times;
     for (int r = 0; r <= repeat; ++r) {
@@ -64,9 +66,10 @@ void benchNoise(int side, int repeat) {
         const double t = seconds([&] { outMesh.asMObject(); });
         if (r > 0) times.push_back(t);  // the first also builds the plane's caches
     }
-    std::printf("zuNoise, %d vertices, 4 octaves on 3 axes: median %.3f s (min %.3f, max %.3f, %d runs)\n",
-                side * side, median(times), *std::min_element(times.begin(), times.end()),
-                *std::max_element(times.begin(), times.end()), repeat);
+    std::printf(
+        "zuNoise, %d vertices, 4 octaves on 3 axes: median %.3f s (min %.3f, max %.3f, %d runs)\n",
+        side * side, median(times), *std::min_element(times.begin(), times.end()),
+        *std::max_element(times.begin(), times.end()), repeat);
 }
 
 // Points on a 1-unit grid in the XZ plane, aimed up.
@@ -84,7 +87,8 @@ MObject gridOfPoints(unsigned count) {
 }
 
 void benchEmitter(unsigned points, int frames) {
-    run("createNode zuPointsEmitter -n em; setAttr em.rate 24; setAttr em.spread 0.3; setAttr em.speedRandom 0.5; "
+    run("createNode zuPointsEmitter -n em; setAttr em.rate 24; setAttr em.spread 0.3; setAttr "
+        "em.speedRandom 0.5; "
         "setAttr em.isFull[0] 0; setAttr em.startTime[0] 0; setAttr em.deltaTime[0] 1");
     MObject data = gridOfPoints(points);
     plugOf("em.inPoints").setValue(data);
@@ -96,8 +100,10 @@ void benchEmitter(unsigned points, int frames) {
         times.push_back(seconds([&] { output.asMObject(); }));
         emitted += MFnArrayAttrsData(output.asMObject()).getVectorData("position").length();
     }
-    std::printf("zuPointsEmitter, %u points, %d frames: %zu particles, median %.2f ms a step (max %.2f)\n", points,
-                frames, emitted, 1000 * median(times), 1000 * *std::max_element(times.begin(), times.end()));
+    std::printf(
+        "zuPointsEmitter, %u points, %d frames: %zu particles, median %.2f ms a step (max %.2f)\n",
+        points, frames, emitted, 1000 * median(times),
+        1000 * *std::max_element(times.begin(), times.end()));
 }
 
 void benchParticles(unsigned points, int frames) {
@@ -108,10 +114,12 @@ void benchParticles(unsigned points, int frames) {
     std::vector<double> times;
     for (int frame = 2; frame <= frames + 1; ++frame)
         times.push_back(seconds([&] { run("currentTime " + std::to_string(frame)); }));
-    std::printf("particle shape fed by zuPointsEmitter, %u points, %d frames: %d particles, median %.2f ms a frame "
-                "(max %.2f)\n",
-                points, frames, plugOf("parts.count").asInt(), 1000 * median(times),
-                1000 * *std::max_element(times.begin(), times.end()));
+    std::printf(
+        "particle shape fed by zuPointsEmitter, %u points, %d frames: %d particles, median %.2f ms "
+        "a frame "
+        "(max %.2f)\n",
+        points, frames, plugOf("parts.count").asInt(), 1000 * median(times),
+        1000 * *std::max_element(times.begin(), times.end()));
 }
 
 }  // namespace
@@ -120,10 +128,14 @@ int main(int argc, char** argv) {
     int side = 1000, frames = 100, repeat = 7;
     unsigned points = 100000;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--side")) side = std::max(2, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--points")) points = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (!std::strcmp(argv[i], "--frames")) frames = std::max(1, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--repeat")) repeat = std::max(1, std::atoi(argv[i + 1]));
+        if (!std::strcmp(argv[i], "--side"))
+            side = std::max(2, std::atoi(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--points"))
+            points = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
+        else if (!std::strcmp(argv[i], "--frames"))
+            frames = std::max(1, std::atoi(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--repeat"))
+            repeat = std::max(1, std::atoi(argv[i + 1]));
     }
     run("loadPlugin \"" POINTSUITE_PLUGIN "\"");
     benchNoise(side, repeat);

@@ -64,37 +64,42 @@ MStatus zuNoiseLocator::initialize() {
     for (int axis = 0; axis < 3; ++axis) {
         const std::string a = kAxes[axis], o = "o" + a;
         MFnTypedAttribute typed;
-        curvePoints[axis] = typed.create((o + "CurvePoints").c_str(), (o + "P").c_str(), MFnData::kVectorArray,
-                                         MObject::kNullObj, &status);
+        curvePoints[axis] = typed.create((o + "CurvePoints").c_str(), (o + "P").c_str(),
+                                         MFnData::kVectorArray, MObject::kNullObj, &status);
         STATUS_RETURN_ON_ERROR(status, "in " + o + "CurvePoints.");
         setInput(typed);
         STATUS_RETURN_ON_ERROR(addAttribute(curvePoints[axis]), "adding " + o + "CurvePoints.");
 
         MFnNumericAttribute numeric;
-        crvLenIn[axis] = numeric.create((o + "CrvLenIn").c_str(), (a + "li").c_str(), MFnNumericData::kFloat, 1.0, &status);
+        crvLenIn[axis] = numeric.create((o + "CrvLenIn").c_str(), (a + "li").c_str(),
+                                        MFnNumericData::kFloat, 1.0, &status);
         STATUS_RETURN_ON_ERROR(status, "in " + o + "CrvLenIn.");
         setInput(numeric);
         STATUS_RETURN_ON_ERROR(addAttribute(crvLenIn[axis]), "adding " + o + "CrvLenIn.");
-        crvLenOut[axis] = numeric.create((o + "CrvLenOut").c_str(), (a + "lo").c_str(), MFnNumericData::kFloat, 0.0, &status);
+        crvLenOut[axis] = numeric.create((o + "CrvLenOut").c_str(), (a + "lo").c_str(),
+                                         MFnNumericData::kFloat, 0.0, &status);
         STATUS_RETURN_ON_ERROR(status, "in " + o + "CrvLenOut.");
         setOutput(numeric);
         STATUS_RETURN_ON_ERROR(addAttribute(crvLenOut[axis]), "adding " + o + "CrvLenOut.");
-        crvPtsCountIn[axis] =
-            numeric.create((o + "CrvPtsCountIn").c_str(), (a + "ci").c_str(), MFnNumericData::kInt, 30, &status);
+        crvPtsCountIn[axis] = numeric.create((o + "CrvPtsCountIn").c_str(), (a + "ci").c_str(),
+                                             MFnNumericData::kInt, 30, &status);
         STATUS_RETURN_ON_ERROR(status, "in " + o + "CrvPtsCountIn.");
         numeric.setMin(5);
         numeric.setMax(500);
         setInput(numeric);
         STATUS_RETURN_ON_ERROR(addAttribute(crvPtsCountIn[axis]), "adding " + o + "CrvPtsCountIn.");
-        crvPtsCountOut[axis] =
-            numeric.create((o + "CrvPtsCountOut").c_str(), (a + "co").c_str(), MFnNumericData::kInt, 0, &status);
+        crvPtsCountOut[axis] = numeric.create((o + "CrvPtsCountOut").c_str(), (a + "co").c_str(),
+                                              MFnNumericData::kInt, 0, &status);
         STATUS_RETURN_ON_ERROR(status, "in " + o + "CrvPtsCountOut.");
         setOutput(numeric);
-        STATUS_RETURN_ON_ERROR(addAttribute(crvPtsCountOut[axis]), "adding " + o + "CrvPtsCountOut.");
+        STATUS_RETURN_ON_ERROR(addAttribute(crvPtsCountOut[axis]),
+                               "adding " + o + "CrvPtsCountOut.");
     }
     for (int axis = 0; axis < 3; ++axis) {
-        STATUS_RETURN_ON_ERROR(attributeAffects(crvLenIn[axis], crvLenOut[axis]), "in attributeAffects.");
-        STATUS_RETURN_ON_ERROR(attributeAffects(crvPtsCountIn[axis], crvPtsCountOut[axis]), "in attributeAffects.");
+        STATUS_RETURN_ON_ERROR(attributeAffects(crvLenIn[axis], crvLenOut[axis]),
+                               "in attributeAffects.");
+        STATUS_RETURN_ON_ERROR(attributeAffects(crvPtsCountIn[axis], crvPtsCountOut[axis]),
+                               "in attributeAffects.");
     }
     return MS::kSuccess;
 }
@@ -112,7 +117,8 @@ MStatus zuNoiseLocator::compute(const MPlug& plug, MDataBlock& block) {
         if (plug == crvLenOut[axis]) {
             block.outputValue(crvLenOut[axis]).set(block.inputValue(crvLenIn[axis]).asFloat());
         } else if (plug == crvPtsCountOut[axis]) {
-            block.outputValue(crvPtsCountOut[axis]).set(block.inputValue(crvPtsCountIn[axis]).asInt());
+            block.outputValue(crvPtsCountOut[axis])
+                .set(block.inputValue(crvPtsCountIn[axis]).asInt());
         } else {
             continue;
         }
@@ -122,7 +128,8 @@ MStatus zuNoiseLocator::compute(const MPlug& plug, MDataBlock& block) {
     return MS::kUnknownParameter;
 }
 
-void zuNoiseLocator::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle, M3dView::DisplayStatus) {
+void zuNoiseLocator::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle,
+                          M3dView::DisplayStatus) {
     STATUS_CHECK(view.beginGL());
     glPushAttrib(GL_CURRENT_BIT);
     drawAxisCross(1.0f);

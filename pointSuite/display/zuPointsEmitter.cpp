@@ -38,13 +38,13 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // Prints "ERROR <text>" and the status's text to standard error and returns the status.
-#define EMITTER_RETURN_ON_ERROR(status, text)                                         \
-    do {                                                                              \
-        const MStatus emitterStatus_ = (status);                                      \
-        if (!emitterStatus_) {                                                        \
+#define EMITTER_RETURN_ON_ERROR(status, text)                                          \
+    do {                                                                               \
+        const MStatus emitterStatus_ = (status);                                       \
+        if (!emitterStatus_) {                                                         \
             std::cerr << (text) << emitterStatus_.errorString().asChar() << std::endl; \
-            return emitterStatus_;                                                    \
-        }                                                                             \
+            return emitterStatus_;                                                     \
+        }                                                                              \
     } while (0)
 
 // A per-point array handed to the particles: its kind and values.
@@ -64,7 +64,8 @@ struct HandOver {
     // A vector as itself, a double d as (d, 0, 0), an int n as (n, 0, 0).
     MVector color(unsigned i) const {
         if (kind == MFnArrayAttrsData::kVectorArray) return vectors[i];
-        return MVector(kind == MFnArrayAttrsData::kDoubleArray ? doubles[i] : double(ints[i]), 0, 0);
+        return MVector(kind == MFnArrayAttrsData::kDoubleArray ? doubles[i] : double(ints[i]), 0,
+                       0);
     }
     // A vector's x, a double itself, an int as a double.
     double opacity(unsigned i) const {
@@ -97,7 +98,9 @@ struct Emission {
     MDoubleArray opacity;
 };
 
-MString plugName(const MObject& node, const MObject& attribute) { return MPlug(node, attribute).name(); }
+MString plugName(const MObject& node, const MObject& attribute) {
+    return MPlug(node, attribute).name();
+}
 
 void showError(const MString& plug, const char* text) { MGlobal::displayError(plug + text); }
 
@@ -129,9 +132,9 @@ unsigned seedFor(double elapsed) {
 }
 
 // Reads a hand-over's flag and array name. On with a name the points lack: the warning, and off.
-MStatus readHandOver(MDataBlock& block, const MObject& flag, const MObject& name, const char* flagError,
-                     const char* nameError, const char* channel, MFnArrayAttrsData& points,
-                     const MString& inPlug, HandOver& out) {
+MStatus readHandOver(MDataBlock& block, const MObject& flag, const MObject& name,
+                     const char* flagError, const char* nameError, const char* channel,
+                     MFnArrayAttrsData& points, const MString& inPlug, HandOver& out) {
     MStatus status;
     MDataHandle flagHandle = block.inputValue(flag, &status);
     EMITTER_RETURN_ON_ERROR(status, flagError);
@@ -146,9 +149,12 @@ MStatus readHandOver(MDataBlock& block, const MObject& flag, const MObject& name
         out.on = false;
         return MS::kSuccess;
     }
-    if (out.kind == MFnArrayAttrsData::kVectorArray) out.vectors = points.getVectorData(out.name);
-    else if (out.kind == MFnArrayAttrsData::kDoubleArray) out.doubles = points.getDoubleData(out.name);
-    else if (out.kind == MFnArrayAttrsData::kIntArray) out.ints = points.getIntData(out.name);
+    if (out.kind == MFnArrayAttrsData::kVectorArray)
+        out.vectors = points.getVectorData(out.name);
+    else if (out.kind == MFnArrayAttrsData::kDoubleArray)
+        out.doubles = points.getDoubleData(out.name);
+    else if (out.kind == MFnArrayAttrsData::kIntArray)
+        out.ints = points.getIntData(out.name);
     else {
         MGlobal::displayError(out.name + ": invalid type");
         return MS::kFailure;
@@ -165,7 +171,8 @@ unsigned commonLength(const MString& inPlug, unsigned positions,
     for (const auto& [name, length] : others)
         if (length < common) common = length, shortest = name;
     if (common < positions)
-        MGlobal::displayWarning(inPlug + ": '" + shortest + "' has fewer entries than 'position'; emitting from the first " +
+        MGlobal::displayWarning(inPlug + ": '" + shortest +
+                                "' has fewer entries than 'position'; emitting from the first " +
                                 int(common) + " points");
     return common;
 }
@@ -213,7 +220,9 @@ MStatus zuPointsEmitter::initialize() {
     status = flag(singleEmission, "singleEmission", "se", "ERROR in singleEmission.\n");
     if (status) status = flag(passAttrInRGB, "passAttrInRGB", "prgb", "ERROR in passAttrInRGB.\n");
     if (status) status = text(attrName1, "attrName1", "an1", "ERROR in attrName1\n");
-    if (status) status = flag(passAttrInOpacity, "passAttrInOpacity", "po", "ERROR in passAttrInOpacity.\n");
+    if (status)
+        status =
+            flag(passAttrInOpacity, "passAttrInOpacity", "po", "ERROR in passAttrInOpacity.\n");
     if (status) status = text(attrName2, "attrName2", "an2", "ERROR in attrName2\n");
     return status;
 }
@@ -270,7 +279,8 @@ MTime zuPointsEmitter::deltaTimeValue(MDataBlock& block, unsigned index) {
 
 MStatus zuPointsEmitter::getWorldPosition(MPoint& point) {
     MStatus status;
-    MPlug world = MFnDependencyNode(thisMObject()).findPlug("worldMatrix", &status).elementByLogicalIndex(0);
+    MPlug world =
+        MFnDependencyNode(thisMObject()).findPlug("worldMatrix", &status).elementByLogicalIndex(0);
     MObject matrixObject;
     status = world.getValue(matrixObject);
     if (!status) {
@@ -347,10 +357,10 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
     const MTime current = currentTimeValue(block), start = startTimeValue(block, index),
                 delta = deltaTimeValue(block, index);
     const MObject self = thisMObject();
-    const double currentSeconds = current.as(MTime::kSeconds), startSeconds = start.as(MTime::kSeconds),
-                 dt = delta.as(MTime::kSeconds);
-    if (!checkFinite(self, mCurrentTime, currentSeconds) || !checkFinite(self, mStartTime, startSeconds) ||
-        !checkFinite(self, mDeltaTime, dt))
+    const double currentSeconds = current.as(MTime::kSeconds),
+                 startSeconds = start.as(MTime::kSeconds), dt = delta.as(MTime::kSeconds);
+    if (!checkFinite(self, mCurrentTime, currentSeconds) ||
+        !checkFinite(self, mStartTime, startSeconds) || !checkFinite(self, mDeltaTime, dt))
         return finish(MS::kFailure);
     if (current <= start || dt <= 0) {
         emittedIds[index].clear();
@@ -365,7 +375,9 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
     MIntArray pointId;
     if (single) {
         if (!points.checkArrayExist("pointID", kind)) {
-            showError(inPlug, ": inPoint vector does not contain pointID info. Signle emission not possible.");
+            showError(
+                inPlug,
+                ": inPoint vector does not contain pointID info. Signle emission not possible.");
             return MS::kFailure;
         }
         if (kind != MFnArrayAttrsData::kIntArray) {
@@ -375,7 +387,8 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
         pointId = points.getIntData("pointID");
     }
 
-    const double spread = std::clamp(double(MFnDependencyNode(self).findPlug("spread").asFloat()), 0.0, 1.0);
+    const double spread =
+        std::clamp(double(MFnDependencyNode(self).findPlug("spread").asFloat()), 0.0, 1.0);
     const double speedRandom = MFnDependencyNode(self).findPlug("speedRandom").asFloat();
     const double speed = speedValue(block);
     const double inherit = inheritFactorValue(block, index);
@@ -384,8 +397,8 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
         return finish(MS::kFailure);
 
     HandOver rgbSource, opacitySource;
-    status = readHandOver(block, passAttrInRGB, attrName1, "ERROR handle = passAttrInRGB", "ERROR handle = attrName1",
-                          "rgbPP", points, inPlug, rgbSource);
+    status = readHandOver(block, passAttrInRGB, attrName1, "ERROR handle = passAttrInRGB",
+                          "ERROR handle = attrName1", "rgbPP", points, inPlug, rgbSource);
     if (!status) return status;
     status = readHandOver(block, passAttrInOpacity, attrName2, "ERROR handle = passAttrInOpacity",
                           "ERROR handle = attrName2", "opacityPP", points, inPlug, opacitySource);
@@ -433,13 +446,15 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
             // Each particle's spread starts from the previous particle's direction, made unit.
             d = spreadDirection(k == 0 ? aim : d.normal(), spread, random);
             const MVector v = velocityAlong(d, speed, speedRandom, random);
-            emission.add(p + v * ((1.0 - t) * dt), v + sourceVelocity * inherit, t, rgbSource, opacitySource, i);
+            emission.add(p + v * ((1.0 - t) * dt), v + sourceVelocity * inherit, t, rgbSource,
+                         opacitySource, i);
         }
     }
     return finish(MS::kSuccess);
 }
 
-void zuPointsEmitter::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle, M3dView::DisplayStatus) {
+void zuPointsEmitter::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle,
+                           M3dView::DisplayStatus) {
     STATUS_CHECK(view.beginGL());
     glPushAttrib(GL_CURRENT_BIT);
     glLineWidth(4);
@@ -451,9 +466,11 @@ void zuPointsEmitter::draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle
     glVertex3f(-1, -1, 1);
     glEnd();
     const float arrows[9][2][3] = {
-        {{-0.7f, -1, 0.5f}, {-0.9f, 1, 0.9f}}, {{-0.9f, 1, 0.9f}, {-1, 0.5f, 1}},     {{-0.9f, 1, 0.9f}, {-1, 0.5f, 0.9f}},
-        {{0.3f, -1, -0.5f}, {0.5f, 1, -0.9f}}, {{0.5f, 1, -0.9f}, {0.6f, 0.6f, -0.6f}}, {{0.5f, 1, -0.9f}, {0.3f, 0.6f, -1}},
-        {{0.7f, -1, 0.1f}, {1, 1, 0.6f}},      {{1, 1, 0.6f}, {0.9f, 0.55f, 0.4f}},    {{1, 1, 0.6f}, {1.1f, 0.65f, 0.8f}},
+        {{-0.7f, -1, 0.5f}, {-0.9f, 1, 0.9f}},   {{-0.9f, 1, 0.9f}, {-1, 0.5f, 1}},
+        {{-0.9f, 1, 0.9f}, {-1, 0.5f, 0.9f}},    {{0.3f, -1, -0.5f}, {0.5f, 1, -0.9f}},
+        {{0.5f, 1, -0.9f}, {0.6f, 0.6f, -0.6f}}, {{0.5f, 1, -0.9f}, {0.3f, 0.6f, -1}},
+        {{0.7f, -1, 0.1f}, {1, 1, 0.6f}},        {{1, 1, 0.6f}, {0.9f, 0.55f, 0.4f}},
+        {{1, 1, 0.6f}, {1.1f, 0.65f, 0.8f}},
     };
     glLineWidth(2);
     glBegin(GL_LINES);

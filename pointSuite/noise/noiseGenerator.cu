@@ -1,9 +1,8 @@
-#include "pointSuite/noise/noiseGenerator.h"
-
 #include <cmath>
 #include <utility>
 
 #include "common/randomSequence.h"
+#include "pointSuite/noise/noiseGenerator.h"
 
 namespace {
 
@@ -33,7 +32,8 @@ void initNoiseTables(NoiseGenerator& g, RandomSequence& random) {
         for (float& c : g.g3[i]) c = signedDraw(random);
         makeUnit(g.g3[i]);
     }
-    for (int i = kNoiseLattice - 1; i > 0; --i) std::swap(g.p[i], g.p[random.next() % kNoiseLattice]);
+    for (int i = kNoiseLattice - 1; i > 0; --i)
+        std::swap(g.p[i], g.p[random.next() % kNoiseLattice]);
     for (int i = 0; i < kNoiseLattice + 2; ++i) {
         g.p[kNoiseLattice + i] = g.p[i];
         g.g1[kNoiseLattice + i] = g.g1[i];

@@ -7,15 +7,15 @@
 
 class RandomSequence;
 
-constexpr int kNoiseLattice = 1024;                            // B
-constexpr int kNoiseLatticeMask = 1023;                        // BM
+constexpr int kNoiseLattice = 1024;      // B
+constexpr int kNoiseLatticeMask = 1023;  // BM
 constexpr int kNoiseTableSize = kNoiseLattice + kNoiseLattice + 2;
-constexpr float kNoiseOffset = 4096.0f;                        // N, added to each coordinate
+constexpr float kNoiseOffset = 4096.0f;  // N, added to each coordinate
 
 struct NoiseGenerator {
-    int octaves = 0;      // octaves summed; below 1 the noise is 0
-    float freq = 1.0f;    // scales the coordinates
-    float amp = 0.0f;     // amplitude of the first octave
+    int octaves = 0;    // octaves summed; below 1 the noise is 0
+    float freq = 1.0f;  // scales the coordinates
+    float amp = 0.0f;   // amplitude of the first octave
     unsigned int seed = 0;
     int p[kNoiseTableSize];
     float g3[kNoiseTableSize][3];
@@ -68,8 +68,10 @@ __host__ __device__ inline float evaluateFractalNoise2(const NoiseGenerator& g, 
         const int i = g.p[bx0], j = g.p[bx1];
         const int b00 = g.p[i + by0], b10 = g.p[j + by0], b01 = g.p[i + by1], b11 = g.p[j + by1];
         const float sx = sCurve(rx0), sy = sCurve(ry0);
-        const float a0 = lerp(sx, rx0 * g.g2[b00][0] + ry0 * g.g2[b00][1], rx1 * g.g2[b10][0] + ry0 * g.g2[b10][1]);
-        const float a1 = lerp(sx, rx0 * g.g2[b01][0] + ry1 * g.g2[b01][1], rx1 * g.g2[b11][0] + ry1 * g.g2[b11][1]);
+        const float a0 = lerp(sx, rx0 * g.g2[b00][0] + ry0 * g.g2[b00][1],
+                              rx1 * g.g2[b10][0] + ry0 * g.g2[b10][1]);
+        const float a1 = lerp(sx, rx0 * g.g2[b01][0] + ry1 * g.g2[b01][1],
+                              rx1 * g.g2[b11][0] + ry1 * g.g2[b11][1]);
         sum += lerp(sy, a0, a1) * a;
         a *= 0.5f;
         u *= 2.0f;

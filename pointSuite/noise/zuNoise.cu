@@ -1,5 +1,3 @@
-#include "pointSuite/noise/zuNoise.h"
-
 #include <maya/MFnDependencyNode.h>
 #include <maya/MFnMatrixAttribute.h>
 #include <maya/MFnNumericAttribute.h>
@@ -21,6 +19,7 @@
 #include "common/statusCheck.h"
 #include "pointSuite/display/zuNoiseLocator.h"
 #include "pointSuite/noise/noiseGenerator.h"
+#include "pointSuite/noise/zuNoise.h"
 
 const MTypeId zuNoise::id(0xD0);
 MObject zuNoise::deformSpace;
@@ -60,8 +59,9 @@ __host__ __device__ inline float noiseAt(const NoiseGenerator& g, float u, float
 
 // Each point into the deform space, moved along y, x and z by their noises, and back.
 // generators holds Ny, Nx and Nz in that order.
-__global__ void displaceByNoise(double* points, unsigned int count, const NoiseGenerator* generators,
-                                AffineMatrix toSpace, AffineMatrix fromSpace) {
+__global__ void displaceByNoise(double* points, unsigned int count,
+                                const NoiseGenerator* generators, AffineMatrix toSpace,
+                                AffineMatrix fromSpace) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i >= count) return;
     double p[3] = {points[3 * i], points[3 * i + 1], points[3 * i + 2]};
@@ -82,11 +82,13 @@ bool finiteMatrix(const MMatrix& m) {
 
 const char* const kAxisLetters[3] = {"x", "y", "z"};
 
-MString axisName(int axis, const char* suffix) { return MString("o") + kAxisLetters[axis] + suffix; }
+MString axisName(int axis, const char* suffix) {
+    return MString("o") + kAxisLetters[axis] + suffix;
+}
 MString axisBrief(int axis, const char* suffix) { return MString(kAxisLetters[axis]) + suffix; }
 
-MStatus addNumeric(MObject& attribute, const MString& name, const MString& brief, MFnNumericData::Type type,
-                   double value, const double* min, const double* max) {
+MStatus addNumeric(MObject& attribute, const MString& name, const MString& brief,
+                   MFnNumericData::Type type, double value, const double* min, const double* max) {
     MFnNumericAttribute numeric;
     MStatus status;
     attribute = numeric.create(name, brief, type, value, &status);
@@ -97,7 +99,8 @@ MStatus addNumeric(MObject& attribute, const MString& name, const MString& brief
     numeric.setStorable(true);
     numeric.setReadable(true);
     numeric.setWritable(true);
-    STATUS_RETURN_ON_ERROR(MPxNode::addAttribute(attribute), "adding " + std::string(name.asChar()) + ".");
+    STATUS_RETURN_ON_ERROR(MPxNode::addAttribute(attribute),
+                           "adding " + std::string(name.asChar()) + ".");
     return MS::kSuccess;
 }
 
@@ -116,38 +119,52 @@ MStatus zuNoise::initialize() {
     STATUS_RETURN_ON_ERROR(addAttribute(deformSpace), "adding deformSpace.");
     for (int axis = 0; axis < 3; ++axis) {
         MFnTypedAttribute typed;
-        visualisationPoints[axis] = typed.create(axisName(axis, "VisualisationPoints"), MString("o") + kAxisLetters[axis] + "P",
+        visualisationPoints[axis] = typed.create(axisName(axis, "VisualisationPoints"),
+                                                 MString("o") + kAxisLetters[axis] + "P",
                                                  MFnData::kVectorArray, MObject::kNullObj, &status);
         STATUS_RETURN_ON_ERROR(status, "in VisualisationPoints.");
         typed.setStorable(false);
         typed.setConnectable(true);
-        STATUS_RETURN_ON_ERROR(addAttribute(visualisationPoints[axis]), "adding VisualisationPoints.");
+        STATUS_RETURN_ON_ERROR(addAttribute(visualisationPoints[axis]),
+                               "adding VisualisationPoints.");
     }
     const double minCount = 5, maxCount = 500, minOctaves = 1, maxOctaves = 10, minSeed = 0;
     for (int axis = 0; axis < 3; ++axis) {
         const char* letter = kAxisLetters[axis];
-        status = addNumeric(length[axis], axisName(axis, "Length"), MString("o") + letter + "L", MFnNumericData::kFloat, 0,
-                            nullptr, nullptr);
-        if (status) status = addNumeric(pointsCount[axis], axisName(axis, "PointsCount"), axisBrief(axis, "pc"),
-                                        MFnNumericData::kInt, 0, &minCount, &maxCount);
-        if (status) status = addNumeric(noiseOctaves[axis], axisName(axis, "NoiseOctaves"), axisBrief(axis, "no"),
-                                        MFnNumericData::kInt, 4, &minOctaves, &maxOctaves);
-        if (status) status = addNumeric(noiseSeed[axis], axisName(axis, "NoiseSeed"), axisBrief(axis, "ns"),
-                                        MFnNumericData::kInt, axis, &minSeed, nullptr);
-        if (status) status = addNumeric(noiseFreq[axis], axisName(axis, "NoiseFreq"), axisBrief(axis, "nf"),
-                                        MFnNumericData::kFloat, 1, nullptr, nullptr);
-        if (status) status = addNumeric(noiseAmp[axis], axisName(axis, "NoiseAmp"), axisBrief(axis, "na"),
-                                        MFnNumericData::kFloat, 0, nullptr, nullptr);
+        status = addNumeric(length[axis], axisName(axis, "Length"), MString("o") + letter + "L",
+                            MFnNumericData::kFloat, 0, nullptr, nullptr);
+        if (status)
+            status =
+                addNumeric(pointsCount[axis], axisName(axis, "PointsCount"), axisBrief(axis, "pc"),
+                           MFnNumericData::kInt, 0, &minCount, &maxCount);
+        if (status)
+            status = addNumeric(noiseOctaves[axis], axisName(axis, "NoiseOctaves"),
+                                axisBrief(axis, "no"), MFnNumericData::kInt, 4, &minOctaves,
+                                &maxOctaves);
+        if (status)
+            status = addNumeric(noiseSeed[axis], axisName(axis, "NoiseSeed"), axisBrief(axis, "ns"),
+                                MFnNumericData::kInt, axis, &minSeed, nullptr);
+        if (status)
+            status = addNumeric(noiseFreq[axis], axisName(axis, "NoiseFreq"), axisBrief(axis, "nf"),
+                                MFnNumericData::kFloat, 1, nullptr, nullptr);
+        if (status)
+            status = addNumeric(noiseAmp[axis], axisName(axis, "NoiseAmp"), axisBrief(axis, "na"),
+                                MFnNumericData::kFloat, 0, nullptr, nullptr);
         if (!status) return status;
     }
-    STATUS_RETURN_ON_ERROR(attributeAffects(deformSpace, outputGeom), "in attributeAffects(deformSpace).");
+    STATUS_RETURN_ON_ERROR(attributeAffects(deformSpace, outputGeom),
+                           "in attributeAffects(deformSpace).");
     for (int axis = 0; axis < 3; ++axis) {
-        STATUS_RETURN_ON_ERROR(attributeAffects(length[axis], visualisationPoints[axis]), "in attributeAffects.");
-        STATUS_RETURN_ON_ERROR(attributeAffects(pointsCount[axis], visualisationPoints[axis]), "in attributeAffects.");
-        for (const MObject* noise : {&noiseOctaves[axis], &noiseSeed[axis], &noiseFreq[axis], &noiseAmp[axis]}) {
+        STATUS_RETURN_ON_ERROR(attributeAffects(length[axis], visualisationPoints[axis]),
+                               "in attributeAffects.");
+        STATUS_RETURN_ON_ERROR(attributeAffects(pointsCount[axis], visualisationPoints[axis]),
+                               "in attributeAffects.");
+        for (const MObject* noise :
+             {&noiseOctaves[axis], &noiseSeed[axis], &noiseFreq[axis], &noiseAmp[axis]}) {
             for (int other = 0; other < 3; ++other)
                 if (other != axis)
-                    STATUS_RETURN_ON_ERROR(attributeAffects(*noise, visualisationPoints[other]), "in attributeAffects.");
+                    STATUS_RETURN_ON_ERROR(attributeAffects(*noise, visualisationPoints[other]),
+                                           "in attributeAffects.");
             STATUS_RETURN_ON_ERROR(attributeAffects(*noise, outputGeom), "in attributeAffects.");
         }
     }
@@ -165,7 +182,8 @@ bool zuNoise::readGenerator(MDataBlock& block, int axis, NoiseGenerator& g) {
     const float amp = block.inputValue(noiseAmp[axis], &status).asFloat();
     STATUS_CHECK(status);
     const MObject self = thisMObject();
-    if (!checkFinite(self, noiseFreq[axis], freq) || !checkFinite(self, noiseAmp[axis], amp)) return false;
+    if (!checkFinite(self, noiseFreq[axis], freq) || !checkFinite(self, noiseAmp[axis], amp))
+        return false;
     g.octaves = std::clamp(octaves, 1, 10);
     g.freq = freq;
     g.amp = amp;
@@ -204,10 +222,12 @@ MStatus zuNoise::deform(MDataBlock& block, MItGeometry& iterator, const MMatrix&
         for (int c = 0; c < 3; ++c) coordinates[3ull * i + c] = points[i][c];
     try {
         thrust::device_vector<double> devicePoints(coordinates.begin(), coordinates.end());
-        thrust::device_vector<NoiseGenerator> deviceGenerators(generators.get(), generators.get() + 3);
-        launchTwoDimensional(displaceByNoise, count, 128, thrust::raw_pointer_cast(devicePoints.data()), count,
-                             thrust::raw_pointer_cast(deviceGenerators.data()), affineOf(space.inverse()),
-                             affineOf(space));
+        thrust::device_vector<NoiseGenerator> deviceGenerators(generators.get(),
+                                                               generators.get() + 3);
+        launchTwoDimensional(displaceByNoise, count, 128,
+                             thrust::raw_pointer_cast(devicePoints.data()), count,
+                             thrust::raw_pointer_cast(deviceGenerators.data()),
+                             affineOf(space.inverse()), affineOf(space));
         if (!kernelLaunchSucceededOrShow("displaceByNoise")) return MS::kFailure;
         thrust::copy(devicePoints.begin(), devicePoints.end(), coordinates.begin());
     } catch (const std::exception& e) {
@@ -215,7 +235,8 @@ MStatus zuNoise::deform(MDataBlock& block, MItGeometry& iterator, const MMatrix&
         return MS::kFailure;
     }
     for (unsigned int i = 0; i < count; ++i)
-        points[i] = MPoint(coordinates[3ull * i], coordinates[3ull * i + 1], coordinates[3ull * i + 2]);
+        points[i] =
+            MPoint(coordinates[3ull * i], coordinates[3ull * i + 1], coordinates[3ull * i + 2]);
     STATUS_CHECK(iterator.setAllPositions(points, MSpace::kObject));
     return MS::kSuccess;
 }
@@ -282,15 +303,18 @@ MStatus zuNoise::accessoryNodeSetup(MDagModifier& modifier) {
     MObject locator = modifier.createNode(zuNoiseLocator::id, transform, &status);
     STATUS_CHECK(status);
     MFnDependencyNode transformFn(transform);
-    status = modifier.connect(transform, transformFn.attribute("matrix"), thisMObject(), deformSpace);
+    status =
+        modifier.connect(transform, transformFn.attribute("matrix"), thisMObject(), deformSpace);
     STATUS_CHECK(status);
     const MObject self = thisMObject();
     for (int axis = 0; axis < 3; ++axis) {
         status = modifier.connect(locator, zuNoiseLocator::crvLenOut[axis], self, length[axis]);
         STATUS_CHECK(status);
-        status = modifier.connect(locator, zuNoiseLocator::crvPtsCountOut[axis], self, pointsCount[axis]);
+        status = modifier.connect(locator, zuNoiseLocator::crvPtsCountOut[axis], self,
+                                  pointsCount[axis]);
         STATUS_CHECK(status);
-        status = modifier.connect(self, visualisationPoints[axis], locator, zuNoiseLocator::curvePoints[axis]);
+        status = modifier.connect(self, visualisationPoints[axis], locator,
+                                  zuNoiseLocator::curvePoints[axis]);
         STATUS_CHECK(status);
     }
     return status;

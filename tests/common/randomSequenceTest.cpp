@@ -38,7 +38,8 @@ TEST(RandomSequence, SequencesOnOtherThreadsDoNotDisturbOneAnother) {
     const std::vector<int> alone = draws(3, 100000);
     std::vector<std::vector<int>> results(4);
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) threads.emplace_back([&results, t] { results[t] = draws(3, 100000); });
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&results, t] { results[t] = draws(3, 100000); });
     for (auto& thread : threads) thread.join();
     for (const auto& result : results) EXPECT_EQ(result, alone);
 }

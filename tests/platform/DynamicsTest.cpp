@@ -43,9 +43,10 @@ protected:
     // An emitter "em" (24 particles a second at speed 24: one a frame, moving a unit a frame)
     // into the particle shape "parts".
     void addEmitterAndParticles() {
-        ASSERT_TRUE(run("createNode testEmitter -n em; setAttr em.rate 24; setAttr em.speed 24; "
-                        "createNode transform -n partsXform; createNode particle -n parts -p partsXform; "
-                        "connectDynamic -em em parts"));
+        ASSERT_TRUE(
+            run("createNode testEmitter -n em; setAttr em.rate 24; setAttr em.speed 24; "
+                "createNode transform -n partsXform; createNode particle -n parts -p partsXform; "
+                "connectDynamic -em em parts"));
     }
 
     static std::shared_ptr<ArrayAttrsData> particles(const std::string& shape) {
@@ -54,7 +55,8 @@ protected:
         Scene& scene = Scene::current();
         EXPECT_TRUE(scene.parsePlug(shape + ".particleArrays", plug, error)) << error;
         EXPECT_TRUE(scene.evaluate(*plug.node, plug.path));
-        return std::dynamic_pointer_cast<ArrayAttrsData>(scene.slotFor(*plug.node, plug.path, nullptr)->data);
+        return std::dynamic_pointer_cast<ArrayAttrsData>(
+            scene.slotFor(*plug.node, plug.path, nullptr)->data);
     }
 
     static std::vector<double> xs(const std::string& shape) {
@@ -144,9 +146,11 @@ TEST_F(DynamicsTest, ConnectDynamicRefusesWhatItCannotConnect) {
 TEST_F(DynamicsTest, ExportPointsWritesAParticleShapesArrays) {
     addEmitterAndParticles();
     ASSERT_TRUE(run("currentTime 2; currentTime 3"));
-    const std::string file = (std::filesystem::temp_directory_path() / "dynamicsTestParticles.ply").string();
+    const std::string file =
+        (std::filesystem::temp_directory_path() / "dynamicsTestParticles.ply").string();
     int written = 0;
-    ASSERT_TRUE(MGlobal::executeCommand(("exportPoints partsXform \"" + file + "\"").c_str(), written));
+    ASSERT_TRUE(
+        MGlobal::executeCommand(("exportPoints partsXform \"" + file + "\"").c_str(), written));
     EXPECT_EQ(written, 2);
     std::ifstream in(file);
     std::string header((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -158,13 +162,15 @@ TEST_F(DynamicsTest, ExportPointsWritesAParticleShapesArrays) {
 TEST_F(DynamicsTest, ImportPointsReadsWhatExportPointsWrote) {
     addEmitterAndParticles();
     ASSERT_TRUE(run("currentTime 2; currentTime 3; createNode particle -n other"));
-    const std::string file = (std::filesystem::temp_directory_path() / "dynamicsTestRoundTrip.ply").string();
+    const std::string file =
+        (std::filesystem::temp_directory_path() / "dynamicsTestRoundTrip.ply").string();
     ASSERT_TRUE(run("exportPoints parts \"" + file + "\"; importPoints \"" + file +
                     "\" other.newParticles[0] -rename rgbPP colour"));
     mayahost::PlugRef plug;
     std::string error;
     ASSERT_TRUE(Scene::current().parsePlug("other.newParticles[0]", plug, error));
-    auto set = std::dynamic_pointer_cast<ArrayAttrsData>(Scene::current().slotFor(*plug.node, plug.path, nullptr)->data);
+    auto set = std::dynamic_pointer_cast<ArrayAttrsData>(
+        Scene::current().slotFor(*plug.node, plug.path, nullptr)->data);
     ASSERT_TRUE(set);
     auto original = particles("parts");
     EXPECT_EQ(*set->find("position")->vectors, *original->find("position")->vectors);
@@ -175,7 +181,8 @@ TEST_F(DynamicsTest, ImportPointsReadsWhatExportPointsWrote) {
     EXPECT_FALSE(set->find("rgbPP"));
     mayahost::clearRecordedMessages();
     EXPECT_FALSE(run("importPoints \"" + file + "\" other.newParticles[0] -rename missing name"));
-    EXPECT_EQ(mayahost::recordedMessages().front().text, "importPoints: the file has no array \"missing\"");
+    EXPECT_EQ(mayahost::recordedMessages().front().text,
+              "importPoints: the file has no array \"missing\"");
     EXPECT_FALSE(run("importPoints \"" + file + "\" other.count"));
     EXPECT_FALSE(run("importPoints \"nowhere.ply\" other.newParticles[0]"));
     std::filesystem::remove(file);
@@ -184,7 +191,8 @@ TEST_F(DynamicsTest, ImportPointsReadsWhatExportPointsWrote) {
 TEST_F(DynamicsTest, TheViewDrawsAnEmittersIcon) {
     viewTesting::addFrontCamera(true);
     ASSERT_TRUE(run("createNode testEmitter -n em; setAttr transform1.translate 3 2 0"));
-    const std::string file = (std::filesystem::temp_directory_path() / "dynamicsTestView.png").string();
+    const std::string file =
+        (std::filesystem::temp_directory_path() / "dynamicsTestView.png").string();
     auto image = viewTesting::snapshot(file, "-w 200 -h 200 -camera front");
     auto [column, row] = viewTesting::frontProjection(3, 2, 0, true, 200, 200);
     EXPECT_TRUE(viewTesting::colorNear(image, column, row, {0, 255, 0}));
@@ -217,20 +225,24 @@ TEST_F(DynamicsTest, TheDeformerCommandPutsTheDeformerBetweenTheOriginalAndTheSh
     EXPECT_EQ(heights("planeShape"), std::vector<float>(4, 0.5f));
     EXPECT_EQ(heights("planeShapeOrig"), std::vector<float>(4, 0.0f));
     // What the transform exports is the deformed shape.
-    const std::string file = (std::filesystem::temp_directory_path() / "dynamicsTestPlane.obj").string();
+    const std::string file =
+        (std::filesystem::temp_directory_path() / "dynamicsTestPlane.obj").string();
     ASSERT_TRUE(run("exportObj plane \"" + file + "\""));
     std::ifstream obj(file);
     std::string line;
     std::getline(obj, line);
-    while (line.rfind("v ", 0) != 0 && std::getline(obj, line)) {}
+    while (line.rfind("v ", 0) != 0 && std::getline(obj, line)) {
+    }
     EXPECT_NE(line.find(" 0.5 "), std::string::npos) << line;
     std::filesystem::remove(file);
     // A second deformer takes the first one's output.
-    ASSERT_TRUE(run("deformer -type testDeformer -n second plane; setAttr offsetHandle2.translateY 1"));
+    ASSERT_TRUE(
+        run("deformer -type testDeformer -n second plane; setAttr offsetHandle2.translateY 1"));
     EXPECT_EQ(heights("planeShape"), std::vector<float>(4, 1.5f));
     // Time reaches a deformer through a connection.
-    ASSERT_TRUE(run("disconnectAttr offsetHandle2.translateY second.offset; "
-                    "connectAttr time1.outTime second.offset; currentTime 3"));
+    ASSERT_TRUE(
+        run("disconnectAttr offsetHandle2.translateY second.offset; "
+            "connectAttr time1.outTime second.offset; currentTime 3"));
     EXPECT_EQ(heights("planeShape"), std::vector<float>(4, 3.5f));
 }
 
@@ -240,7 +252,8 @@ TEST_F(DynamicsTest, TheDeformerCommandRefusesWhatItCannotDeform) {
         std::string command, message;
     } cases[] = {
         {"deformer -type testEmitter plane", "deformer: \"testEmitter\" is not a deformer type"},
-        {"deformer -type testDeformer empty", "deformer: \"empty\" is not a mesh or a transform of one"},
+        {"deformer -type testDeformer empty",
+         "deformer: \"empty\" is not a mesh or a transform of one"},
         {"deformer plane", "deformer: needs -type <deformer type> and one mesh"},
     };
     for (const Case& c : cases) {
@@ -253,8 +266,9 @@ TEST_F(DynamicsTest, TheDeformerCommandRefusesWhatItCannotDeform) {
 }
 
 TEST_F(DynamicsTest, PointsThatAreNotFiniteFailTheDeformationAndKeepTheLastOutput) {
-    ASSERT_TRUE(run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n plane; deformer -type testDeformer plane; "
-                    "setAttr offsetHandle1.translateY 1"));
+    ASSERT_TRUE(
+        run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n plane; deformer -type testDeformer plane; "
+            "setAttr offsetHandle1.translateY 1"));
     EXPECT_EQ(heights("planeShape"), std::vector<float>(4, 1.0f));
     mayahost::clearRecordedMessages();
     ASSERT_TRUE(run("setAttr offsetHandle1.translateY 1e300"));

@@ -53,7 +53,8 @@ public:
         } else if (!isFull) {
             const double speed = block.inputValue(mSpeed).asDouble();
             const int n = int(std::lround(block.inputValue(mRate).asDouble() * dt));
-            MVectorArray position = fn.vectorArray("position"), velocity = fn.vectorArray("velocity");
+            MVectorArray position = fn.vectorArray("position"),
+                         velocity = fn.vectorArray("velocity");
             MVectorArray rgb = fn.vectorArray("rgbPP");
             for (int i = 0; i < n; ++i) {
                 position.append(MVector(0, 0, 0));
@@ -67,7 +68,8 @@ public:
         return MS::kSuccess;
     }
 
-    void draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle, M3dView::DisplayStatus) override {
+    void draw(M3dView& view, const MDagPath&, M3dView::DisplayStyle,
+              M3dView::DisplayStatus) override {
         if (!view.beginGL()) return;
         glPushAttrib(GL_CURRENT_BIT | GL_POINT_BIT);
         glPointSize(7);
@@ -95,7 +97,8 @@ public:
     }
 
     MStatus deform(MDataBlock& block, MItGeometry& points, const MMatrix&, unsigned) override {
-        const double lift = block.inputValue(offset).asDouble() * block.inputValue(envelope).asFloat();
+        const double lift =
+            block.inputValue(offset).asDouble() * block.inputValue(envelope).asFloat();
         for (points.reset(); !points.isDone(); points.next()) {
             MPoint p = points.position();
             p.y += lift;

@@ -14,11 +14,15 @@ const Rgb kRed{255, 0, 0}, kBlue{0, 0, 255};
 
 class NoiseLocator : public DisplayTest {
 protected:
-    static int bluePixels(const mayahost::RgbaImage& image) { return countColor(image, 0, kSize, 0, kSize, kBlue); }
+    static int bluePixels(const mayahost::RgbaImage& image) {
+        return countColor(image, 0, kSize, 0, kSize, kBlue);
+    }
 };
 
 TEST_F(NoiseLocator, AloneItDrawsOnlyTheAxisCross) {
-    ASSERT_TRUE(run("createNode transform -n holder; setAttr holder.scale 4 4 4; createNode zuNoiseLocator -p holder"));
+    ASSERT_TRUE(
+        run("createNode transform -n holder; setAttr holder.scale 4 4 4; createNode zuNoiseLocator "
+            "-p holder"));
     mayahost::RgbaImage image = snapshot();
     auto [column, row] = at(3.5, 0);
     EXPECT_TRUE(colorNear(image, column, row, kRed));
@@ -26,15 +30,18 @@ TEST_F(NoiseLocator, AloneItDrawsOnlyTheAxisCross) {
     EXPECT_TRUE(colorNear(image, column, row, kRed));
     EXPECT_EQ(bluePixels(image), 0);
     EXPECT_EQ(plugOf("zuNoiseLocatorShape1.oxCrvLenOut").asFloat(), 1.0f);
-    ASSERT_TRUE(run("setAttr zuNoiseLocatorShape1.ozCrvPtsCountIn 77; setAttr zuNoiseLocatorShape1.oyCrvLenIn 2.5"));
+    ASSERT_TRUE(
+        run("setAttr zuNoiseLocatorShape1.ozCrvPtsCountIn 77; setAttr "
+            "zuNoiseLocatorShape1.oyCrvLenIn 2.5"));
     EXPECT_EQ(plugOf("zuNoiseLocatorShape1.ozCrvPtsCountOut").asInt(), 77);
     EXPECT_EQ(plugOf("zuNoiseLocatorShape1.oyCrvLenOut").asFloat(), 2.5f);
 }
 
 TEST_F(NoiseLocator, TheDeformersCurvesAreDrawnInBlue) {
-    ASSERT_TRUE(run("polyPlane -w 1 -h 1 -sx 1 -sy 1 -n plane; deformer -type zuNoise plane; "
-                    "setAttr zuNoise1.oyNoiseAmp 1; setAttr zuNoise1.ozNoiseAmp 1; "
-                    "setAttr zuNoiseLocatorShape1.oxCrvLenIn 8; setAttr zuNoiseLocatorShape1.oyCrvLenIn 6"));
+    ASSERT_TRUE(run(
+        "polyPlane -w 1 -h 1 -sx 1 -sy 1 -n plane; deformer -type zuNoise plane; "
+        "setAttr zuNoise1.oyNoiseAmp 1; setAttr zuNoise1.ozNoiseAmp 1; "
+        "setAttr zuNoiseLocatorShape1.oxCrvLenIn 8; setAttr zuNoiseLocatorShape1.oyCrvLenIn 6"));
     mayahost::RgbaImage image = snapshot();
     MFnVectorArrayData fn(plugOf("zuNoise1.oxVisualisationPoints").asMObject());
     const MVectorArray curve = fn.array();
@@ -52,8 +59,9 @@ TEST_F(NoiseLocator, TheDeformersCurvesAreDrawnInBlue) {
 }
 
 TEST_F(NoiseLocator, TheBoundingBoxIsTheFixedFlatSquare) {
-    ASSERT_TRUE(run("polyPlane -n plane; deformer -type zuNoise plane; setAttr zuNoise1.oyNoiseAmp 3; "
-                    "setAttr zuNoiseLocatorShape1.oxCrvLenIn 40"));
+    ASSERT_TRUE(
+        run("polyPlane -n plane; deformer -type zuNoise plane; setAttr zuNoise1.oyNoiseAmp 3; "
+            "setAttr zuNoiseLocatorShape1.oxCrvLenIn 40"));
     MFnDependencyNode node(plugOf("zuNoiseLocatorShape1.oxCrvLenIn").node());
     auto* locator = dynamic_cast<MPxLocatorNode*>(node.userNode());
     ASSERT_TRUE(locator && locator->isBounded());

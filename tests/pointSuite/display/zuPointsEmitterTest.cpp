@@ -36,20 +36,23 @@ class Emitter : public DisplayTest {
 protected:
     void SetUp() override {
         DisplayTest::SetUp();
-        ASSERT_TRUE(run("createNode zuPointsEmitter -n em; setAttr em.isFull[0] 0; setAttr em.isFull[1] 0; "
-                        "setAttr em.rate 4; setAttr em.speed 1"));
+        ASSERT_TRUE(
+            run("createNode zuPointsEmitter -n em; setAttr em.isFull[0] 0; setAttr em.isFull[1] 0; "
+                "setAttr em.rate 4; setAttr em.speed 1"));
         set(Arrays().vec("position", {MVector(0, 0, 0)}).vec("aimDirection", {MVector(0, 2, 0)}));
     }
 
     void set(const Arrays& arrays) { setPoints("em.inPoints", arrays); }
 
     // One step of the element: the times in frames.
-    Particles step(double start, double current, double delta, int element = 0, MStatus* status = nullptr) {
+    Particles step(double start, double current, double delta, int element = 0,
+                   MStatus* status = nullptr) {
         const std::string e = "[" + std::to_string(element) + "]";
-        EXPECT_TRUE(run("setAttr em.startTime" + e + " " + std::to_string(start) + "; setAttr em.deltaTime" + e +
-                        " " + std::to_string(delta)));
-        if (!plugOf("em.currentTime").isConnected())
+        EXPECT_TRUE(run("setAttr em.startTime" + e + " " + std::to_string(start) +
+                        "; setAttr em.deltaTime" + e + " " + std::to_string(delta)));
+        if (!plugOf("em.currentTime").isConnected()) {
             EXPECT_TRUE(run("setAttr em.currentTime " + std::to_string(current)));
+        }
         mayahost::Scene& scene = mayahost::Scene::current();
         mayahost::PlugRef plug;
         std::string error;
@@ -57,7 +60,8 @@ protected:
         MStatus evaluated = scene.evaluate(*plug.node, plug.path);
         if (status) *status = evaluated;
         Particles out;
-        auto set = std::dynamic_pointer_cast<ArrayAttrsData>(scene.slotFor(*plug.node, plug.path, nullptr)->data);
+        auto set = std::dynamic_pointer_cast<ArrayAttrsData>(
+            scene.slotFor(*plug.node, plug.path, nullptr)->data);
         if (!set) return out;
         auto vectors = [&](const char* name, std::vector<MVector>& to) {
             auto* entry = set->find(name);
@@ -108,7 +112,10 @@ TEST_F(Emitter, AtTheStartOrWithAZeroRateNothingIsEmitted) {
     ASSERT_TRUE(run("setAttr em.rate 0"));
     EXPECT_EQ(step(0, 6, 3).size(), 0u);
     ASSERT_TRUE(run("setAttr em.singleEmission 1"));
-    set(Arrays().vec("position", {MVector()}).vec("aimDirection", {MVector(0, 1, 0)}).num("pointID", {0}));
+    set(Arrays()
+            .vec("position", {MVector()})
+            .vec("aimDirection", {MVector(0, 1, 0)})
+            .num("pointID", {0}));
     EXPECT_EQ(step(0, 6, 3).size(), 0u);
     EXPECT_TRUE(mayahost::recordedMessages().empty());
 }
@@ -151,14 +158,20 @@ TEST_F(Emitter, SpreadMixesTheDirectionWithItsTurnedPerpendicular) {
         const MVector unit = c.aim.normal();
         double speedSum = 0, slowest = 1e9;
         for (const MVector& v : p.velocity) {
-            if (c.spread == 0) EXPECT_LT((v - unit * 2).length(), 1e-12);
-            if (c.aim.x != 0) EXPECT_LT((v.normal() - unit).length(), 1e-12);
+            if (c.spread == 0) {
+                EXPECT_LT((v - unit * 2).length(), 1e-12);
+            }
+            if (c.aim.x != 0) {
+                EXPECT_LT((v.normal() - unit).length(), 1e-12);
+            }
             speedSum += v.length();
             slowest = std::min(slowest, v.length());
         }
         // Each particle's spread starts from a unit direction: later particles keep their speed.
         EXPECT_GT(speedSum / p.size(), 0.5 * 2 * (c.aim.x != 0 ? 0.5 : 1.0));
-        if (c.aim.x == 0) EXPECT_GT(slowest, 0.05);
+        if (c.aim.x == 0) {
+            EXPECT_GT(slowest, 0.05);
+        }
         EXPECT_GT(p.velocity.back().length(), 0.05);
     }
 }
@@ -166,7 +179,7 @@ TEST_F(Emitter, SpreadMixesTheDirectionWithItsTurnedPerpendicular) {
 TEST_F(Emitter, StepsWithinOneSecondDrawTheSameNumbers) {
     ASSERT_TRUE(run("setAttr em.rate 16; setAttr em.spread 0.5; setAttr em.speedRandom 1"));
     const Particles early = step(0, 3, 3), late = step(0, 18, 3);  // 0.125 s and 0.75 s
-    const Particles nextSecond = step(0, 27, 3);                  // 1.125 s
+    const Particles nextSecond = step(0, 27, 3);                   // 1.125 s
     ASSERT_EQ(early.size(), 2u);
     EXPECT_EQ(early.timeInStep, late.timeInStep);
     EXPECT_EQ(early.velocity, late.velocity);
@@ -180,8 +193,10 @@ TEST_F(Emitter, ChosenArraysAreHandedToTheParticles) {
             .num("objectIndex", {3, 7})
             .dbl("weight", {0.25, 0.5})
             .vec("tint", {MVector(0.1, 0.2, 0.3), MVector(0.4, 0.5, 0.6)}));
-    ASSERT_TRUE(run("setAttr em.rate 4; setAttr em.passAttrInRGB 1; setAttr em.attrName1 -type \"string\" objectIndex; "
-                    "setAttr em.passAttrInOpacity 1; setAttr em.attrName2 -type \"string\" weight"));
+    ASSERT_TRUE(
+        run("setAttr em.rate 4; setAttr em.passAttrInRGB 1; setAttr em.attrName1 -type \"string\" "
+            "objectIndex; "
+            "setAttr em.passAttrInOpacity 1; setAttr em.attrName2 -type \"string\" weight"));
     Particles p = step(0, 6, 6);  // one particle a point
     ASSERT_EQ(p.size(), 2u);
     EXPECT_EQ(p.rgb, (std::vector<MVector>{MVector(3, 0, 0), MVector(7, 0, 0)}));
@@ -190,21 +205,26 @@ TEST_F(Emitter, ChosenArraysAreHandedToTheParticles) {
     EXPECT_EQ(p.velocity[1], MVector(0, 1, 0));
     EXPECT_TRUE(mayahost::recordedMessages().empty());
 
-    ASSERT_TRUE(run("setAttr em.attrName1 -type \"string\" tint; setAttr em.attrName2 -type \"string\" tint"));
+    ASSERT_TRUE(run(
+        "setAttr em.attrName1 -type \"string\" tint; setAttr em.attrName2 -type \"string\" tint"));
     p = step(0, 12, 6);
     EXPECT_EQ(p.rgb[1], MVector(0.4, 0.5, 0.6));
     EXPECT_EQ(p.opacity, (std::vector<double>{0.1, 0.4}));
-    EXPECT_EQ(messages(Message::kWarning),
-              std::vector<std::string>{"'tint' attribute is Vector array, passing only vector.x value."});
+    EXPECT_EQ(
+        messages(Message::kWarning),
+        std::vector<std::string>{"'tint' attribute is Vector array, passing only vector.x value."});
 
     mayahost::clearRecordedMessages();
-    ASSERT_TRUE(run("setAttr em.attrName1 -type \"string\" missing; setAttr em.attrName2 -type \"string\" \"\""));
+    ASSERT_TRUE(
+        run("setAttr em.attrName1 -type \"string\" missing; setAttr em.attrName2 -type \"string\" "
+            "\"\""));
     p = step(0, 18, 6);
     EXPECT_EQ(p.size(), 2u);
     EXPECT_FALSE(p.hasRgb);
     EXPECT_FALSE(p.hasOpacity);
     EXPECT_EQ(messages(Message::kWarning),
-              std::vector<std::string>{"em.inPoints: no 'missing' attribute to pass in rgbPP channel, omitting."});
+              std::vector<std::string>{
+                  "em.inPoints: no 'missing' attribute to pass in rgbPP channel, omitting."});
 }
 
 TEST_F(Emitter, ArraysShorterThanPositionLimitTheEmissionToTheirLength) {
@@ -212,12 +232,18 @@ TEST_F(Emitter, ArraysShorterThanPositionLimitTheEmissionToTheirLength) {
             .vec("position", {MVector(), MVector(), MVector()})
             .vec("aimDirection", {MVector(0, 1, 0), MVector(0, 1, 0)})
             .dbl("weight", {1}));
-    ASSERT_TRUE(run("setAttr em.rate 4; setAttr em.passAttrInOpacity 1; setAttr em.attrName2 -type \"string\" weight"));
+    ASSERT_TRUE(
+        run("setAttr em.rate 4; setAttr em.passAttrInOpacity 1; setAttr em.attrName2 -type "
+            "\"string\" weight"));
     EXPECT_EQ(step(0, 6, 6).size(), 1u);
     EXPECT_EQ(messages(Message::kWarning),
-              std::vector<std::string>{"em.inPoints: 'weight' has fewer entries than 'position'; emitting from the first 1 points"});
+              std::vector<std::string>{"em.inPoints: 'weight' has fewer entries than 'position'; "
+                                       "emitting from the first 1 points"});
     ASSERT_TRUE(run("setAttr em.singleEmission 1"));
-    set(Arrays().vec("position", {MVector(), MVector()}).vec("aimDirection", {MVector(), MVector()}).num("pointID", {4}));
+    set(Arrays()
+            .vec("position", {MVector(), MVector()})
+            .vec("aimDirection", {MVector(), MVector()})
+            .num("pointID", {4}));
     ASSERT_TRUE(run("setAttr em.passAttrInOpacity 0"));
     EXPECT_EQ(step(0, 12, 6).size(), 1u);
 }
@@ -229,13 +255,15 @@ TEST_F(Emitter, MissingOrMistypedArraysFailWithThePlugsName) {
         std::string message;
     } cases[] = {
         {Arrays().vec("aimDirection", {MVector()}), false, "em.inPoints: Points position missing"},
-        {Arrays().vec("position", {MVector()}), false, "em.inPoints: 'aimDirection' attribute missing"},
+        {Arrays().vec("position", {MVector()}), false,
+         "em.inPoints: 'aimDirection' attribute missing"},
         {Arrays().vec("position", {MVector()}).dbl("aimDirection", {1}), false,
          "em.inPoints: invalid 'aimDirection' attribute type"},
         {Arrays().vec("position", {MVector()}).vec("aimDirection", {MVector()}), true,
-         "em.inPoints: inPoint vector does not contain pointID info. Signle emission not possible."},
-        {Arrays().vec("position", {MVector()}).vec("aimDirection", {MVector()}).dbl("pointID", {0}), true,
-         "em.inPoints: invalid 'pointID' attribute type. Signle emission not possible."},
+         "em.inPoints: inPoint vector does not contain pointID info. Signle emission not "
+         "possible."},
+        {Arrays().vec("position", {MVector()}).vec("aimDirection", {MVector()}).dbl("pointID", {0}),
+         true, "em.inPoints: invalid 'pointID' attribute type. Signle emission not possible."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -254,7 +282,8 @@ TEST_F(Emitter, MissingOrMistypedArraysFailWithThePlugsName) {
     MStatus status;
     step(0, 6, 3, 0, &status);
     EXPECT_FALSE(status);
-    EXPECT_EQ(messages(Message::kError), std::vector<std::string>{"em.inPoints: please supply inPoints"});
+    EXPECT_EQ(messages(Message::kError),
+              std::vector<std::string>{"em.inPoints: please supply inPoints"});
 }
 
 TEST_F(Emitter, BadValuesThroughConnectionsEmitNothingAndSaySo) {
@@ -268,7 +297,8 @@ TEST_F(Emitter, BadValuesThroughConnectionsEmitNothingAndSaySo) {
     } cases[] = {
         {"rate", nan, "em.rate: must be finite, not nan"},
         {"rate", huge, "em.rate: must be finite, not inf"},
-        {"rate", "setAttr \"adder.w[0]\" 1e10", "em.rate: this step would emit more than 4194304 particles; nothing is emitted"},
+        {"rate", "setAttr \"adder.w[0]\" 1e10",
+         "em.rate: this step would emit more than 4194304 particles; nothing is emitted"},
         {"speed", nan, "em.speed: must be finite, not nan"},
         {"spread", nan, "em.spread: must be finite, not nan"},
         {"speedRandom", huge, "em.speedRandom: must be finite, not inf"},
@@ -289,15 +319,19 @@ TEST_F(Emitter, BadValuesThroughConnectionsEmitNothingAndSaySo) {
     // A negative or zero rate through a connection emits nothing, silently.
     TearDown();
     SetUp();
-    ASSERT_TRUE(run("createNode testAdder -n adder; setAttr \"adder.w[0]\" -10; connectAttr adder.sum em.rate"));
+    ASSERT_TRUE(
+        run("createNode testAdder -n adder; setAttr \"adder.w[0]\" -10; connectAttr adder.sum "
+            "em.rate"));
     EXPECT_EQ(step(0, 6, 3).size(), 0u);
     EXPECT_TRUE(mayahost::recordedMessages().empty());
 }
 
 TEST_F(Emitter, ParticlesMoveOverFramesInAScene) {
-    ASSERT_TRUE(run("setAttr em.rate 24; setAttr em.speed 24; createNode particle -n parts; "
-                    "connectDynamic -em em parts"));
-    for (int frame = 2; frame <= 5; ++frame) ASSERT_TRUE(run("currentTime " + std::to_string(frame)));
+    ASSERT_TRUE(
+        run("setAttr em.rate 24; setAttr em.speed 24; createNode particle -n parts; "
+            "connectDynamic -em em parts"));
+    for (int frame = 2; frame <= 5; ++frame)
+        ASSERT_TRUE(run("currentTime " + std::to_string(frame)));
     // One particle a frame, each a unit a frame along its aim, the oldest highest. The period
     // is taken in single precision, a little above 1/24 s, so the first instant falls just
     // after frame 2.
@@ -305,7 +339,8 @@ TEST_F(Emitter, ParticlesMoveOverFramesInAScene) {
     MFnArrayAttrsData data(plugOf("parts.particleArrays").asMObject());
     MVectorArray position = data.getVectorData("position");
     ASSERT_EQ(position.length(), 3u);
-    for (unsigned i = 0; i + 1 < position.length(); ++i) EXPECT_NEAR(position[i].y - position[i + 1].y, 1.0, 1e-9);
+    for (unsigned i = 0; i + 1 < position.length(); ++i)
+        EXPECT_NEAR(position[i].y - position[i + 1].y, 1.0, 1e-9);
     EXPECT_GT(position[0].y, 2.0);
     ASSERT_TRUE(run("currentTime 1"));
     EXPECT_EQ(plugOf("parts.count").asInt(), 0);
@@ -319,10 +354,10 @@ TEST_F(Emitter, TheIconIsASquareWithThreeArrows) {
         auto [column, row] = at(4 * x, 4 * y);
         return colorNear(image, column, row, color, 2);
     };
-    EXPECT_TRUE(near(0, -1, {255, 0, 0}));       // the square, seen edge on
-    EXPECT_TRUE(near(-0.8, 0, {0, 0, 255}));     // the first arrow's shaft
-    EXPECT_TRUE(near(0.3, -1, {0, 255, 0}));     // a base
-    EXPECT_TRUE(near(1, 1, {0, 0, 255}));        // the third arrow's head
+    EXPECT_TRUE(near(0, -1, {255, 0, 0}));    // the square, seen edge on
+    EXPECT_TRUE(near(-0.8, 0, {0, 0, 255}));  // the first arrow's shaft
+    EXPECT_TRUE(near(0.3, -1, {0, 255, 0}));  // a base
+    EXPECT_TRUE(near(1, 1, {0, 0, 255}));     // the third arrow's head
     EXPECT_FALSE(near(0, 1.5, {0, 0, 255}));
 }
 

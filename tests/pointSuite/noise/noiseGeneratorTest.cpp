@@ -56,7 +56,8 @@ TEST(NoiseGenerator, RepeatsEvery1024AlsoFarBelowZero) {
 }
 
 TEST(NoiseGenerator, TheSeedAloneDecidesTheTables) {
-    auto a = generator(2, 1.0f, 1.0f, 4), b = generator(6, 3.0f, 0.5f, 4), c = generator(2, 1.0f, 1.0f, 5);
+    auto a = generator(2, 1.0f, 1.0f, 4), b = generator(6, 3.0f, 0.5f, 4),
+         c = generator(2, 1.0f, 1.0f, 5);
     prepareNoiseTables(*a);
     prepareNoiseTables(*b);
     prepareNoiseTables(*c);
@@ -98,7 +99,8 @@ TEST(NoiseGenerator, GradientsAreUnitEvenWhenDrawnWithoutLength) {
     EXPECT_EQ(g->g2[index][1], 0.0f);
     for (int i = 0; i < kNoiseTableSize; ++i) {
         EXPECT_NEAR(std::hypot(g->g2[i][0], g->g2[i][1]), 1.0, 1e-6);
-        EXPECT_NEAR(std::sqrt(g->g3[i][0] * g->g3[i][0] + g->g3[i][1] * g->g3[i][1] + g->g3[i][2] * g->g3[i][2]),
+        EXPECT_NEAR(std::sqrt(g->g3[i][0] * g->g3[i][0] + g->g3[i][1] * g->g3[i][1] +
+                              g->g3[i][2] * g->g3[i][2]),
                     1.0, 1e-6);
     }
     for (float u = 0.1f; u < 1024.0f; u += 3.3f) EXPECT_TRUE(std::isfinite(noise(*g, u, 0.7f)));

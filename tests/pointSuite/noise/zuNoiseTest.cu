@@ -19,8 +19,8 @@
 
 namespace {
 
-using mayahost::Message;
 using mayahost::MeshPoint;
+using mayahost::Message;
 
 MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
 
@@ -93,8 +93,9 @@ TEST_F(NoiseDeformer, TheCommandConnectsTheAccessoryTransformAndLocator) {
 }
 
 TEST_F(NoiseDeformer, PointsMoveAlongYThenXThenZByTheirAxesNoises) {
-    ASSERT_TRUE(run("setAttr zuNoise1.oyNoiseAmp 0.5; setAttr zuNoise1.oxNoiseAmp 0.25; "
-                    "setAttr zuNoise1.ozNoiseAmp 0.125; setAttr zuNoise1.ozNoiseFreq 2"));
+    ASSERT_TRUE(
+        run("setAttr zuNoise1.oyNoiseAmp 0.5; setAttr zuNoise1.oxNoiseAmp 0.25; "
+            "setAttr zuNoise1.ozNoiseAmp 0.125; setAttr zuNoise1.ozNoiseFreq 2"));
     const std::vector<MeshPoint> deformed = points("planeShape");
     for (size_t i = 0; i < original.size(); i += 37) {
         double x = original[i].x, y = original[i].y, z = original[i].z;
@@ -115,7 +116,9 @@ TEST_F(NoiseDeformer, MovingTheAccessoryTransformMovesThePattern) {
     int compared = 0;
     for (size_t i = 0; i < original.size(); ++i)
         for (size_t j = 0; j < original.size(); ++j) {
-            if (std::fabs(original[j].x - (original[i].x - 1.0f)) > 1e-4 || original[j].z != original[i].z) continue;
+            if (std::fabs(original[j].x - (original[i].x - 1.0f)) > 1e-4 ||
+                original[j].z != original[i].z)
+                continue;
             EXPECT_NEAR(after[i].y, before[j].y, 1e-5);
             ++compared;
         }
@@ -133,7 +136,10 @@ TEST_F(NoiseDeformer, ASingularSpaceLeavesTheGeometryWithAMessage) {
     ASSERT_TRUE(run("setAttr zuNoise1.oyNoiseAmp 0.5; setAttr transform1.scale 0 1 1"));
     const std::vector<MeshPoint> deformed = points("planeShape");
     for (size_t i = 0; i < original.size(); ++i) EXPECT_EQ(deformed[i].y, original[i].y);
-    EXPECT_EQ(errors(), std::vector<std::string>{"zuNoise1.deformSpace: the matrix has no inverse; the geometry is left as it is"});
+    EXPECT_EQ(
+        errors(),
+        std::vector<std::string>{
+            "zuNoise1.deformSpace: the matrix has no inverse; the geometry is left as it is"});
 }
 
 TEST_F(NoiseDeformer, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheShape) {
@@ -146,13 +152,15 @@ TEST_F(NoiseDeformer, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheS
         std::string sum;
         const char* message;
     } cases[] = {
-        {"oyNoiseFreq", huge + "; setAttr adder.gain 0", "zuNoise1.oyNoiseFreq: must be finite, not nan"},
+        {"oyNoiseFreq", huge + "; setAttr adder.gain 0",
+         "zuNoise1.oyNoiseFreq: must be finite, not nan"},
         {"oxNoiseAmp", huge, "zuNoise1.oxNoiseAmp: must be finite, not inf"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         mayahost::clearRecordedMessages();
-        ASSERT_TRUE(run("createNode testAdder -n adder; " + c.sum + "; connectAttr adder.sum zuNoise1." + c.attribute));
+        ASSERT_TRUE(run("createNode testAdder -n adder; " + c.sum +
+                        "; connectAttr adder.sum zuNoise1." + c.attribute));
         const std::vector<MeshPoint> after = points("planeShape");
         ASSERT_EQ(after.size(), before.size());
         for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(after[i].y, before[i].y);
@@ -164,8 +172,11 @@ TEST_F(NoiseDeformer, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheS
     // Huge amplitudes and frequencies and an octave count beyond the limits are taken as they
     // come (octaves within 1 to 10): the shape either deforms to finite points or stays.
     mayahost::clearRecordedMessages();
-    ASSERT_TRUE(run("createNode testAdder -n adder; setAttr \"adder.w[0]\" 1e6; connectAttr adder.sum zuNoise1.oyNoiseFreq; "
-                    "createNode testAdder -n octaves; setAttr \"octaves.w[0]\" 100; connectAttr octaves.sum zuNoise1.oyNoiseOctaves"));
+    ASSERT_TRUE(
+        run("createNode testAdder -n adder; setAttr \"adder.w[0]\" 1e6; connectAttr adder.sum "
+            "zuNoise1.oyNoiseFreq; "
+            "createNode testAdder -n octaves; setAttr \"octaves.w[0]\" 100; connectAttr "
+            "octaves.sum zuNoise1.oyNoiseOctaves"));
     for (const MeshPoint& p : points("planeShape")) EXPECT_TRUE(std::isfinite(p.y));
 }
 
@@ -180,7 +191,9 @@ TEST_F(NoiseDeformer, CurvesFollowTheLocatorsLengthAndCountWithinTheirLimits) {
         EXPECT_FLOAT_EQ(float(x[i].y), a);
         EXPECT_FLOAT_EQ(float(x[i].z), directNoise(4, 1, 0.3f, 2, s, a));
     }
-    ASSERT_TRUE(run("setAttr zuNoiseLocatorShape1.oxCrvPtsCountIn 50; setAttr zuNoiseLocatorShape1.oxCrvLenIn 0"));
+    ASSERT_TRUE(
+        run("setAttr zuNoiseLocatorShape1.oxCrvPtsCountIn 50; setAttr "
+            "zuNoiseLocatorShape1.oxCrvLenIn 0"));
     x = curve("zuNoise1.oxVisualisationPoints");
     ASSERT_EQ(x.length(), 50u);
     for (unsigned i = 0; i < x.length(); ++i) EXPECT_EQ(x[i].x, 0.0);
@@ -190,7 +203,8 @@ TEST_F(NoiseDeformer, CurvesFollowTheLocatorsLengthAndCountWithinTheirLimits) {
         double weight;
         unsigned points;
     } cases[] = {{-3.5, 5}, {-1000, 5}, {996.5, 500}, {1e9, 500}};
-    ASSERT_TRUE(run("createNode testAdder -n adder; connectAttr -f adder.sum zuNoise1.oyPointsCount"));
+    ASSERT_TRUE(
+        run("createNode testAdder -n adder; connectAttr -f adder.sum zuNoise1.oyPointsCount"));
     for (const Case& c : cases) {
         ASSERT_TRUE(run("setAttr \"adder.w[0]\" " + std::to_string(c.weight)));
         EXPECT_EQ(curve("zuNoise1.oyVisualisationPoints").length(), c.points) << c.weight;
@@ -198,12 +212,15 @@ TEST_F(NoiseDeformer, CurvesFollowTheLocatorsLengthAndCountWithinTheirLimits) {
 }
 
 TEST_F(NoiseDeformer, AxesWithEqualSettingsShareTheirNoiseField) {
-    ASSERT_TRUE(run("setAttr zuNoise1.oxNoiseAmp 0.5; setAttr zuNoise1.oyNoiseAmp 0.5; setAttr zuNoise1.oxNoiseSeed 1; "
-                    "setAttr zuNoiseLocatorShape1.oyCrvLenIn 3"));
+    ASSERT_TRUE(
+        run("setAttr zuNoise1.oxNoiseAmp 0.5; setAttr zuNoise1.oyNoiseAmp 0.5; setAttr "
+            "zuNoise1.oxNoiseSeed 1; "
+            "setAttr zuNoiseLocatorShape1.oyCrvLenIn 3"));
     // The x curve's y is Ny(s, 0) and the y curve's x is Nx(s, 0).
     const MVectorArray x = curve("zuNoise1.oxVisualisationPoints");
     ASSERT_TRUE(run("setAttr zuNoiseLocatorShape1.oxCrvLenIn 3"));
-    const MVectorArray xLong = curve("zuNoise1.oxVisualisationPoints"), y = curve("zuNoise1.oyVisualisationPoints");
+    const MVectorArray xLong = curve("zuNoise1.oxVisualisationPoints"),
+                       y = curve("zuNoise1.oyVisualisationPoints");
     ASSERT_EQ(xLong.length(), y.length());
     for (unsigned i = 0; i < y.length(); ++i) EXPECT_EQ(xLong[i].y, y[i].x);
     EXPECT_NE(x[5].y, xLong[5].y);

@@ -29,9 +29,9 @@ public:
     // Creates and connects the accessory nodes through the modifier; the command runs doIt.
     virtual MStatus accessoryNodeSetup(MDagModifier& modifier);
 
-    static MObject input;          // compound array
-    static MObject inputGeom;      // input[].inputGeometry, mesh
-    static MObject groupId;        // input[].groupId, int
-    static MObject outputGeom;     // array of meshes
-    static MObject envelope;       // float, default 1
+    static MObject input;       // compound array
+    static MObject inputGeom;   // input[].inputGeometry, mesh
+    static MObject groupId;     // input[].groupId, int
+    static MObject outputGeom;  // array of meshes
+    static MObject envelope;    // float, default 1
 };

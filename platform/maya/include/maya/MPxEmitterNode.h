@@ -22,13 +22,13 @@ public:
 
     // Array-attribute data per element: the new particles' "position", "velocity", ...
     static MObject mOutput;
-    static MObject mRate;          // particles per second, double, default 100
-    static MObject mSpeed;         // double, default 1
-    static MObject mIsFull;        // bool array, per output element
-    static MObject mInheritFactor; // double array, per output element
-    static MObject mStartTime;     // time array, per output element: the particle start time
-    static MObject mDeltaTime;     // time array, per output element: the step being taken
-    static MObject mCurrentTime;   // time
-    static MObject mSpread;        // "spread", double, default 0
-    static MObject mSpeedRandom;   // "speedRandom", double, default 0
+    static MObject mRate;           // particles per second, double, default 100
+    static MObject mSpeed;          // double, default 1
+    static MObject mIsFull;         // bool array, per output element
+    static MObject mInheritFactor;  // double array, per output element
+    static MObject mStartTime;      // time array, per output element: the particle start time
+    static MObject mDeltaTime;      // time array, per output element: the step being taken
+    static MObject mCurrentTime;    // time
+    static MObject mSpread;         // "spread", double, default 0
+    static MObject mSpeedRandom;    // "speedRandom", double, default 0
 };

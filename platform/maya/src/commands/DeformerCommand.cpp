@@ -14,7 +14,8 @@ Node* meshShapeOf(const std::string& name) {
     Node* node = Scene::current().findNode(name);
     if (node && node->type->kind == NodeKind::Transform)
         for (Node* child : node->children)
-            if (child->type->apiType == MFn::kMesh) return child;  // the shape, made before any original
+            if (child->type->apiType == MFn::kMesh)
+                return child;  // the shape, made before any original
     return node && node->type->apiType == MFn::kMesh ? node : nullptr;
 }
 
@@ -35,8 +36,10 @@ MStatus geometrySource(Node& shape, PlugRef& source) {
     NodePtr orig = scene.createNode("mesh", shape.name + "Orig", shape.parent, status);
     if (!orig) return status;
     auto data = shape.slot(inMesh.attribute()).data;
-    scene.setValue(*orig, plug(*orig, "inMesh").path, [&](Slot& slot, int) { slot.data = data ? data->clone() : nullptr; });
-    scene.setValue(*orig, plug(*orig, "visibility").path, [](Slot& slot, int) { slot.number[0] = 0; });
+    scene.setValue(*orig, plug(*orig, "inMesh").path,
+                   [&](Slot& slot, int) { slot.data = data ? data->clone() : nullptr; });
+    scene.setValue(*orig, plug(*orig, "visibility").path,
+                   [](Slot& slot, int) { slot.number[0] = 0; });
     source = plug(*orig, "outMesh");
     return MS::kSuccess;
 }
@@ -47,13 +50,16 @@ MStatus geometrySource(Node& shape, PlugRef& source) {
 // connects its accessory nodes.
 MAYAHOST_BUILTIN_COMMAND(deformer, args, result) {
     CommandArgs parsed;
-    MStatus status = CommandArgs::parse("deformer", args, {{"type", "type", 1}, {"n", "name", 1}}, parsed);
+    MStatus status =
+        CommandArgs::parse("deformer", args, {{"type", "type", 1}, {"n", "name", 1}}, parsed);
     if (!status) return status;
     if (!parsed.has("type") || parsed.positional.size() != 1)
         return commandError("deformer", "needs -type <deformer type> and one mesh");
     Scene& scene = Scene::current();
     Node* shape = meshShapeOf(parsed.positional[0]);
-    if (!shape) return commandError("deformer", "\"" + parsed.positional[0] + "\" is not a mesh or a transform of one");
+    if (!shape)
+        return commandError("deformer",
+                            "\"" + parsed.positional[0] + "\" is not a mesh or a transform of one");
     NodePtr node = scene.createNode(parsed.text("type"), parsed.text("name"), nullptr, status);
     if (!node) return commandError("deformer", status.errorString().asChar());
     auto* deformerNode = dynamic_cast<MPxDeformerNode*>(node->user);
@@ -63,15 +69,19 @@ MAYAHOST_BUILTIN_COMMAND(deformer, args, result) {
     }
     PlugRef source;
     status = geometrySource(*shape, source);
-    const PlugRef inputGeometry{node, {PlugStep{node->type->findAttribute("input"), 0},
-                                       PlugStep{node->type->findAttribute("inputGeometry"), -1}}};
+    const PlugRef inputGeometry{node,
+                                {PlugStep{node->type->findAttribute("input"), 0},
+                                 PlugStep{node->type->findAttribute("inputGeometry"), -1}}};
     if (status) status = scene.connect(source, inputGeometry, false);
-    if (status) status = scene.connect(plug(*node, "outputGeometry", 0), plug(*shape, "inMesh"), false);
+    if (status)
+        status = scene.connect(plug(*node, "outputGeometry", 0), plug(*shape, "inMesh"), false);
     if (!status) return commandError("deformer", status.errorString().asChar());
     MDagModifier modifier;
     status = deformerNode->accessoryNodeSetup(modifier);
-    if (status == MS::kNotImplemented) status = MS::kSuccess;
-    else if (status) status = modifier.doIt();
+    if (status == MS::kNotImplemented)
+        status = MS::kSuccess;
+    else if (status)
+        status = modifier.doIt();
     if (!status) {
         modifier.undoIt();
         return commandError("deformer", node->name + ": the accessory nodes could not be set up: " +

@@ -31,7 +31,9 @@ PlugRef plug(Node& node, const Attribute* attribute, int index = -1) {
 // The first element of the output array that feeds nothing.
 int freeOutput(Node& emitter) {
     int j = 0;
-    while (!Scene::current().outgoing(plug(emitter, attributeOf(MPxEmitterNode::mOutput), j)).empty()) ++j;
+    while (
+        !Scene::current().outgoing(plug(emitter, attributeOf(MPxEmitterNode::mOutput), j)).empty())
+        ++j;
     return j;
 }
 
@@ -44,7 +46,8 @@ int freeInput(Node& node, const Attribute* attribute) {
 
 bool feeds(Node& emitter, Node& particle) {
     for (const Connection& c : Scene::current().incomingTo(particle))
-        if (c.source.node.get() == &emitter && c.destination.attribute() == particleAttributes().newParticles)
+        if (c.source.node.get() == &emitter &&
+            c.destination.attribute() == particleAttributes().newParticles)
             return true;
     return false;
 }
@@ -61,11 +64,16 @@ MAYAHOST_BUILTIN_COMMAND(connectDynamic, args, result) {
     if (!parsed.has("emitters") || parsed.positional.size() != 1)
         return commandError("connectDynamic", "needs -em <emitter> and one particle shape");
     Node* emitter = shapeOf(parsed.text("emitters"), isEmitter);
-    if (!emitter) return commandError("connectDynamic", "\"" + parsed.text("emitters") + "\" is not an emitter");
+    if (!emitter)
+        return commandError("connectDynamic",
+                            "\"" + parsed.text("emitters") + "\" is not an emitter");
     Node* particle = shapeOf(parsed.positional[0], isParticle);
-    if (!particle) return commandError("connectDynamic", "\"" + parsed.positional[0] + "\" is not a particle shape");
+    if (!particle)
+        return commandError("connectDynamic",
+                            "\"" + parsed.positional[0] + "\" is not a particle shape");
     if (feeds(*emitter, *particle))
-        return commandError("connectDynamic", emitter->name + " already emits into " + particle->name);
+        return commandError("connectDynamic",
+                            emitter->name + " already emits into " + particle->name);
     const ParticleAttributes& p = particleAttributes();
     const int j = freeOutput(*emitter);
     const int k = freeInput(*particle, p.newParticles);
@@ -73,10 +81,13 @@ MAYAHOST_BUILTIN_COMMAND(connectDynamic, args, result) {
     Node& time = *scene.timeNode();
     const std::pair<PlugRef, PlugRef> connections[] = {
         {plug(*particle, p.isFull), plug(*emitter, attributeOf(MPxEmitterNode::mIsFull), j)},
-        {plug(*particle, p.inheritFactor), plug(*emitter, attributeOf(MPxEmitterNode::mInheritFactor), j)},
+        {plug(*particle, p.inheritFactor),
+         plug(*emitter, attributeOf(MPxEmitterNode::mInheritFactor), j)},
         {plug(*particle, p.startTime), plug(*emitter, attributeOf(MPxEmitterNode::mStartTime), j)},
-        {plug(*particle, p.timeStepSize), plug(*emitter, attributeOf(MPxEmitterNode::mDeltaTime), j)},
-        {plug(*emitter, attributeOf(MPxEmitterNode::mOutput), j), plug(*particle, p.newParticles, k)},
+        {plug(*particle, p.timeStepSize),
+         plug(*emitter, attributeOf(MPxEmitterNode::mDeltaTime), j)},
+        {plug(*emitter, attributeOf(MPxEmitterNode::mOutput), j),
+         plug(*particle, p.newParticles, k)},
     };
     for (const auto& [source, destination] : connections) {
         status = scene.connect(source, destination, true);

@@ -20,15 +20,19 @@ MObject MPxEmitterNode::mSpeedRandom;
 MPxEmitterNode::MPxEmitterNode() = default;
 MPxEmitterNode::~MPxEmitterNode() = default;
 
-void MPxEmitterNode::draw(M3dView&, const MDagPath&, M3dView::DisplayStyle, M3dView::DisplayStatus) {}
+void MPxEmitterNode::draw(M3dView&, const MDagPath&, M3dView::DisplayStyle,
+                          M3dView::DisplayStatus) {}
 
 namespace mayahost {
 
 namespace {
 
-AttributePtr shared(const MObject& attribute) { return std::dynamic_pointer_cast<Attribute>(attribute.host()); }
+AttributePtr shared(const MObject& attribute) {
+    return std::dynamic_pointer_cast<Attribute>(attribute.host());
+}
 
-MObject number(const char* name, const char* brief, MFnNumericData::Type type, double value, bool array = false) {
+MObject number(const char* name, const char* brief, MFnNumericData::Type type, double value,
+               bool array = false) {
     MFnNumericAttribute numeric;
     MObject a = numeric.create(name, brief, type, value);
     numeric.setArray(array);
@@ -53,7 +57,8 @@ std::vector<AttributePtr> makeEmitterAttributes() {
     MPxEmitterNode::mRate = number("rate", "rat", MFnNumericData::kDouble, 100.0);
     MPxEmitterNode::mSpeed = number("speed", "spd", MFnNumericData::kDouble, 1.0);
     MPxEmitterNode::mIsFull = number("isFull", "ifl", MFnNumericData::kBoolean, 0.0, true);
-    MPxEmitterNode::mInheritFactor = number("inheritFactor", "inh", MFnNumericData::kDouble, 0.0, true);
+    MPxEmitterNode::mInheritFactor =
+        number("inheritFactor", "inh", MFnNumericData::kDouble, 0.0, true);
     MPxEmitterNode::mStartTime = time("startTime", "stt", true);
     MPxEmitterNode::mDeltaTime = time("deltaTime", "dt", true);
     MPxEmitterNode::mCurrentTime = time("currentTime", "ct", false);
@@ -68,9 +73,11 @@ std::vector<AttributePtr> makeEmitterAttributes() {
 }  // namespace
 
 std::vector<const MObject*> emitterInputs() {
-    return {&MPxEmitterNode::mRate,       &MPxEmitterNode::mSpeed,     &MPxEmitterNode::mIsFull,
-            &MPxEmitterNode::mInheritFactor, &MPxEmitterNode::mStartTime, &MPxEmitterNode::mDeltaTime,
-            &MPxEmitterNode::mCurrentTime, &MPxEmitterNode::mSpread,    &MPxEmitterNode::mSpeedRandom};
+    return {&MPxEmitterNode::mRate,        &MPxEmitterNode::mSpeed,
+            &MPxEmitterNode::mIsFull,      &MPxEmitterNode::mInheritFactor,
+            &MPxEmitterNode::mStartTime,   &MPxEmitterNode::mDeltaTime,
+            &MPxEmitterNode::mCurrentTime, &MPxEmitterNode::mSpread,
+            &MPxEmitterNode::mSpeedRandom};
 }
 
 const std::vector<AttributePtr>& emitterAttributes() {

@@ -35,8 +35,8 @@ struct ParticleArrays {
 
 class ParticleShape : public MPxNode {
 public:
-    static MObject startFrame, maxCount, inheritFactor, newParticles, startTime, timeStepSize, isFull, count,
-        particleArrays;
+    static MObject startFrame, maxCount, inheritFactor, newParticles, startTime, timeStepSize,
+        isFull, count, particleArrays;
 
     static MStatus initialize();
     void postConstructor() override { lastTime = Scene::current().time(); }
@@ -53,18 +53,21 @@ private:
     void publish();
     template <class Write>
     void store(const MObject& attribute, Write write) {
-        Scene::current().setValue(*hostNode(), pathOf(attributeOf(attribute)), [&](Slot& slot, int) { write(slot); });
+        Scene::current().setValue(*hostNode(), pathOf(attributeOf(attribute)),
+                                  [&](Slot& slot, int) { write(slot); });
     }
-    double number(const MObject& attribute) { return hostNode()->slot(attributeOf(attribute)).number[0]; }
+    double number(const MObject& attribute) {
+        return hostNode()->slot(attributeOf(attribute)).number[0];
+    }
 
     ParticleArrays particles;
     int nextId = 0;
     MTime lastTime;
 };
 
-MObject ParticleShape::startFrame, ParticleShape::maxCount, ParticleShape::inheritFactor, ParticleShape::newParticles,
-    ParticleShape::startTime, ParticleShape::timeStepSize, ParticleShape::isFull, ParticleShape::count,
-    ParticleShape::particleArrays;
+MObject ParticleShape::startFrame, ParticleShape::maxCount, ParticleShape::inheritFactor,
+    ParticleShape::newParticles, ParticleShape::startTime, ParticleShape::timeStepSize,
+    ParticleShape::isFull, ParticleShape::count, ParticleShape::particleArrays;
 
 MObject output(MObject attribute) {
     MFnAttribute fn(attribute);
@@ -88,8 +91,8 @@ MStatus ParticleShape::initialize() {
     isFull = output(numeric.create("isFull", "ifl", MFnNumericData::kBoolean, 0));
     count = output(numeric.create("count", "cnt", MFnNumericData::kInt, 0));
     particleArrays = output(typed.create("particleArrays", "pa", MFnData::kDynArrayAttrs));
-    for (MObject* a : {&startFrame, &maxCount, &inheritFactor, &newParticles, &startTime, &timeStepSize, &isFull,
-                       &count, &particleArrays}) {
+    for (MObject* a : {&startFrame, &maxCount, &inheritFactor, &newParticles, &startTime,
+                       &timeStepSize, &isFull, &count, &particleArrays}) {
         MStatus status = addAttribute(*a);
         if (!status) return status;
     }
@@ -123,10 +126,13 @@ void ParticleShape::step(const MTime& now) {
     const double dt = (now - lastTime).as(MTime::kSeconds);
     const int limit = int(number(maxCount));
     store(timeStepSize, [&](Slot& slot) { slot.number[0] = dt; });
-    store(isFull, [&](Slot& slot) { slot.number[0] = limit >= 0 && particles.size() >= size_t(limit); });
-    for (size_t i = 0; i < particles.size(); ++i) particles.position[i] += particles.velocity[i] * dt;
+    store(isFull,
+          [&](Slot& slot) { slot.number[0] = limit >= 0 && particles.size() >= size_t(limit); });
+    for (size_t i = 0; i < particles.size(); ++i)
+        particles.position[i] += particles.velocity[i] * dt;
     for (const auto& emitted : collectEmissions()) {
-        const size_t room = limit < 0 ? SIZE_MAX : size_t(limit) - std::min(size_t(limit), particles.size());
+        const size_t room =
+            limit < 0 ? SIZE_MAX : size_t(limit) - std::min(size_t(limit), particles.size());
         if (emitted) append(*emitted, room);
     }
     publish();
@@ -169,18 +175,22 @@ void ParticleShape::append(const ArrayAttrsData& emitted, size_t room) {
     const std::vector<MVector>* rgb = vectors("rgbPP");
     const std::vector<double>* timeInStep = doubles("timeInStep");
     const std::vector<double>* opacity = doubles("opacityPP");
-    if (rgb && !particles.hasRgb) particles.rgb.assign(particles.size(), kDefaultColor), particles.hasRgb = true;
+    if (rgb && !particles.hasRgb)
+        particles.rgb.assign(particles.size(), kDefaultColor), particles.hasRgb = true;
     if (opacity && !particles.hasOpacity)
         particles.opacity.assign(particles.size(), kDefaultOpacity), particles.hasOpacity = true;
     const size_t n = std::min(position->size(), room);
     for (size_t i = 0; i < n; ++i) {
         particles.position.push_back((*position)[i]);
         particles.velocity.push_back(velocity && i < velocity->size() ? (*velocity)[i] : MVector());
-        particles.timeInStep.push_back(timeInStep && i < timeInStep->size() ? (*timeInStep)[i] : 0.0);
+        particles.timeInStep.push_back(timeInStep && i < timeInStep->size() ? (*timeInStep)[i]
+                                                                            : 0.0);
         particles.ids.push_back(nextId++);
-        if (particles.hasRgb) particles.rgb.push_back(rgb && i < rgb->size() ? (*rgb)[i] : kDefaultColor);
+        if (particles.hasRgb)
+            particles.rgb.push_back(rgb && i < rgb->size() ? (*rgb)[i] : kDefaultColor);
         if (particles.hasOpacity)
-            particles.opacity.push_back(opacity && i < opacity->size() ? (*opacity)[i] : kDefaultOpacity);
+            particles.opacity.push_back(opacity && i < opacity->size() ? (*opacity)[i]
+                                                                       : kDefaultOpacity);
     }
 }
 
@@ -224,13 +234,15 @@ void registerParticleType() {
 
 const ParticleAttributes& particleAttributes() {
     static const ParticleAttributes attributes{
-        attributeOf(ParticleShape::newParticles), attributeOf(ParticleShape::isFull),
+        attributeOf(ParticleShape::newParticles),  attributeOf(ParticleShape::isFull),
         attributeOf(ParticleShape::inheritFactor), attributeOf(ParticleShape::startTime),
-        attributeOf(ParticleShape::timeStepSize), attributeOf(ParticleShape::particleArrays)};
+        attributeOf(ParticleShape::timeStepSize),  attributeOf(ParticleShape::particleArrays)};
     return attributes;
 }
 
-bool isParticleShape(const Node& node) { return dynamic_cast<ParticleShape*>(node.user) != nullptr; }
+bool isParticleShape(const Node& node) {
+    return dynamic_cast<ParticleShape*>(node.user) != nullptr;
+}
 
 bool particleArraysPlug(const std::string& name, PlugRef& plug) {
     Node* node = Scene::current().findNode(name);

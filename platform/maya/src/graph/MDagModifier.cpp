@@ -23,7 +23,8 @@ MObject MDagModifier::createNode(const MString& typeName, const MObject& parent,
     mayahost::Node* up = parent.isNull() ? nullptr : mayahost::nodeOf(parent);
     MStatus s;
     if (!parent.isNull() && !up) {
-        s = MStatus(MS::kInvalidParameter, "(kInvalidParameter): The parent is not a node that exists");
+        s = MStatus(MS::kInvalidParameter,
+                    "(kInvalidParameter): The parent is not a node that exists");
     } else if (auto node = Scene::current().createNode(typeName.asChar(), "", up, s)) {
         created_.push_back(node->object());
         // A shape made without a parent comes with a new transform: it is the modifier's too.
@@ -38,7 +39,8 @@ MObject MDagModifier::createNode(const MString& typeName, const MObject& parent,
 MObject MDagModifier::createNode(const MTypeId& typeId, const MObject& parent, MStatus* status) {
     mayahost::NodeType* type = mayahost::Registry::instance().findType(typeId.id());
     if (!type) {
-        if (status) *status = MStatus(MS::kInvalidParameter, "(kInvalidParameter): Unknown type id");
+        if (status)
+            *status = MStatus(MS::kInvalidParameter, "(kInvalidParameter): Unknown type id");
         return MObject();
     }
     return createNode(MString(type->name.c_str()), parent, status);
@@ -46,12 +48,14 @@ MObject MDagModifier::createNode(const MTypeId& typeId, const MObject& parent, M
 
 MStatus MDagModifier::connect(const MObject& sourceNode, const MObject& sourceAttribute,
                               const MObject& destinationNode, const MObject& destinationAttribute) {
-    return connect(MPlug(sourceNode, sourceAttribute), MPlug(destinationNode, destinationAttribute));
+    return connect(MPlug(sourceNode, sourceAttribute),
+                   MPlug(destinationNode, destinationAttribute));
 }
 
 MStatus MDagModifier::connect(const MPlug& source, const MPlug& destination) {
     if (source.isNull() || destination.isNull())
-        return MStatus(MS::kInvalidParameter, "(kInvalidParameter): A plug of the connection does not exist");
+        return MStatus(MS::kInvalidParameter,
+                       "(kInvalidParameter): A plug of the connection does not exist");
     pending_.emplace_back(source, destination);
     return MS::kSuccess;
 }
@@ -71,7 +75,8 @@ MStatus MDagModifier::doIt() {
 
 MStatus MDagModifier::undoIt() {
     Scene& scene = Scene::current();
-    for (auto it = made_.rbegin(); it != made_.rend(); ++it) scene.disconnect(refOf(it->first), refOf(it->second));
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it)
+        scene.disconnect(refOf(it->first), refOf(it->second));
     made_.clear();
     for (auto it = created_.rbegin(); it != created_.rend(); ++it)
         if (mayahost::Node* node = mayahost::nodeOf(*it)) scene.deleteNode(*node);

@@ -43,7 +43,8 @@ const std::vector<AttributePtr>& deformerAttributes() {
         MPxDeformerNode::envelope = numeric.create("envelope", "en", MFnNumericData::kFloat, 1.0);
         numeric.setKeyable(true);
         std::vector<AttributePtr> attributes;
-        for (const MObject* a : {&MPxDeformerNode::input, &MPxDeformerNode::outputGeom, &MPxDeformerNode::envelope})
+        for (const MObject* a :
+             {&MPxDeformerNode::input, &MPxDeformerNode::outputGeom, &MPxDeformerNode::envelope})
             attributes.push_back(std::dynamic_pointer_cast<Attribute>(a->host()));
         return attributes;
     }();
@@ -78,7 +79,9 @@ bool setPointsOf(MeshGeometry& mesh, const MPointArray& points) {
 MPxDeformerNode::MPxDeformerNode() = default;
 MPxDeformerNode::~MPxDeformerNode() = default;
 
-MStatus MPxDeformerNode::deform(MDataBlock&, MItGeometry&, const MMatrix&, unsigned int) { return MS::kSuccess; }
+MStatus MPxDeformerNode::deform(MDataBlock&, MItGeometry&, const MMatrix&, unsigned int) {
+    return MS::kSuccess;
+}
 
 MObject& MPxDeformerNode::accessoryAttribute() const {
     static MObject none;
@@ -109,7 +112,8 @@ MStatus MPxDeformerNode::compute(const MPlug& plug, MDataBlock& block) {
         MItGeometry iterator(mayahost::pointsOf(mesh->geometry));
         MStatus status = deform(block, iterator, MMatrix(), index);
         if (status && !mayahost::setPointsOf(mesh->geometry, iterator.hostPoints())) {
-            const std::string message = plug.name().asChar() + std::string(": the deformed points are not finite");
+            const std::string message =
+                plug.name().asChar() + std::string(": the deformed points are not finite");
             MGlobal::displayError(message.c_str());
             status = MStatus(MS::kFailure, message.c_str());
         }
@@ -175,7 +179,8 @@ MStatus MItGeometry::allPositions(MPointArray& points, MSpace::Space) const {
 
 MStatus MItGeometry::setAllPositions(const MPointArray& points, MSpace::Space) {
     if (points.length() != points_.length())
-        return MStatus(MS::kInvalidParameter, "(kInvalidParameter): The point count differs from the geometry's");
+        return MStatus(MS::kInvalidParameter,
+                       "(kInvalidParameter): The point count differs from the geometry's");
     points_ = points;
     return MS::kSuccess;
 }
