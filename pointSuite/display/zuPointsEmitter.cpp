@@ -435,7 +435,7 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
 
     RandomSequence random(seedFor(elapsed));
     const MVector sourceVelocity(0.0, 0.0, 0.0);
-    const int count = single ? 1 : int(perPoint);
+    const int count = single ? 1 : int(std::min(perPoint, kMaxParticlesPerStep));
     for (unsigned i = 0; i < n; ++i) {
         if (!emits[i] || count <= 0) continue;
         const MVector aim = unitDirection(aimDirection[i]);

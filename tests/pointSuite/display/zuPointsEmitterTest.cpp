@@ -324,6 +324,12 @@ TEST_F(Emitter, BadValuesThroughConnectionsEmitNothingAndSaySo) {
             "em.rate"));
     EXPECT_EQ(step(0, 6, 3).size(), 0u);
     EXPECT_TRUE(mayahost::recordedMessages().empty());
+    // A huge rate over no points emits nothing either.
+    set(Arrays().vec("position", {}).vec("aimDirection", {}));
+    ASSERT_TRUE(run("setAttr \"adder.w[0]\" 1e30"));
+    MStatus status;
+    EXPECT_EQ(step(0, 9, 3, 0, &status).size(), 0u);
+    EXPECT_TRUE(status);
 }
 
 TEST_F(Emitter, ParticlesMoveOverFramesInAScene) {
