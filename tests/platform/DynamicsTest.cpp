@@ -4,6 +4,7 @@
 #include <maya/MGlobal.h>
 #include <mayahost/Messages.h>
 #include <mayahost/Plugins.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,13 @@ using mayahost::Scene;
 namespace {
 
 MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+
+// A file in the temporary folder that no other process running these tests uses.
+std::string scratchFile(const std::string& stem, const std::string& extension) {
+    return (std::filesystem::temp_directory_path() /
+            (stem + "-" + std::to_string(getpid()) + extension))
+        .string();
+}
 
 double number(const std::string& plug) {
     double value = 0;
@@ -146,8 +154,7 @@ TEST_F(DynamicsTest, ConnectDynamicRefusesWhatItCannotConnect) {
 TEST_F(DynamicsTest, ExportPointsWritesAParticleShapesArrays) {
     addEmitterAndParticles();
     ASSERT_TRUE(run("currentTime 2; currentTime 3"));
-    const std::string file =
-        (std::filesystem::temp_directory_path() / "dynamicsTestParticles.ply").string();
+    const std::string file = scratchFile("dynamicsTestParticles", ".ply");
     int written = 0;
     ASSERT_TRUE(
         MGlobal::executeCommand(("exportPoints partsXform \"" + file + "\"").c_str(), written));
@@ -162,8 +169,7 @@ TEST_F(DynamicsTest, ExportPointsWritesAParticleShapesArrays) {
 TEST_F(DynamicsTest, ImportPointsReadsWhatExportPointsWrote) {
     addEmitterAndParticles();
     ASSERT_TRUE(run("currentTime 2; currentTime 3; createNode particle -n other"));
-    const std::string file =
-        (std::filesystem::temp_directory_path() / "dynamicsTestRoundTrip.ply").string();
+    const std::string file = scratchFile("dynamicsTestRoundTrip", ".ply");
     ASSERT_TRUE(run("exportPoints parts \"" + file + "\"; importPoints \"" + file +
                     "\" other.newParticles[0] -rename rgbPP colour"));
     mayahost::PlugRef plug;
@@ -191,8 +197,7 @@ TEST_F(DynamicsTest, ImportPointsReadsWhatExportPointsWrote) {
 TEST_F(DynamicsTest, TheViewDrawsAnEmittersIcon) {
     viewTesting::addFrontCamera(true);
     ASSERT_TRUE(run("createNode testEmitter -n em; setAttr transform1.translate 3 2 0"));
-    const std::string file =
-        (std::filesystem::temp_directory_path() / "dynamicsTestView.png").string();
+    const std::string file = scratchFile("dynamicsTestView", ".png");
     auto image = viewTesting::snapshot(file, "-w 200 -h 200 -camera front");
     auto [column, row] = viewTesting::frontProjection(3, 2, 0, true, 200, 200);
     EXPECT_TRUE(viewTesting::colorNear(image, column, row, {0, 255, 0}));
@@ -225,8 +230,7 @@ TEST_F(DynamicsTest, TheDeformerCommandPutsTheDeformerBetweenTheOriginalAndTheSh
     EXPECT_EQ(heights("planeShape"), std::vector<float>(4, 0.5f));
     EXPECT_EQ(heights("planeShapeOrig"), std::vector<float>(4, 0.0f));
     // What the transform exports is the deformed shape.
-    const std::string file =
-        (std::filesystem::temp_directory_path() / "dynamicsTestPlane.obj").string();
+    const std::string file = scratchFile("dynamicsTestPlane", ".obj");
     ASSERT_TRUE(run("exportObj plane \"" + file + "\""));
     std::ifstream obj(file);
     std::string line;
