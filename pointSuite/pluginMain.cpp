@@ -14,6 +14,9 @@
 #include "pointSuite/cache/zuPointsCache.h"
 #include "pointSuite/display/zuDisplayContainer.h"
 #include "pointSuite/display/zuDisplayPoints.h"
+#include "pointSuite/display/zuNoiseLocator.h"
+#include "pointSuite/display/zuPointsEmitter.h"
+#include "pointSuite/noise/zuNoise.h"
 #include "pointSuite/scatter/zuScatterPoints.h"
 
 PLUGIN_EXPORT const char MApiVersion[] = "201402";
@@ -35,11 +38,17 @@ const std::vector<RegistrationStep>& registrationTable() {
                                zuDisplayContainer::initialize, MPxNode::kLocatorNode),
         RegistrationStep::node("zuPointsNormal", zuPointsNormal::id, zuPointsNormal::creator,
                                zuPointsNormal::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPointsEmitter", zuPointsEmitter::id, zuPointsEmitter::creator,
+                               zuPointsEmitter::initialize, MPxNode::kEmitterNode),
         RegistrationStep::command("doZuPointsCache", "doZuPointsCacheCmd", doZuPointsCacheCmd::creator),
         RegistrationStep::node("zuPointsCache", zuPointsCache::id, zuPointsCache::creator,
                                zuPointsCache::initialize, MPxNode::kDependNode),
         RegistrationStep::node("zuPointsTransform", zuPointsTransform::id, zuPointsTransform::creator,
                                zuPointsTransform::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuNoiseLocator", zuNoiseLocator::id, zuNoiseLocator::creator,
+                               zuNoiseLocator::initialize, MPxNode::kLocatorNode),
+        RegistrationStep::node("zuNoise", zuNoise::id, zuNoise::creator, zuNoise::initialize,
+                               MPxNode::kDeformerNode),
         RegistrationStep::node("zuScatterPoints", zuScatterPoints::id, zuScatterPoints::creator,
                                zuScatterPoints::initialize, MPxNode::kDependNode),
     };
