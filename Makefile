@@ -18,10 +18,12 @@ CLANG_CC ?= clang-14
 toolchain = $(if $(filter-out default,$(origin CXX)),-DCMAKE_CXX_COMPILER=$(CXX)) \
             $(if $(filter-out default,$(origin CC)),-DCMAKE_C_COMPILER=$(CC))
 # Any finding stops the program, so that its test fails, and prints where it happened; the
-# suppressions cover third-party headers only. A failed allocation returns null, as it does
+# suppressions cover third-party code only. A failed allocation returns null, as it does
 # without the sanitizer, for the code that checks it (the cpu backend's cudaMalloc).
 ubsan_suppressions = $(CURDIR)/tests/sanitizers/ubsan.supp
+lsan_suppressions = $(CURDIR)/tests/sanitizers/lsan.supp
 sanitizer_env = ASAN_OPTIONS=detect_stack_use_after_return=1:allocator_may_return_null=1 \
+                LSAN_OPTIONS=suppressions=$(lsan_suppressions) \
                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(ubsan_suppressions)
 
 .PHONY: all bootstrap configure build demo test format clean check-sanitize check-clang check-fuzz

@@ -10,12 +10,14 @@
 #include <utility>
 #include <vector>
 
-template <typename T>
-T* devicePointer(thrust::device_vector<T>& buffer) {
+// The raw device pointer of a buffer, for kernel arguments (any allocator, gpu::DeviceBuffer
+// included).
+template <typename T, typename Allocator>
+T* devicePointer(thrust::device_vector<T, Allocator>& buffer) {
     return thrust::raw_pointer_cast(buffer.data());
 }
-template <typename T>
-const T* devicePointer(const thrust::device_vector<T>& buffer) {
+template <typename T, typename Allocator>
+const T* devicePointer(const thrust::device_vector<T, Allocator>& buffer) {
     return thrust::raw_pointer_cast(buffer.data());
 }
 

@@ -1,22 +1,10 @@
 #pragma once
-// Device functions that the kernels of pointSuite share: the thread index of the two launch
-// shapes, the cells of the hashed grid, weighted picks from running sums and barycentric blends.
-// All but the thread indices are __host__ __device__, so host code and tests call them too.
+// Device functions that the kernels of pointSuite share: the cells of the hashed grid, weighted
+// picks from running sums and barycentric blends. All are __host__ __device__, so host code and
+// tests call them too. The launch shapes and their thread indices are common/deviceLaunch.h.
 #include <gpu/runtime.h>
 
 #include <climits>
-
-#if defined(__CUDACC__) || !defined(GPU_BACKEND_CUDA)
-// The calling thread's index in the two-dimensional launch (grid from gridForCount).
-__device__ inline unsigned int twoDimensionalThreadIndex() {
-    return (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x;
-}
-
-// The calling thread's index in the one-dimensional launch (grid from gridForCountOneDimensional).
-__device__ inline unsigned int oneDimensionalThreadIndex() {
-    return blockIdx.x * blockDim.x + threadIdx.x;
-}
-#endif
 
 // value truncated toward zero, saturating at the ends of the int range as the device's
 // conversion does; NaN gives 0.

@@ -5,7 +5,7 @@
 
 #include "common/gpuServices.h"
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 
 namespace {
 

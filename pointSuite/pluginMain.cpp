@@ -12,6 +12,8 @@
 #include "pointSuite/attributes/zuPointsTransform.h"
 #include "pointSuite/cache/doZuPointsCacheCmd.h"
 #include "pointSuite/cache/zuPointsCache.h"
+#include "pointSuite/display/zuDisplayContainer.h"
+#include "pointSuite/display/zuDisplayPoints.h"
 #include "pointSuite/scatter/zuScatterPoints.h"
 
 PLUGIN_EXPORT const char MApiVersion[] = "201402";
@@ -21,12 +23,16 @@ namespace {
 // Node types join this table, at their place in the order, as they are built.
 const std::vector<RegistrationStep>& registrationTable() {
     static const std::vector<RegistrationStep> steps = {
+        RegistrationStep::node("zuDisplayPoints", zuDisplayPoints::id, zuDisplayPoints::creator,
+                               zuDisplayPoints::initialize, MPxNode::kLocatorNode),
         RegistrationStep::node("zuPointsRotation", zuPointsRotation::id, zuPointsRotation::creator,
                                zuPointsRotation::initialize, MPxNode::kDependNode),
         RegistrationStep::node("zuPointsScale", zuPointsScale::id, zuPointsScale::creator,
                                zuPointsScale::initialize, MPxNode::kDependNode),
         RegistrationStep::node("zuPointsObjectId", zuPointsObjectId::id, zuPointsObjectId::creator,
                                zuPointsObjectId::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuDisplayContainer", zuDisplayContainer::id, zuDisplayContainer::creator,
+                               zuDisplayContainer::initialize, MPxNode::kLocatorNode),
         RegistrationStep::node("zuPointsNormal", zuPointsNormal::id, zuPointsNormal::creator,
                                zuPointsNormal::initialize, MPxNode::kDependNode),
         RegistrationStep::command("doZuPointsCache", "doZuPointsCacheCmd", doZuPointsCacheCmd::creator),

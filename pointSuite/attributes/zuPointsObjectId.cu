@@ -20,7 +20,7 @@
 #include "pointSuite/attributes/attributeKernels.h"
 #include "pointSuite/attributes/layerSampling.h"
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 
 const MTypeId zuPointsObjectId::id(0xB8);
 MObject zuPointsObjectId::inPoints, zuPointsObjectId::outPoints, zuPointsObjectId::inMesh,

@@ -23,7 +23,7 @@
 #include "pointSuite/attributes/directionFrame.h"
 #include "pointSuite/attributes/layerSampling.h"
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 
 using R = zuPointsRotation;
 

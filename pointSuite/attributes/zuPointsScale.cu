@@ -20,7 +20,7 @@
 #include "pointSuite/attributes/attributeKernels.h"
 #include "pointSuite/attributes/layerSampling.h"
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 
 const MTypeId zuPointsScale::id(0xB7);
 MObject zuPointsScale::inPoints, zuPointsScale::outPoints, zuPointsScale::inMesh;

@@ -19,7 +19,7 @@
 #include "common/vectorTables.h"
 #include "pointSuite/attributes/attributeKernels.h"
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 
 const MTypeId zuPointsTransform::id(0xC8);
 MObject zuPointsTransform::inPoints, zuPointsTransform::inWorldMatrix, zuPointsTransform::outPoints;

@@ -1,6 +1,7 @@
 #pragma once
 // The device buffers that the stages of the scatter node hand each other, for .cu files. All of
 // them live inside one compute.
+#include <gpu/thrust.h>
 #include <thrust/device_vector.h>
 
 #include "common/deviceArrays.h"
@@ -35,9 +36,9 @@ struct BorderEdges {
 // A phase's candidate list, `count` entries in candidate order: the samples carried from earlier
 // phases first, then the phase's new candidates. (u, v) are barycentric in triangle triId.
 struct Candidates {
-    thrust::device_vector<float> x, y, z, u, v;
-    thrust::device_vector<unsigned int> triId;
-    thrust::device_vector<CellId> cellId;
+    gpu::DeviceBuffer<float> x, y, z, u, v;
+    gpu::DeviceBuffer<unsigned int> triId;
+    gpu::DeviceBuffer<CellId> cellId;
     unsigned int count = 0;
 
     // Makes every array n entries long (contents undefined until filled).
@@ -48,18 +49,18 @@ struct Candidates {
         count = n;
     }
     void release() {
-        for (auto* values : {&x, &y, &z, &u, &v}) thrust::device_vector<float>().swap(*values);
-        thrust::device_vector<unsigned int>().swap(triId);
-        thrust::device_vector<CellId>().swap(cellId);
+        for (auto* values : {&x, &y, &z, &u, &v}) gpu::DeviceBuffer<float>().swap(*values);
+        gpu::DeviceBuffer<unsigned int>().swap(triId);
+        gpu::DeviceBuffer<CellId>().swap(cellId);
         count = 0;
     }
 };
 
 // Accepted samples: positions (x, y, z), uv (u, v) and triangle of each, `count` samples.
 struct AcceptedSamples {
-    thrust::device_vector<float> positions;
-    thrust::device_vector<float> uv;
-    thrust::device_vector<unsigned int> triangles;
+    gpu::DeviceBuffer<float> positions;
+    gpu::DeviceBuffer<float> uv;
+    gpu::DeviceBuffer<unsigned int> triangles;
     unsigned int count = 0;
 };
 
@@ -72,7 +73,7 @@ struct CellHashTable {
     static constexpr unsigned int kNoSample = 0xFFFFFFFFu;
     static constexpr unsigned int kSlots = 5;
 
-    thrust::device_vector<unsigned int> bucketIndex;
-    thrust::device_vector<unsigned int> samples;
+    gpu::DeviceBuffer<unsigned int> bucketIndex;
+    gpu::DeviceBuffer<unsigned int> samples;
     int size = 0;
 };

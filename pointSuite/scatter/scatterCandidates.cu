@@ -3,7 +3,7 @@
 #include <gpu/random.h>
 
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 
 // Surface candidate j = A + i: a triangle by area from randoms[j], a uniform point in it from
 // two more randoms of the table.
@@ -113,7 +113,7 @@ private:
 
 // candidateCount uniform floats in (0, 1] from a fresh default generator seeded with `seed`.
 MStatus generateRandoms(unsigned long long seed, unsigned int candidateCount,
-                        thrust::device_vector<float>& randoms, RandomGenerator& generator) {
+                        gpu::DeviceBuffer<float>& randoms, RandomGenerator& generator) {
     randoms.resize(candidateCount);
     CUDA_CALL_CHECK(curandCreateGenerator(generator.out(), CURAND_RNG_PSEUDO_DEFAULT));
     CUDA_CALL_CHECK(curandSetPseudoRandomGeneratorSeed(generator.get(), seed));
@@ -188,7 +188,7 @@ MStatus makeVertexCandidates(const std::vector<float>& points,
 // the launch and releases the generator; the random table lives only as long as this call.
 template <class Launch>
 MStatus launchOnRandoms(unsigned long long seed, unsigned int n, Launch launch) {
-    thrust::device_vector<float> randoms;
+    gpu::DeviceBuffer<float> randoms;
     RandomGenerator generator;
     MStatus status = generateRandoms(seed, n, randoms, generator);
     if (!status) return status;

@@ -1,15 +1,19 @@
 #include "pointSuite/scatter/scatterDartThrowing.h"
 
+#include <thrust/copy.h>
+#include <thrust/count.h>
+#include <thrust/iterator/counting_iterator.h>
 #include <thrust/reduce.h>
 #include <thrust/scan.h>
 #include <thrust/sequence.h>
 #include <thrust/sort.h>
+#include <thrust/fill.h>
 
 #include <vector>
 
 #include "common/stageTimer.h"
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 
 namespace {
 constexpr unsigned int kNoSample = CellHashTable::kNoSample;
@@ -39,8 +43,10 @@ __global__ void getCells(unsigned int* cells, const unsigned int* cellIndex,
     if (cellIndex[j] != cellIndex[j - 1]) cells[cellIndex[j]] = j;
 }
 
-// Inserts cell r into the next free slot of its bucket; a sixth or later cell of a bucket is
-// counted, not stored, and marked lost.
+// Inserts cell r into a free slot of its bucket; a sixth or later cell of a bucket is counted,
+// not stored, and marked lost. Which cells of a full bucket are kept, and in which slots, depends
+// on the order of the atomic claims: keepFirstCellsOfFullBuckets and orderBucketSlots then make
+// the table the one that claims in cell order would give.
 __global__ void fillHashTable(const unsigned int* cellStart, const CellId* pointCellId,
                               CellId* cellKey, unsigned int* cellSample,
                               unsigned int* tabBucketIndex, unsigned int* tabCells,
@@ -56,6 +62,44 @@ __global__ void fillHashTable(const unsigned int* cellStart, const CellId* point
         tabCells[slot * size + bucket] = r;
     } else {
         cellSample[r] = kLostCell;
+    }
+}
+
+// A bucket that counted more cells than it has slots keeps its kSlots lowest cell numbers: each
+// lost cell, in increasing order, takes the place of the bucket's highest stored one when it is
+// lower. The lost cells are few; one thread goes through them in order.
+__global__ void keepFirstCellsOfFullBuckets(const unsigned int* lostCells, unsigned int lostCount,
+                                            const CellId* cellKey, unsigned int* cellSample,
+                                            unsigned int* tabCells, int hashTableSize) {
+    if (oneDimensionalThreadIndex() != 0) return;
+    const unsigned int size = static_cast<unsigned int>(hashTableSize);
+    for (unsigned int i = 0; i < lostCount; ++i) {
+        const unsigned int lost = lostCells[i];
+        const unsigned int bucket = static_cast<unsigned int>(cellKey[lost] % size);
+        unsigned int highest = 0;
+        for (unsigned int j = 1; j < kSlots; ++j)
+            if (tabCells[j * size + bucket] > tabCells[highest * size + bucket]) highest = j;
+        unsigned int& slot = tabCells[highest * size + bucket];
+        if (slot < lost) continue;
+        cellSample[slot] = kLostCell;
+        cellSample[lost] = kNoSample;
+        slot = lost;
+    }
+}
+
+// Orders the stored cells of each bucket by cell number, slot 0 first.
+__global__ void orderBucketSlots(const unsigned int* bucketIndex, unsigned int* tabCells,
+                                 int hashTableSize) {
+    const unsigned int bucket = twoDimensionalThreadIndex();
+    const unsigned int size = static_cast<unsigned int>(hashTableSize);
+    if (bucket >= size) return;
+    const unsigned int stored = bucketIndex[bucket] < kSlots ? bucketIndex[bucket] : kSlots;
+    for (unsigned int j = 1; j < stored; ++j) {
+        const unsigned int cell = tabCells[j * size + bucket];
+        unsigned int k = j;
+        for (; k > 0 && tabCells[(k - 1) * size + bucket] > cell; --k)
+            tabCells[k * size + bucket] = tabCells[(k - 1) * size + bucket];
+        tabCells[k * size + bucket] = cell;
     }
 }
 
@@ -106,68 +150,156 @@ __global__ void updateHashTable(const unsigned int* cellStart, unsigned int* cel
     }
 }
 
-// The bucket of rowStart + k (k < 5), from rowBucket = rowStart % size; size (4 per cell) is at
-// least 4, so one wrap is enough.
-__host__ __device__ inline unsigned int nextBucket(unsigned int rowBucket, unsigned int k,
-                                                   unsigned int size) {
-    const unsigned int bucket = rowBucket + k;
-    return bucket >= size ? bucket - size : bucket;
+// The 25 rows of five cells around a cell (two cells along y and z, x from -2 to +2), nearest
+// rows first, where a refusing sample is most likely: each row's first id as an offset from the
+// cell's id. The grid's margins keep every row inside the grid: no id wraps.
+struct NeighbourRows {
+    static constexpr int kCount = 25;
+    CellId idOffset[kCount];
+};
+
+NeighbourRows makeNeighbourRows(const ScatterGrid& grid) {
+    NeighbourRows rows;
+    const long long nearestFirst[5] = {0, -1, 1, -2, 2};
+    int k = 0;
+    for (long long dy : nearestFirst) {
+        for (long long dz : nearestFirst) {
+            rows.idOffset[k++] = static_cast<CellId>(-2 + dz * static_cast<long long>(grid.stepZ) +
+                                                     dy * static_cast<long long>(grid.stepY));
+        }
+    }
+    return rows;
+}
+
+// A row's occupied cells are consecutive in the cell list (its ids are), so a row is its first
+// cell and a count of 1 to 5, packed in one word: cell numbers stay below 2^29, as there are at
+// most kMaximumCandidates cells.
+constexpr unsigned int kRowCountShift = 29;
+constexpr unsigned int kRowFirstMask = (1u << kRowCountShift) - 1;
+
+// The cells of one walk of findOccupiedRows: enough walks to keep every thread busy (a walk starts
+// with a search per row offset), from 16 to 256 cells each.
+__host__ __device__ inline unsigned int cellsPerRowWalk(unsigned int cellCount) {
+    const unsigned int perWalk = cellCount / 2048;
+    return perWalk < 16 ? 16 : perWalk > 256 ? 256 : perWalk;
+}
+
+// The first cell number at or after `from` whose id is not below `id`.
+__host__ __device__ inline unsigned int firstCellFrom(const CellId* cellKey, unsigned int from,
+                                                      unsigned int cellCount, CellId id) {
+    unsigned int low = from, high = cellCount;
+    while (low < high) {
+        const unsigned int middle = low + (high - low) / 2;
+        if (cellKey[middle] < id) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+// Moves `first` on to the first cell whose id is not below `id` and answers how many cells of
+// the row of ids id to id + 4 follow it. The keys are sorted and followed by kKeyPadding
+// entries above every id, so both counts are counts of keys below a bound among the next ten,
+// taken without branches or bounds: they are small and vary from one row to the next. A move of
+// more than four cells goes on one cell at a time.
+constexpr unsigned int kKeyPadding = 10;
+
+__host__ __device__ inline unsigned int findRow(const CellId* cellKey, CellId id,
+                                                unsigned int& first) {
+    const CellId* key = cellKey + first;
+    unsigned int below = 0, inRow = 0;
+    for (unsigned int j = 0; j < 5; ++j) below += static_cast<unsigned int>(key[j] < id);
+    for (unsigned int j = 0; j < kKeyPadding; ++j) inRow += static_cast<unsigned int>(key[j] < id + 5);
+    first += below;
+    if (below < 5) return inRow - below;
+    while (cellKey[first] < id) ++first;
+    inRow = 0;
+    while (cellKey[first + inRow] < id + 5) ++inRow;
+    return inRow;
+}
+
+// The occupied rows of the cells of one walk (cellsPerRowWalk consecutive cells): one search per
+// row offset for the walk's first cell, then steps forward, since a row's start grows with the
+// cell's id. With `rows` null, writes each cell's number of occupied rows to rowStart[cell]; else
+// writes the cell's rows, nearest first, from rows[rowStart[cell]].
+__global__ void findOccupiedRows(const CellId* cellKey, unsigned int cellCount,
+                                 NeighbourRows offsets, unsigned int* rowStart,
+                                 unsigned int* rows) {
+    const unsigned int perWalk = cellsPerRowWalk(cellCount);
+    const unsigned long long first =
+        static_cast<unsigned long long>(oneDimensionalThreadIndex()) * perWalk;
+    if (first >= cellCount) return;
+    const unsigned int last =
+        static_cast<unsigned int>(first + perWalk < cellCount ? first + perWalk : cellCount);
+    unsigned int row[NeighbourRows::kCount];
+    for (int k = 0; k < NeighbourRows::kCount; ++k)
+        row[k] = firstCellFrom(cellKey, 0, cellCount, cellKey[first] + offsets.idOffset[k]);
+    for (unsigned int cell = static_cast<unsigned int>(first); cell < last; ++cell) {
+        unsigned int written = 0;
+        for (int k = 0; k < NeighbourRows::kCount; ++k) {
+            const CellId id = cellKey[cell] + offsets.idOffset[k];
+            const unsigned int count = findRow(cellKey, id, row[k]);
+            if (count == 0) continue;
+            if (rows) rows[rowStart[cell] + written] = row[k] | (count << kRowCountShift);
+            ++written;
+        }
+        if (!rows) rowStart[cell] = written;
+    }
+}
+
+// The position of sorted candidate j: that of candidate map[j].
+__global__ void gatherSortedPositions(const unsigned int* map, const float* x, const float* y,
+                                      const float* z, float* sortedPosition,
+                                      unsigned int numElements) {
+    const unsigned int j = twoDimensionalThreadIndex();
+    if (j >= numElements) return;
+    const unsigned int s = map[j];
+    sortedPosition[3ull * j] = x[s];
+    sortedPosition[3ull * j + 1] = y[s];
+    sortedPosition[3ull * j + 2] = z[s];
 }
 
 // One dart per cell of the phase: the cell's (t+1)-th candidate, accepted unless a sample of a
-// cell within two cells along each axis lies within r of it.
+// cell within two cells along each axis lies within r of it. Any such sample refuses the dart,
+// so the order in which they are looked at does not change the outcome: the sample that refused
+// the cell's last dart, which never moves and lies near, is tried first, then the occupied rows
+// nearest first. A cell without a sample or absent from the table refuses nothing.
 __global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned int rangeStart,
-                                     unsigned int cellCount, const unsigned int* bucketIndex,
-                                     const unsigned int* tabCells, const CellId* cellKey,
-                                     const unsigned int* cellStart, unsigned int* cellSample,
-                                     float* cellSamplePosition, CellId stepZ, CellId stepY,
-                                     short t, float r,
-                                     const float* x, const float* y, const float* z,
-                                     const unsigned int* map, int hashTableSize,
+                                     unsigned int cellCount, const unsigned int* rowStart,
+                                     const unsigned int* rows, const unsigned int* cellStart,
+                                     unsigned int* cellSample, float* cellSamplePosition,
+                                     unsigned int* cellRefuser, short t, float r,
+                                     const float* sortedPosition, const unsigned int* map,
                                      unsigned int allCells, unsigned int randomsNumber) {
     const unsigned int i = oneDimensionalThreadIndex();
     if (i >= cellCount) return;
-    const unsigned int size = static_cast<unsigned int>(hashTableSize);
     const unsigned int own = cellIndexes[rangeStart + i];
     if (cellSample[own] != kNoSample) return;  // seated, or absent from the table
     const unsigned int candidate = cellStart[own] + static_cast<unsigned int>(t);
     if (candidate >= cellEnd(cellStart, own, allCells, randomsNumber)) return;
-    const CellId cell = cellKey[own];
-    const unsigned int s = map[candidate];
-    const float px = x[s], py = y[s], pz = z[s];
-    // Any stored sample within r rejects the dart, so the order of the rows does not change the
-    // outcome: the nearest rows come first, where a rejecting sample is most likely.
-    const int nearestFirst[5] = {0, -1, 1, -2, 2};
-    for (int dy : nearestFirst) {
-        for (int dz : nearestFirst) {
-            // The five cells of a row lie in (mostly) consecutive buckets: one division per row,
-            // and their counts are read before any of them is looked at.
-            // The grid's margins keep every row inside the grid: no id wraps.
-            const CellId rowStart = cell - 2 + static_cast<CellId>(dz) * stepZ +
-                                    static_cast<CellId>(dy) * stepY;
-            const unsigned int rowBucket = static_cast<unsigned int>(rowStart % size);
-            unsigned int bucket[5], stored[5];
-            for (unsigned int k = 0; k < 5; ++k) {
-                bucket[k] = nextBucket(rowBucket, k, size);
-                stored[k] = bucketIndex[bucket[k]] & 0xFFFFu;
-            }
-            for (unsigned int k = 0; k < 5; ++k) {
-                const CellId neighbour = rowStart + k;
-                if (neighbour == cell) continue;
-                unsigned int found = kNoSample;
-                for (unsigned int j = 0; found == kNoSample && j < stored[k] && j < kSlots; ++j) {
-                    const unsigned int other = tabCells[j * size + bucket[k]];
-                    if (cellKey[other] == neighbour) found = other;
-                }
-                if (found == kNoSample) continue;
-                if (cellSample[found] == kNoSample) continue;
-                const float* q = cellSamplePosition + 3 * found;
-                const float ddx = px - q[0], ddy = py - q[1], ddz = pz - q[2];
-                if (r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz)) return;
+    const float* p = sortedPosition + 3ull * candidate;
+    const float px = p[0], py = p[1], pz = p[2];
+    auto within = [&](unsigned int other) {
+        const float* q = cellSamplePosition + 3 * other;
+        const float ddx = px - q[0], ddy = py - q[1], ddz = pz - q[2];
+        return r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz);
+    };
+    const unsigned int lastRefuser = cellRefuser[own];
+    if (lastRefuser != kNoSample && within(lastRefuser)) return;
+    for (unsigned int k = rowStart[own]; k < rowStart[own + 1]; ++k) {
+        const unsigned int first = rows[k] & kRowFirstMask;
+        const unsigned int end = first + (rows[k] >> kRowCountShift);
+        for (unsigned int other = first; other < end; ++other) {
+            if (other == own || other == lastRefuser || cellSample[other] >= kLostCell) continue;
+            if (within(other)) {
+                cellRefuser[own] = other;
+                return;
             }
         }
     }
-    cellSample[own] = s;
+    cellSample[own] = map[candidate];
     cellSamplePosition[3 * own] = px;
     cellSamplePosition[3 * own + 1] = py;
     cellSamplePosition[3 * own + 2] = pz;
@@ -186,56 +318,89 @@ __global__ void collectSlotSamples(unsigned int* tabCells, const unsigned int* b
 namespace {
 
 // The bytes of what a phase's table needs beside the candidates, for C occupied cells: the
-// buckets and their slots, the six per-cell arrays and the scratch of sorting the cells by
+// buckets and their slots, the seven per-cell arrays and the scratch of sorting the cells by
 // phase.
 unsigned long long tableBytes(unsigned long long cells) {
     const unsigned long long buckets = 4 * cells;
-    return buckets * 4 * (1 + kSlots) + cells * (4 * 3 + 8 + 2 + 12) + cells * (4 + 2) + 27 * 8 +
-           64;
+    return buckets * 4 * (1 + kSlots) + cells * (4 * 4 + 8 + 2 + 12) + cells * (4 + 2) + 27 * 8 +
+           8 * kKeyPadding + 64;
 }
 
 // The per-cell arrays of a phase while its darts are thrown.
 struct PhaseCells {
-    thrust::device_vector<unsigned int> start;   // sorted index of the cell's first candidate
-    thrust::device_vector<CellId> key;           // the cell's id
-    thrust::device_vector<unsigned int> sample;  // accepted sample, kNoSample or kLostCell
-    thrust::device_vector<float> samplePosition;  // x, y, z of the accepted sample
-    thrust::device_vector<unsigned int> byPhase;  // cells grouped by phase, in cell order within
+    gpu::DeviceBuffer<unsigned int> start;    // sorted index of the cell's first candidate
+    gpu::DeviceBuffer<CellId> key;            // the cell's id
+    gpu::DeviceBuffer<unsigned int> sample;   // accepted sample, kNoSample or kLostCell
+    gpu::DeviceBuffer<float> samplePosition;  // x, y, z of the accepted sample (set with it)
+    gpu::DeviceBuffer<unsigned int> refuser;  // the cell whose sample refused the last dart
+    gpu::DeviceBuffer<unsigned int> byPhase;  // cells grouped by phase, in cell order within
     std::vector<unsigned int> countInPhase, startOfPhase;
     unsigned int count = 0;
 };
 
+struct IsLost {
+    __host__ __device__ bool operator()(unsigned int sample) const { return sample == kLostCell; }
+};
+
+// Makes the slots of the filled table those that claims in cell order give: in each bucket the
+// lowest cell numbers, in increasing order.
+MStatus orderSlotsByCell(PhaseCells& cells, gpu::DeviceBuffer<unsigned int>& tabCells,
+                         CellHashTable& table) {
+    const unsigned int lostCount = static_cast<unsigned int>(
+        thrust::count_if(gpu::parallel, cells.sample.begin(), cells.sample.end(), IsLost()));
+    if (lostCount > 0) {
+        if (!scatterMemoryFits(4ull * lostCount)) return MS::kFailure;
+        gpu::DeviceBuffer<unsigned int> lostCells(lostCount);
+        thrust::copy_if(gpu::parallel, thrust::counting_iterator<unsigned int>(0),
+                        thrust::counting_iterator<unsigned int>(cells.count),
+                        cells.sample.begin(), lostCells.begin(), IsLost());
+        launchOneDimensional(keepFirstCellsOfFullBuckets, 1, devicePointer(lostCells),
+                             lostCount, devicePointer(cells.key), devicePointer(cells.sample),
+                             devicePointer(tabCells), table.size);
+        CUDA_CALL_CHECK(cudaGetLastError());
+    }
+    launchTwoDimensional(orderBucketSlots, static_cast<unsigned int>(table.size), 64,
+                         devicePointer(table.bucketIndex), devicePointer(tabCells), table.size);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    return MS::kSuccess;
+}
+
 // The cells of the sorted candidates, their run starts and, in `table`, their slots.
-MStatus findCells(const thrust::device_vector<CellId>& pointCellId, PhaseCells& cells,
-                  thrust::device_vector<unsigned int>& tabCells, CellHashTable& table) {
+MStatus findCells(const gpu::DeviceBuffer<CellId>& pointCellId, PhaseCells& cells,
+                  gpu::DeviceBuffer<unsigned int>& tabCells, CellHashTable& table) {
     const unsigned int n = static_cast<unsigned int>(pointCellId.size());
-    thrust::device_vector<unsigned int> aux(n);
+    gpu::DeviceBuffer<unsigned int> aux(n);
     launchTwoDimensional(detectCells, n, 64, devicePointer(pointCellId), devicePointer(aux), n);
     if (!kernelLaunchSucceeded("detectCells")) return MS::kFailure;
-    const unsigned int cellCount = thrust::reduce(aux.begin(), aux.end(), 0u);
+    const unsigned int cellCount = thrust::reduce(gpu::parallel, aux.begin(), aux.end(), 0u);
     if (!scatterMemoryFits(tableBytes(cellCount))) return MS::kFailure;
     cells.count = cellCount;
-    cells.start.assign(cellCount, 0u);
+    cells.start.resize(cellCount);
+    cells.start[0] = 0u;
     aux[0] = 0u;
-    thrust::inclusive_scan(aux.begin(), aux.end(), aux.begin());
+    thrust::inclusive_scan(gpu::parallel, aux.begin(), aux.end(), aux.begin());
     launchTwoDimensional(getCells, n, 64, devicePointer(cells.start), devicePointer(aux), n);
     CUDA_CALL_CHECK(cudaGetLastError());
-    thrust::device_vector<unsigned int>().swap(aux);
+    gpu::DeviceBuffer<unsigned int>().swap(aux);
 
     const unsigned int size = 4 * cellCount;
     table.size = static_cast<int>(size);
-    table.bucketIndex.assign(size, 0u);
-    tabCells.resize(kSlots * size);
-    cells.key.resize(cellCount);
-    cells.sample.assign(cellCount, kNoSample);
+    table.bucketIndex.resize(size);
+    thrust::fill(gpu::parallel, table.bucketIndex.begin(), table.bucketIndex.end(), 0u);
+    tabCells.resize(kSlots * size);  // a slot is read only once its bucket's count covers it
+    cells.key.resize(cellCount + kKeyPadding);
+    thrust::fill(cells.key.begin() + cellCount, cells.key.end(), ~CellId(0));
+    cells.sample.resize(cellCount);
+    thrust::fill(gpu::parallel, cells.sample.begin(), cells.sample.end(), kNoSample);
     cells.samplePosition.resize(3ull * cellCount);
-    // Which cell takes which slot of a bucket depends on the order of the atomic claims.
-    launchTwoDimensionalInOrder(fillHashTable, cellCount, 64, devicePointer(cells.start),
-                                devicePointer(pointCellId), devicePointer(cells.key),
-                                devicePointer(cells.sample), devicePointer(table.bucketIndex),
-                                devicePointer(tabCells), table.size, cellCount);
+    cells.refuser.resize(cellCount);
+    thrust::fill(gpu::parallel, cells.refuser.begin(), cells.refuser.end(), kNoSample);
+    launchTwoDimensional(fillHashTable, cellCount, 64, devicePointer(cells.start),
+                         devicePointer(pointCellId), devicePointer(cells.key),
+                         devicePointer(cells.sample), devicePointer(table.bucketIndex),
+                         devicePointer(tabCells), table.size, cellCount);
     CUDA_CALL_CHECK(cudaGetLastError());
-    return MS::kSuccess;
+    return orderSlotsByCell(cells, tabCells, table);
 }
 
 // Groups the cells by phase and counts the cells of each phase.
@@ -248,8 +413,9 @@ MStatus groupCellsByPhase(const ScatterGrid& grid,
                          devicePointer(cells.key), grid, devicePointer(phaseMap), cellCount);
     CUDA_CALL_CHECK(cudaGetLastError());
     cells.byPhase.resize(cellCount);
-    thrust::sequence(cells.byPhase.begin(), cells.byPhase.end());
-    thrust::stable_sort_by_key(cellPhase.begin(), cellPhase.end(), cells.byPhase.begin());
+    thrust::sequence(gpu::parallel, cells.byPhase.begin(), cells.byPhase.end());
+    thrust::stable_sort_by_key(gpu::parallel, cellPhase.begin(), cellPhase.end(),
+                               cells.byPhase.begin());
 
     return countCellsInEachPhase(cellPhase, cells.countInPhase, cells.startOfPhase);
 }
@@ -277,17 +443,45 @@ MStatus countCellsInEachPhase(const thrust::device_vector<unsigned short>& sorte
 
 namespace {
 
+// Each cell's occupied neighbour rows: those of cell c are rows[start[c]] to rows[start[c + 1]].
+struct OccupiedRows {
+    gpu::DeviceBuffer<unsigned int> start;
+    gpu::DeviceBuffer<unsigned int> rows;
+};
+
+MStatus listOccupiedRows(const ScatterGrid& grid, const PhaseCells& cells, OccupiedRows& rows) {
+    const NeighbourRows offsets = makeNeighbourRows(grid);
+    const unsigned int perWalk = cellsPerRowWalk(cells.count);
+    const unsigned int walks = (cells.count + perWalk - 1) / perWalk;
+    if (!scatterMemoryFits(4ull * (cells.count + 1))) return MS::kFailure;
+    rows.start.resize(cells.count + 1);
+    rows.start[cells.count] = 0u;
+    launchOneDimensional(findOccupiedRows, walks, devicePointer(cells.key), cells.count, offsets,
+                         devicePointer(rows.start), static_cast<unsigned int*>(nullptr));
+    CUDA_CALL_CHECK(cudaGetLastError());
+    thrust::exclusive_scan(gpu::parallel, rows.start.begin(), rows.start.end(),
+                           rows.start.begin());
+    const unsigned int total = rows.start[cells.count];
+    if (!scatterMemoryFits(4ull * total)) return MS::kFailure;
+    rows.rows.resize(total);
+    launchOneDimensional(findOccupiedRows, walks, devicePointer(cells.key), cells.count, offsets,
+                         devicePointer(rows.start), devicePointer(rows.rows));
+    CUDA_CALL_CHECK(cudaGetLastError());
+    return MS::kSuccess;
+}
+
 // Sorts the cell ids, stably, with the permutation as values. Most grids number their cells
 // within 32 bits, and a sort of 32-bit keys takes half the passes of one of 64.
-void sortCellIds(thrust::device_vector<CellId>& cellIds, thrust::device_vector<unsigned int>& map,
+void sortCellIds(gpu::DeviceBuffer<CellId>& cellIds, gpu::DeviceBuffer<unsigned int>& map,
                  const ScatterGrid& grid) {
     if (grid.stepY * grid.countY > 0xFFFFFFFFull) {
-        thrust::stable_sort_by_key(cellIds.begin(), cellIds.end(), map.begin());
+        thrust::stable_sort_by_key(gpu::parallel, cellIds.begin(), cellIds.end(), map.begin());
         return;
     }
-    thrust::device_vector<unsigned int> narrow(cellIds.begin(), cellIds.end());
-    thrust::stable_sort_by_key(narrow.begin(), narrow.end(), map.begin());
-    thrust::copy(narrow.begin(), narrow.end(), cellIds.begin());
+    gpu::DeviceBuffer<unsigned int> narrow(cellIds.size());
+    thrust::copy(gpu::parallel, cellIds.begin(), cellIds.end(), narrow.begin());
+    thrust::stable_sort_by_key(gpu::parallel, narrow.begin(), narrow.end(), map.begin());
+    thrust::copy(gpu::parallel, narrow.begin(), narrow.end(), cellIds.begin());
 }
 
 }  // namespace
@@ -298,22 +492,22 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     table = CellHashTable();
     const unsigned int n = candidates.count;
     if (n == 0) return MS::kSuccess;
-    thrust::device_vector<CellId>& pointCellId = candidates.cellId;
+    gpu::DeviceBuffer<CellId>& pointCellId = candidates.cellId;
 
     StageTimer stage("sort");
     // The permutation, the run marks, the sort's own copy of keys and values and the narrowed
     // keys.
     if (!scatterMemoryFits(24ull * n)) return MS::kFailure;
-    thrust::device_vector<unsigned int> map(n);
-    thrust::sequence(map.begin(), map.end());
+    gpu::DeviceBuffer<unsigned int> map(n);
+    thrust::sequence(gpu::parallel, map.begin(), map.end());
     sortCellIds(pointCellId, map, grid);
 
     stage.next("hash table");
     PhaseCells cells;
-    thrust::device_vector<unsigned int> tabCells;
+    gpu::DeviceBuffer<unsigned int> tabCells;
     MStatus status = findCells(pointCellId, cells, tabCells, table);
     if (!status) return status;
-    thrust::device_vector<CellId>().swap(pointCellId);  // the cells hold their ids now
+    gpu::DeviceBuffer<CellId>().swap(pointCellId);  // the cells hold their ids now
     status = groupCellsByPhase(grid, phaseMap, cells);
     if (!status) return status;
     if (acceptedSamplesCount > 0) {
@@ -326,17 +520,26 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     }
 
     stage.next("dart throwing");
+    // The candidates' positions in sorted order: a cell's candidates lie side by side.
+    if (!scatterMemoryFits(12ull * n)) return MS::kFailure;
+    gpu::DeviceBuffer<float> sortedPosition(3ull * n);
+    launchTwoDimensional(gatherSortedPositions, n, 64, devicePointer(map),
+                         devicePointer(candidates.x), devicePointer(candidates.y),
+                         devicePointer(candidates.z), devicePointer(sortedPosition), n);
+    CUDA_CALL_CHECK(cudaGetLastError());
+    OccupiedRows rows;
+    status = listOccupiedRows(grid, cells, rows);
+    if (!status) return status;
     for (int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < kPhases; ++phase) {
             launchOneDimensional(chooseSamplesInCells, cells.countInPhase[phase],
                                  devicePointer(cells.byPhase), cells.startOfPhase[phase],
-                                 cells.countInPhase[phase], devicePointer(table.bucketIndex),
-                                 devicePointer(tabCells), devicePointer(cells.key),
-                                 devicePointer(cells.start), devicePointer(cells.sample),
-                                 devicePointer(cells.samplePosition), grid.stepZ, grid.stepY, static_cast<short>(t), radius,
-                                 devicePointer(candidates.x), devicePointer(candidates.y),
-                                 devicePointer(candidates.z), devicePointer(map), table.size,
-                                 cells.count, n);
+                                 cells.countInPhase[phase], devicePointer(rows.start),
+                                 devicePointer(rows.rows), devicePointer(cells.start),
+                                 devicePointer(cells.sample), devicePointer(cells.samplePosition),
+                                 devicePointer(cells.refuser), static_cast<short>(t), radius,
+                                 devicePointer(sortedPosition), devicePointer(map), cells.count,
+                                 n);
             CUDA_CALL_CHECK(cudaGetLastError());
         }
     }

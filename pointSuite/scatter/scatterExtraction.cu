@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
 #include "pointSuite/scatter/scatterSetup.h"
 
 namespace {
@@ -45,16 +45,16 @@ MStatus extractAcceptedSamples(const CellHashTable& table, const Candidates& can
     const unsigned int slots = CellHashTable::kSlots * static_cast<unsigned int>(table.size);
     if (slots == 0) return MS::kSuccess;
     const unsigned int count = static_cast<unsigned int>(
-        thrust::count_if(table.samples.begin(), table.samples.end(), HoldsSample()));
+        thrust::count_if(gpu::parallel, table.samples.begin(), table.samples.end(), HoldsSample()));
     if (count == 0) return MS::kSuccess;
     // The sample numbers, the accepted arrays and the compaction's scratch.
     if (!scatterMemoryFits(28ull * count + 8ull * std::min(slots, kSlotsPerPass)))
         return MS::kFailure;
-    thrust::device_vector<unsigned int> sampleIds(count);
+    gpu::DeviceBuffer<unsigned int> sampleIds(count);
     auto written = sampleIds.begin();
     for (unsigned int first = 0; first < slots; first += std::min(slots - first, kSlotsPerPass)) {
         const unsigned int last = first + std::min(slots - first, kSlotsPerPass);
-        written = thrust::copy_if(table.samples.begin() + first, table.samples.begin() + last,
+        written = thrust::copy_if(gpu::parallel, table.samples.begin() + first, table.samples.begin() + last,
                                   written, HoldsSample());
     }
     samples.positions.resize(3ull * count);

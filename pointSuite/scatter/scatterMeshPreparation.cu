@@ -8,7 +8,8 @@
 #include <thrust/sort.h>
 
 #include "pointSuite/deviceFunctions.h"
-#include "pointSuite/deviceLaunch.h"
+#include "common/deviceLaunch.h"
+#include "common/restoreOrder.h"
 
 // Area of triangle i; 0 where a state mask is given and marks the triangle off.
 __global__ void calculateArea(const float* points, const unsigned int* triIds, float* areas,
@@ -43,16 +44,6 @@ __global__ void getEdges(unsigned int* edgePointA, unsigned int* edgePointB, uns
         edgePointB[3 * i + k] = p < q ? q : p;
         edgeT[3 * i + k] = i;
     }
-}
-
-// Gathers two companion arrays through a sort permutation.
-__global__ void restoreOrder(const unsigned int* arrayA, const unsigned int* arrayB,
-                             unsigned int* auxA, unsigned int* auxB, const unsigned int* map,
-                             unsigned int numElem) {
-    const unsigned int i = twoDimensionalThreadIndex();
-    if (i >= numElem) return;
-    auxA[i] = arrayA[map[i]];
-    auxB[i] = arrayB[map[i]];
 }
 
 // Marks the edges j = 1 .. 3T-2 of the sorted list that differ from both neighbours; the host

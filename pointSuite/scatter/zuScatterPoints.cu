@@ -327,11 +327,11 @@ void fillOutputArrays(HostSamples& samples, bool withNormals, MFnArrayAttrsData&
 }
 
 // The device array's values on the host; the device array is released.
-template <typename T>
-std::vector<T> moveToHost(thrust::device_vector<T>& values) {
+template <typename T, typename Allocator>
+std::vector<T> moveToHost(thrust::device_vector<T, Allocator>& values) {
     std::vector<T> host(values.size());
     if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
-    thrust::device_vector<T>().swap(values);
+    thrust::device_vector<T, Allocator>().swap(values);
     return host;
 }
 

@@ -11,8 +11,8 @@
 #include "common/busyThreads.h"
 
 // The values of a device vector, on the host.
-template <typename T>
-std::vector<T> toHost(const thrust::device_vector<T>& values) {
+template <typename T, typename Allocator>
+std::vector<T> toHost(const thrust::device_vector<T, Allocator>& values) {
     std::vector<T> host(values.size());
     // Thrust's host copies dereference the host end of a range even when it is empty.
     if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
@@ -49,7 +49,7 @@ private:
 };
 
 // On the cpu backend, the launches made while this lives share their blocks among `threads` host
-// threads (Thrust runs on the calling thread regardless). Nothing on a GPU.
+// threads (Thrust's gpu::parallel calls run on TBB's threads regardless). Nothing on a GPU.
 class HostThreads {
 public:
     explicit HostThreads(int threads) {

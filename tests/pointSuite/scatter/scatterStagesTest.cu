@@ -503,6 +503,39 @@ TEST(DartThrowing, ASixthCellInAFullBucketIsLost) {
     }
 }
 
+TEST(DartThrowing, FullBucketsKeepTheirLowestCellsInOrderAtAnyThreadCount) {
+    // 21,000 cells, seven to each of the first 3,000 buckets of a table of 4 * 21,000: the cells
+    // of a bucket lie 3,000 apart, so that many threads claim a bucket's slots at once; each
+    // bucket must still keep its first five cells, in cell order.
+    const unsigned int buckets = 3000, perBucket = 7, cellCount = buckets * perBucket;
+    const unsigned int size = 4 * cellCount;
+    const ScatterGrid grid = gridOver(1.0f, {0, 0, 0}, {1000, 0, 1000});
+    std::vector<shapes::Point> points;
+    std::vector<CellId> cells;
+    for (unsigned int j = 0; j < perBucket; ++j) {
+        for (unsigned int b = 0; b < buckets; ++b) {
+            const unsigned int i = static_cast<unsigned int>(points.size());
+            points.push_back({3.0f * (i % 300), 0, 3.0f * (i / 300)});  // 3 apart: no refusals
+            cells.push_back(static_cast<CellId>(j) * size + b);
+        }
+    }
+    const thrust::device_vector<unsigned short> phaseMap(kPhaseMap.begin(), kPhaseMap.end());
+    auto acceptedAt = [&](int threads) {
+        const HostThreads hostThreads(threads);
+        Candidates candidates = candidatesAt(points, grid);
+        thrust::copy(cells.begin(), cells.end(), candidates.cellId.begin());
+        CellHashTable table;
+        EXPECT_TRUE(throwDarts(candidates, 0, 1.0f, grid, 1, phaseMap, table));
+        EXPECT_EQ(table.size, static_cast<int>(size));
+        return acceptedOf(table);
+    };
+    // Slot-major order: slot j of every bucket holds the cell of row j.
+    std::vector<unsigned int> expected(5 * buckets);
+    for (unsigned int i = 0; i < expected.size(); ++i) expected[i] = i;
+    EXPECT_EQ(acceptedAt(1), expected);
+    for (int run = 0; run < 10; ++run) EXPECT_EQ(acceptedAt(8), expected) << "run " << run;
+}
+
 TEST(DartThrowing, NeighboursInTheLastAndFirstBucketsSeeEachOther) {
     // Two candidates 0.4 apart in neighbouring cells a and a + 1, with a in the last bucket of the
     // table of 4 * 2 buckets and a + 1 in the first; the three cases put a at each position of

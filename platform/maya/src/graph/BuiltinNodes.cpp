@@ -1,4 +1,5 @@
-// The node types the host itself provides: transform, mesh and time.
+// The node types the host itself provides: transform, mesh and time (the camera and the
+// textures register from viewport/ and shading/).
 #include <maya/MArrayDataHandle.h>
 #include <maya/MDataBlock.h>
 #include <maya/MFnCompoundAttribute.h>
@@ -18,6 +19,8 @@
 #include "mesh/MeshData.h"
 #include "graph/Registry.h"
 #include "graph/Scene.h"
+#include "shading/Texture2d.h"
+#include "viewport/Camera.h"
 
 namespace mayahost {
 
@@ -243,6 +246,8 @@ void registerBuiltinTypes() {
     registerBuiltin<TransformNode>("transform", 0x4000001, NodeKind::Transform, MFn::kTransform);
     registerBuiltin<MeshNode>("mesh", 0x4000002, NodeKind::Shape, MFn::kMesh);
     registerBuiltin<TimeNode>("time", 0x4000003, NodeKind::Depend, MFn::kTime);
+    registerCameraType();
+    registerShadingTypes();
 }
 
 std::shared_ptr<MeshData> meshDataForNode(const MObject& object) {

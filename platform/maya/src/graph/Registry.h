@@ -37,7 +37,7 @@ private:
 
 // Attributes every node of a kind inherits (DAG nodes their world matrix, ...).
 const std::vector<AttributePtr>& inheritedAttributes(NodeKind kind);
-// Registers the host's own node types (transform, mesh, time) once.
+// Registers the host's own node types (transform, mesh, time, camera, textures) once.
 void registerBuiltinTypes();
 
 }  // namespace mayahost

@@ -11,6 +11,7 @@
 
 #include "graph/Dag.h"
 #include "graph/Registry.h"
+#include "viewport/Camera.h"
 
 namespace mayahost {
 
@@ -175,6 +176,7 @@ void Scene::reset() {
     MStatus status;
     NodePtr time = createNode("time", "time1", nullptr, status);
     timeNode_ = time.get();
+    createDefaultCameras(*this);
 }
 
 std::string Scene::uniqueName(const std::string& requested, const Node* except) const {

@@ -38,7 +38,7 @@ class Scene {
 public:
     static Scene& current();
 
-    // Empties the scene (nodes, connections, time) and makes a fresh "time1".
+    // Empties the scene (nodes, connections, time) and makes a fresh "time1" and "persp" camera.
     void reset();
 
     NodePtr createNode(const std::string& typeName, const std::string& name, Node* parent,

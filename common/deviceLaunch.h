@@ -1,11 +1,24 @@
 #pragma once
-// The two launch shapes of pointSuite's kernels over a count of work items, for .cu files. A
-// count of 0 launches nothing (there is no grid for it), so the runtime's last error stays as
-// it was. Kernels whose result depends on the order in which their threads take atomics use
-// the InOrder forms, which run the threads in index order on the cpu backend.
+// The launch shapes of the plug-ins' kernels over a count of work items, and the thread index
+// each shape gives, for .cu files. A count of 0 launches nothing (there is no grid for it), so
+// the runtime's last error stays as it was. Kernels whose result depends on the order in which
+// their threads take atomics use the InOrder forms, which run the threads in index order on the
+// cpu backend.
 #include <gpu/launch.h>
 
 #include "common/gpuServices.h"
+
+#if defined(__CUDACC__) || !defined(GPU_BACKEND_CUDA)
+// The calling thread's index in the two-dimensional launch (grid from gridForCount).
+__device__ inline unsigned int twoDimensionalThreadIndex() {
+    return (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x;
+}
+
+// The calling thread's index in the one-dimensional launch (grid from gridForCountOneDimensional).
+__device__ inline unsigned int oneDimensionalThreadIndex() {
+    return blockIdx.x * blockDim.x + threadIdx.x;
+}
+#endif
 
 // Grid gridForCount(n, threadsPerBlock), blocks of threadsPerBlock threads.
 template <typename... Params, typename... Args>

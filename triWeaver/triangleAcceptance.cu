@@ -1,0 +1,360 @@
+// Triangle acceptance: the kept triples' edges and, per edge, the corners opposite it in the
+// other triples; a triple is accepted when its circumcircle is small enough and holds none of
+// those test points.
+#include <maya/MGlobal.h>
+#include <gpu/thrust.h>
+#include <thrust/copy.h>
+#include <thrust/scan.h>
+#include <thrust/transform.h>
+
+#include <climits>
+
+#include "common/deviceLaunch.h"
+#include "common/stageTimer.h"
+#include "triWeaver/weaverBuffers.h"
+
+// The three edges of triple t, (A, B), (A, C), (B, C), each with the corner opposite it.
+__global__ void getTriangleEdges(unsigned int* edgePointA, unsigned int* edgePointB,
+                                 unsigned int* testPoint, const unsigned int* vertexA,
+                                 const unsigned int* vertexB, const unsigned int* vertexC,
+                                 unsigned int possibleCombinationsCount) {
+    const unsigned int t = twoDimensionalThreadIndex();
+    if (t >= possibleCombinationsCount) return;
+    const unsigned int a = vertexA[t], b = vertexB[t], c = vertexC[t];
+    edgePointA[3 * t] = a, edgePointB[3 * t] = b, testPoint[3 * t] = c;
+    edgePointA[3 * t + 1] = a, edgePointB[3 * t + 1] = c, testPoint[3 * t + 1] = b;
+    edgePointA[3 * t + 2] = b, edgePointB[3 * t + 2] = c, testPoint[3 * t + 2] = a;
+}
+
+// edgeRunStart[i + 1] = 1 when sorted edge i + 1 differs from edge i: the first of its run.
+__global__ void detectEdgeRunStarts(unsigned int* edgeRunStart, const unsigned int* edgePointA,
+                                    const unsigned int* edgePointB, unsigned int edgeCount) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    if (i + 1 >= edgeCount) return;
+    edgeRunStart[i + 1] =
+        edgePointA[i + 1] != edgePointA[i] || edgePointB[i + 1] != edgePointB[i] ? 1u : 0u;
+}
+
+// Each run's first edge i + 1 moves to the run's number, with where the run starts.
+__global__ void moveEdgeRunStarts(unsigned int* uniqueEdgePointA, unsigned int* uniqueEdgePointB,
+                                  unsigned int* uniqueEdgeIndex, const unsigned int* edgeRunStart,
+                                  const unsigned int* edgePointA, const unsigned int* edgePointB,
+                                  unsigned int edgeCount) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    if (i + 1 >= edgeCount) return;
+    if (edgeRunStart[i + 1] == edgeRunStart[i]) return;
+    const unsigned int slot = edgeRunStart[i + 1];
+    uniqueEdgePointA[slot] = edgePointA[i + 1];
+    uniqueEdgePointB[slot] = edgePointB[i + 1];
+    uniqueEdgeIndex[slot] = i + 1;
+}
+
+__global__ void detectUniqueFirstEdgeVertex(unsigned int* edgeVertexBuffer,
+                                            const unsigned int* uniqueEdgePointA,
+                                            unsigned int uniqueEdgesCount) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    if (i + 1 >= uniqueEdgesCount) return;
+    edgeVertexBuffer[i + 1] = uniqueEdgePointA[i + 1] != uniqueEdgePointA[i] ? 1u : 0u;
+}
+
+__global__ void moveSelectedEdgeVertices(unsigned int* uniqueEdgeFirstVertex,
+                                         unsigned int* uniqueEdgeFirstVertexIndex,
+                                         const unsigned int* edgeVertexBuffer,
+                                         const unsigned int* uniqueEdgePointA,
+                                         unsigned int uniqueEdgesCount) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    if (i + 1 >= uniqueEdgesCount) return;
+    if (edgeVertexBuffer[i + 1] == edgeVertexBuffer[i]) return;
+    const unsigned int slot = edgeVertexBuffer[i + 1];
+    uniqueEdgeFirstVertex[slot] = uniqueEdgePointA[i + 1];
+    uniqueEdgeFirstVertexIndex[slot] = i + 1;
+}
+
+// Up to kMaxTestPoints corners of the other triples that share an edge with triple t, edge by
+// edge, each once and none of t's own.
+__global__ void getTestPointsForTriangles(
+    unsigned int* testPointsPerTriangle, unsigned int* testPointsCount, const unsigned int* vertexA,
+    const unsigned int* vertexB, const unsigned int* vertexC,
+    unsigned int possibleCombinationsCount, const unsigned int* testPoint,
+    const unsigned int* uniqueEdgePointA, const unsigned int* uniqueEdgePointB,
+    const unsigned int* uniqueEdgeIndex, unsigned int uniqueEdgesCount,
+    const unsigned int* uniqueEdgeFirstVertex, const unsigned int* uniqueEdgeFirstVertexIndex,
+    unsigned int uniqueFirstEdgeVertexCount) {
+    const unsigned int t = twoDimensionalThreadIndex();
+    if (t >= possibleCombinationsCount) return;
+    const unsigned int corners[3] = {vertexA[t], vertexB[t], vertexC[t]};
+    const unsigned int edges[3][2] = {
+        {corners[0], corners[1]}, {corners[0], corners[2]}, {corners[1], corners[2]}};
+    const unsigned int sortedEdgeCount = 3 * possibleCombinationsCount;
+    unsigned int* list =
+        testPointsPerTriangle + static_cast<unsigned long long>(kMaxTestPoints) * t;
+    unsigned int count = 0;
+    for (unsigned int e = 0; e < 3 && count < kMaxTestPoints; ++e) {
+        const unsigned int group =
+            findSorted(uniqueEdgeFirstVertex, 0, uniqueFirstEdgeVertexCount, edges[e][0]);
+        if (group == uniqueFirstEdgeVertexCount) continue;
+        const unsigned int groupStart = uniqueEdgeFirstVertexIndex[group];
+        const unsigned int groupEnd = group + 1 < uniqueFirstEdgeVertexCount
+                                          ? uniqueEdgeFirstVertexIndex[group + 1]
+                                          : uniqueEdgesCount;
+        const unsigned int edge = findSorted(uniqueEdgePointB, groupStart, groupEnd, edges[e][1]);
+        if (edge == groupEnd || uniqueEdgePointA[edge] != edges[e][0]) continue;
+        const unsigned int runEnd =
+            edge + 1 < uniqueEdgesCount ? uniqueEdgeIndex[edge + 1] : sortedEdgeCount;
+        for (unsigned int k = uniqueEdgeIndex[edge]; k < runEnd && count < kMaxTestPoints; ++k) {
+            const unsigned int q = testPoint[k];
+            bool known = q == corners[0] || q == corners[1] || q == corners[2];
+            for (unsigned int m = 0; m < count && !known; ++m) known = list[m] == q;
+            if (!known) list[count++] = q;
+        }
+    }
+    testPointsCount[t] = count;
+}
+
+// The circumcentre and squared circumradius of triple t; radius -1 when it is degenerate.
+__global__ void getCircumcircles(float* circumcircle, float* circumcircleRadius,
+                                 const unsigned int* vertexA, const unsigned int* vertexB,
+                                 const unsigned int* vertexC, const float* points,
+                                 unsigned int possibleCombinationsCount) {
+    const unsigned int t = twoDimensionalThreadIndex();
+    if (t >= possibleCombinationsCount) return;
+    float squaredRadius = -1.0f;
+    if (!weaverCircumcircle(points + 3 * vertexA[t], points + 3 * vertexB[t],
+                            points + 3 * vertexC[t], circumcircle + 3 * t, squaredRadius))
+        squaredRadius = -1.0f;
+    circumcircleRadius[t] = squaredRadius;
+}
+
+// One thread per (triple, test point) pair: rejects the triple when its circumcircle is too
+// large, or when the test point lies inside or on its circumsphere.
+__global__ void testTriangles(unsigned int* acceptedTriangles, const unsigned int* testPointsCount,
+                              const unsigned int* testPointsPerTriangle, const float* samples,
+                              const float* circumcircle, const float* circumcircleRadius,
+                              float radius, unsigned int possibleCombinationsCount,
+                              unsigned int totalTestKernelCount) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    if (i >= totalTestKernelCount) return;
+    // testPointsCount holds the inclusive running sum: triple t owns [scan[t - 1], scan[t]).
+    unsigned int t = i / kMaxTestPoints;
+    if (!(testPointsCount[t] > i && (t == 0 || testPointsCount[t - 1] <= i))) {
+        unsigned int lo = t, hi = possibleCombinationsCount - 1;
+        while (lo < hi) {
+            const unsigned int mid = lo + (hi - lo) / 2;
+            if (testPointsCount[mid] > i) {
+                hi = mid;
+            } else {
+                lo = mid + 1;
+            }
+        }
+        t = lo;
+    }
+    const float r2 = circumcircleRadius[t];
+    if (r2 < 0.0f || r2 > largestSquaredCircumradius(radius)) {
+        acceptedTriangles[t] = 0;
+        return;
+    }
+    const unsigned int k = t == 0 ? i : i - testPointsCount[t - 1];
+    const unsigned int q =
+        testPointsPerTriangle[static_cast<unsigned long long>(kMaxTestPoints) * t + k];
+    const float* centre = circumcircle + 3 * t;
+    const float dx = samples[3 * q] - centre[0], dy = samples[3 * q + 1] - centre[1],
+                dz = samples[3 * q + 2] - centre[2];
+    if (r2 >= dx * dx + dy * dy + dz * dz) acceptedTriangles[t] = 0;
+}
+
+__global__ void moveTriangles(unsigned int* triangles, const unsigned int* acceptedTriangles,
+                              float* radius, const unsigned int* vertexA,
+                              const unsigned int* vertexB, const unsigned int* vertexC,
+                              const float* circumcircleRadius,
+                              unsigned int possibleCombinationsCount) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    if (i + 1 >= possibleCombinationsCount) return;
+    if (acceptedTriangles[i + 1] == acceptedTriangles[i]) return;
+    const unsigned int slot = acceptedTriangles[i];
+    triangles[3 * slot] = vertexA[i + 1];
+    triangles[3 * slot + 1] = vertexB[i + 1];
+    triangles[3 * slot + 2] = vertexC[i + 1];
+    radius[slot] = circumcircleRadius[i + 1];
+}
+
+__global__ void getFinalEdges(unsigned int* edgePointA, unsigned int* edgePointB,
+                              unsigned int* edgeT, const unsigned int* triangles,
+                              unsigned int trianglesCount) {
+    const unsigned int t = twoDimensionalThreadIndex();
+    if (t >= trianglesCount) return;
+    const unsigned int a = triangles[3 * t], b = triangles[3 * t + 1], c = triangles[3 * t + 2];
+    const unsigned int pairs[3][2] = {{a, b}, {a, c}, {b, c}};
+    for (unsigned int k = 0; k < 3; ++k) {
+        const unsigned int p = pairs[k][0], q = pairs[k][1];
+        edgePointA[3 * t + k] = p < q ? p : q;
+        edgePointB[3 * t + k] = p < q ? q : p;
+        edgeT[3 * t + k] = t;
+    }
+}
+
+namespace {
+
+// A triple starts accepted unless it is degenerate, whether or not it has test points.
+struct NotDegenerate {
+    __host__ __device__ unsigned int operator()(float squaredRadius) const {
+        return squaredRadius >= 0.0f ? 1u : 0u;
+    }
+};
+
+template <typename T>
+std::vector<T> toHost(const thrust::device_vector<T>& values) {
+    std::vector<T> host(values.size());
+    if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
+    return host;
+}
+
+// The distinct edges of the sorted edge list and, for each distinct first point, where its edges
+// start among them.
+struct EdgeLookup {
+    thrust::device_vector<unsigned int> pointA, pointB, runStart;       // E distinct edges
+    thrust::device_vector<unsigned int> firstVertex, firstVertexStart;  // F first points
+    unsigned int edgeCount = 0, firstVertexCount = 0;
+};
+
+MStatus buildEdgeLookup(const thrust::device_vector<unsigned int>& edgeA,
+                        const thrust::device_vector<unsigned int>& edgeB, EdgeLookup& lookup) {
+    const unsigned int n = static_cast<unsigned int>(edgeA.size());
+    if (!weaverMemoryFits(4ull * n)) return MS::kFailure;
+    thrust::device_vector<unsigned int> runStart(n, 0u);
+    launchTwoDimensional(detectEdgeRunStarts, n, 128, devicePointer(runStart), devicePointer(edgeA),
+                         devicePointer(edgeB), n);
+    if (!kernelLaunchSucceededOrShow("detectEdgeRunStarts")) return MS::kFailure;
+    thrust::inclusive_scan(gpu::parallel, runStart.begin(), runStart.end(), runStart.begin());
+    const unsigned int e = static_cast<unsigned int>(runStart[n - 1]) + 1;
+    if (!weaverMemoryFits(20ull * e)) return MS::kFailure;
+    lookup.pointA.resize(e);
+    lookup.pointB.resize(e);
+    lookup.runStart.resize(e);
+    launchTwoDimensional(moveEdgeRunStarts, n, 128, devicePointer(lookup.pointA),
+                         devicePointer(lookup.pointB), devicePointer(lookup.runStart),
+                         devicePointer(runStart), devicePointer(edgeA), devicePointer(edgeB), n);
+    if (!kernelLaunchSucceededOrShow("moveEdgeRunStarts")) return MS::kFailure;
+    lookup.pointA[0] = edgeA[0];
+    lookup.pointB[0] = edgeB[0];
+    lookup.runStart[0] = 0;
+    lookup.edgeCount = e;
+
+    thrust::device_vector<unsigned int> vertexRuns(e, 0u);
+    launchTwoDimensional(detectUniqueFirstEdgeVertex, e, 128, devicePointer(vertexRuns),
+                         devicePointer(lookup.pointA), e);
+    if (!kernelLaunchSucceededOrShow("detectUniqueFirstEdgeVertex")) return MS::kFailure;
+    thrust::inclusive_scan(gpu::parallel, vertexRuns.begin(), vertexRuns.end(), vertexRuns.begin());
+    const unsigned int f = static_cast<unsigned int>(vertexRuns[e - 1]) + 1;
+    lookup.firstVertex.resize(f);
+    lookup.firstVertexStart.resize(f);
+    launchTwoDimensional(moveSelectedEdgeVertices, e, 128, devicePointer(lookup.firstVertex),
+                         devicePointer(lookup.firstVertexStart), devicePointer(vertexRuns),
+                         devicePointer(lookup.pointA), e);
+    if (!kernelLaunchSucceededOrShow("moveSelectedEdgeVertices")) return MS::kFailure;
+    lookup.firstVertex[0] = lookup.pointA[0];
+    lookup.firstVertexStart[0] = 0;
+    lookup.firstVertexCount = f;
+    return MS::kSuccess;
+}
+
+// Which kept triples pass: 1 for accepted, 0 for rejected, per triple.
+MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
+                        thrust::device_vector<unsigned int>& accepted,
+                        thrust::device_vector<float>& squaredRadius) {
+    const unsigned int p = kept.count;
+    if (!weaverMemoryFits(36ull * p + 20ull * 3 * p)) return MS::kFailure;
+    thrust::device_vector<unsigned int> edgeA(3 * p), edgeB(3 * p), testPoint(3 * p);
+    launchTwoDimensional(getTriangleEdges, p, 128, devicePointer(edgeA), devicePointer(edgeB),
+                         devicePointer(testPoint), devicePointer(kept.a), devicePointer(kept.b),
+                         devicePointer(kept.c), p);
+    if (!kernelLaunchSucceededOrShow("getTriangleEdges")) return MS::kFailure;
+    if (!sortByColumn(edgeB, edgeA, testPoint) || !sortByColumn(edgeA, edgeB, testPoint))
+        return MS::kFailure;
+    EdgeLookup lookup;
+    MStatus status = buildEdgeLookup(edgeA, edgeB, lookup);
+    if (!status) return status;
+
+    // Test points and their counts, circumcircles and the accepted marks.
+    if (!weaverMemoryFits(4ull * kMaxTestPoints * p + 24ull * p)) return MS::kFailure;
+    thrust::device_vector<unsigned int> testPoints(static_cast<size_t>(kMaxTestPoints) * p, 0u),
+        testCount(p);
+    launchTwoDimensional(
+        getTestPointsForTriangles, p, 128, devicePointer(testPoints), devicePointer(testCount),
+        devicePointer(kept.a), devicePointer(kept.b), devicePointer(kept.c), p,
+        devicePointer(testPoint), devicePointer(lookup.pointA), devicePointer(lookup.pointB),
+        devicePointer(lookup.runStart), lookup.edgeCount, devicePointer(lookup.firstVertex),
+        devicePointer(lookup.firstVertexStart), lookup.firstVertexCount);
+    if (!kernelLaunchSucceededOrShow("getTestPointsForTriangles")) return MS::kFailure;
+    lookup = EdgeLookup();
+    thrust::device_vector<unsigned int>().swap(edgeA);
+    thrust::device_vector<unsigned int>().swap(edgeB);
+    thrust::device_vector<unsigned int>().swap(testPoint);
+
+    thrust::device_vector<float> centre(3ull * p);
+    squaredRadius.resize(p);
+    launchTwoDimensional(getCircumcircles, p, 128, devicePointer(centre),
+                         devicePointer(squaredRadius), devicePointer(kept.a), devicePointer(kept.b),
+                         devicePointer(kept.c), devicePointer(points.positions), p);
+    if (!kernelLaunchSucceededOrShow("getCircumcircles")) return MS::kFailure;
+
+    accepted.resize(p);
+    thrust::transform(gpu::parallel, squaredRadius.begin(), squaredRadius.end(), accepted.begin(),
+                      NotDegenerate());
+    thrust::inclusive_scan(gpu::parallel, testCount.begin(), testCount.end(), testCount.begin());
+    const unsigned int tests = testCount[p - 1];
+    launchTwoDimensional(testTriangles, tests, 128, devicePointer(accepted),
+                         devicePointer(testCount), devicePointer(testPoints),
+                         devicePointer(points.positions), devicePointer(centre),
+                         devicePointer(squaredRadius), points.radius, p, tests);
+    if (!kernelLaunchSucceededOrShow("testTriangles")) return MS::kFailure;
+    return MS::kSuccess;
+}
+
+}  // namespace
+
+MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept,
+                        WovenTriangles& woven) {
+    woven = WovenTriangles();
+    const unsigned int p = kept.count;
+    if (p == 0) return MS::kSuccess;
+    StageTimer stage("acceptance");
+    // Test points take 20 entries a triple, all indexed in 32 bits.
+    if (static_cast<unsigned long long>(kMaxTestPoints) * p > UINT_MAX) {
+        MGlobal::displayError("zuTriWeaver: Not enough memory on GPU");
+        return MS::kFailure;
+    }
+    thrust::device_vector<unsigned int> accepted;
+    thrust::device_vector<float> squaredRadius;
+    MStatus status = testKeptTriples(points, kept, accepted, squaredRadius);
+    if (!status) return status;
+
+    const unsigned int firstAccepted = accepted[0];
+    thrust::inclusive_scan(gpu::parallel, accepted.begin(), accepted.end(), accepted.begin());
+    const unsigned int t = accepted[p - 1];
+    if (t == 0) return MS::kSuccess;
+    if (!weaverMemoryFits(16ull * t + 36ull * t + 20ull * 3 * t)) return MS::kFailure;
+    thrust::device_vector<unsigned int> triangles(3ull * t);
+    thrust::device_vector<float> radius(t);
+    launchTwoDimensional(moveTriangles, p, 128, devicePointer(triangles), devicePointer(accepted),
+                         devicePointer(radius), devicePointer(kept.a), devicePointer(kept.b),
+                         devicePointer(kept.c), devicePointer(squaredRadius), p);
+    if (!kernelLaunchSucceededOrShow("moveTriangles")) return MS::kFailure;
+    if (firstAccepted == 1) {
+        triangles[0] = kept.a[0];
+        triangles[1] = kept.b[0];
+        triangles[2] = kept.c[0];
+        radius[0] = squaredRadius[0];
+    }
+
+    thrust::device_vector<unsigned int> edgeA(3ull * t), edgeB(3ull * t), edgeT(3ull * t);
+    launchTwoDimensional(getFinalEdges, t, 128, devicePointer(edgeA), devicePointer(edgeB),
+                         devicePointer(edgeT), devicePointer(triangles), t);
+    if (!kernelLaunchSucceededOrShow("getFinalEdges")) return MS::kFailure;
+    if (!sortByColumn(edgeB, edgeA, edgeT) || !sortByColumn(edgeA, edgeB, edgeT))
+        return MS::kFailure;
+    woven.corners = toHost(triangles);
+    woven.edgeA = toHost(edgeA);
+    woven.edgeB = toHost(edgeB);
+    woven.edgeT = toHost(edgeT);
+    return MS::kSuccess;
+}
