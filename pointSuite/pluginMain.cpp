@@ -15,6 +15,11 @@
 #include "pointSuite/display/zuDisplayContainer.h"
 #include "pointSuite/display/zuDisplayPoints.h"
 #include "pointSuite/scatter/zuScatterPoints.h"
+#include "pointSuite/sets/zuPlantPoints.h"
+#include "pointSuite/sets/zuPointsAttrShuffle.h"
+#include "pointSuite/sets/zuPointsContainer.h"
+#include "pointSuite/sets/zuPointsMerge.h"
+#include "pointSuite/sets/zuPointsSelection.h"
 
 PLUGIN_EXPORT const char MApiVersion[] = "201402";
 
@@ -33,8 +38,18 @@ const std::vector<RegistrationStep>& registrationTable() {
                                zuPointsObjectId::initialize, MPxNode::kDependNode),
         RegistrationStep::node("zuDisplayContainer", zuDisplayContainer::id, zuDisplayContainer::creator,
                                zuDisplayContainer::initialize, MPxNode::kLocatorNode),
+        RegistrationStep::node("zuPointsContainer", zuPointsContainer::id, zuPointsContainer::creator,
+                               zuPointsContainer::initialize, MPxNode::kDependNode),
         RegistrationStep::node("zuPointsNormal", zuPointsNormal::id, zuPointsNormal::creator,
                                zuPointsNormal::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPointsMerge", zuPointsMerge::id, zuPointsMerge::creator,
+                               zuPointsMerge::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPointsAttrShuffle", zuPointsAttrShuffle::id, zuPointsAttrShuffle::creator,
+                               zuPointsAttrShuffle::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPlantPoints", zuPlantPoints::id, zuPlantPoints::creator,
+                               zuPlantPoints::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPointsSelection", zuPointsSelection::id, zuPointsSelection::creator,
+                               zuPointsSelection::initialize, MPxNode::kDependNode),
         RegistrationStep::command("doZuPointsCache", "doZuPointsCacheCmd", doZuPointsCacheCmd::creator),
         RegistrationStep::node("zuPointsCache", zuPointsCache::id, zuPointsCache::creator,
                                zuPointsCache::initialize, MPxNode::kDependNode),
