@@ -108,12 +108,10 @@ MStatus zuPlantPoints::plant(const MPlug& plug, MDataBlock& block) {
         return MS::kFailure;
     const MIntArray triID = input.set().getIntData("triID");
     const unsigned int n = triID.length();
-    std::vector<MVectorArray> carried;
-    for (const CarriedArray& array : kCarriedArrays) {
-        if (!input.requireArray(array.name, MFnArrayAttrsData::kVectorArray, array.missing)) return MS::kFailure;
-        carried.push_back(input.set().getVectorData(array.name));
-        if (!input.checkLength(array.name, carried.back().length(), n, "triID")) return MS::kFailure;
-    }
+    for (const CarriedArray& array : kCarriedArrays)
+        if (!input.requireArray(array.name, MFnArrayAttrsData::kVectorArray, array.missing) ||
+            !input.checkLength(array.name, input.set().getVectorData(array.name).length(), n, "triID"))
+            return MS::kFailure;
     if (!deviceMemoryFits(72ull * n, "Not enough memory on GPU")) return MS::kFailure;
     std::vector<float> hostPoints;
     std::vector<unsigned int> hostCorners;
@@ -128,8 +126,9 @@ MStatus zuPlantPoints::plant(const MPlug& plug, MDataBlock& block) {
     DeviceTable<float> uvs, rgb, intersection, distanceToEdge;
     DeviceTable<float>* tables[] = {&uvs, &rgb, &intersection, &distanceToEdge};
     for (int k = 0; k < 4; ++k)
-        if (!uploadVectorsAsFloats(input.plugName() + ": '" + kCarriedArrays[k].name + "'", carried[k], k == 0 ? 2 : 3,
-                                   *tables[k]))
+        // The set's arrays are read in place: an MVectorArray copy would copy every vector.
+        if (!uploadVectorsAsFloats(input.plugName() + ": '" + kCarriedArrays[k].name + "'",
+                                   input.set().getVectorData(kCarriedArrays[k].name), k == 0 ? 2 : 3, *tables[k]))
             return MS::kFailure;
     DeviceTable<unsigned int> samplesTriID(intsAsUnsigned(triID));
     DeviceTable<float> position(3ull * n), upVector(3ull * n);

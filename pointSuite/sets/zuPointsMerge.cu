@@ -49,10 +49,20 @@ bool requireIds(PointSetInput& input) {
     return true;
 }
 
+// Whether the ids, read as unsigned, ascend (strictly: every id unique), as a scatter's do.
+bool ascending(const MIntArray& ids, bool strictly) {
+    for (unsigned int i = 1; i < ids.length(); ++i) {
+        const unsigned int previous = static_cast<unsigned int>(ids[i - 1]), id = static_cast<unsigned int>(ids[i]);
+        if (strictly ? previous >= id : previous > id) return false;
+    }
+    return true;
+}
+
 // The positions of the points of a set whose ids are unique within it, keeping for a repeated id
 // its last point in the set's order; empty when every id is unique already.
 std::vector<unsigned int> lastPointOfEachId(const MIntArray& ids) {
     const unsigned int m = ids.length();
+    if (ascending(ids, true)) return {};
     std::vector<unsigned int> hostKeys(m);
     for (unsigned int i = 0; i < m; ++i) hostKeys[i] = static_cast<unsigned int>(ids[i]);
     thrust::device_vector<unsigned int> keys, order(m);
@@ -286,7 +296,7 @@ MStatus zuPointsMerge::merge(const MPlug& plug, MDataBlock& block) {
     upload(hostIds2, points2ID);
     upload(hostFallof, fallof);
     thrust::sequence(gpu::parallel, map.begin(), map.end());
-    thrust::sort_by_key(gpu::parallel, points1ID.begin(), points1ID.end(), map.begin());
+    if (!ascending(ids1, false)) thrust::sort_by_key(gpu::parallel, points1ID.begin(), points1ID.end(), map.begin());
     launchOneDimensional(blendValues, m2, devicePointer(points1ID), devicePointer(points2ID), devicePointer(map),
                          devicePointer(typeArray), devicePointer(table), weight,
                          static_cast<unsigned short>(blended.size()), hasFallof, devicePointer(fallof), n, m2);
