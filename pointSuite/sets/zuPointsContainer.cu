@@ -99,6 +99,7 @@ MStatus zuPointsContainer::contain(const MPlug& plug, MDataBlock& block) {
         return MS::kFailure;
     const MVectorArray position = input.set().getVectorData("position");
     const unsigned int n = position.length();
+    if (!input.checkAllLengths(n, "position")) return MS::kFailure;
     if (!deviceMemoryFits(16ull * n, "zuPointsContainer: Not enough memory on GPU for data")) return MS::kFailure;
     float hostMatrix[16];
     if (!localMatrix(MPlug(node, inWorldMatrix), block.inputValue(inWorldMatrix).asMatrix(), hostMatrix))

@@ -106,7 +106,6 @@ MStatus readVertexColourInputs(MDataBlock& block, const MObject& node, PointSetI
     if (!requireColourArray(input, "triID", MFnArrayAttrsData::kIntArray, "zuPointsSelection: Points triID missing"))
         return MS::kFailure;
     const MIntArray triID = input.set().getIntData("triID");
-    if (!input.checkLength("triID", triID.length(), n, "pointID")) return MS::kFailure;
     status = readTriangleCorners(mesh, colour.corners);
     if (!status) return status;
     const unsigned int triangleCount = static_cast<unsigned int>(colour.corners.size() / 3);
@@ -125,7 +124,6 @@ MStatus readVertexColourInputs(MDataBlock& block, const MObject& node, PointSetI
     if (!requireColourArray(input, "uv", MFnArrayAttrsData::kVectorArray, "zuPointsSelection: Points UV missing"))
         return MS::kFailure;
     const MVectorArray uv = input.set().getVectorData("uv");
-    if (!input.checkLength("uv", uv.length(), n, "pointID")) return MS::kFailure;
     if (firstTriangleOutOfRange(triID, triangleCount) >= 0) {
         MGlobal::displayError("zuPointsSelection: triID out of range, propably wrong inMesh input");
         return MS::kFailure;
@@ -312,7 +310,6 @@ MStatus runFacingStage(MDataBlock& block, const MObject& node, PointSetInput& in
                             ": Input array does not contain 'normal' attr. information, cannot check dotProd condition"))
         return MS::kFailure;
     const MVectorArray normals = input.set().getVectorData("normal");
-    if (!input.checkLength("normal", normals.length(), n, "pointID")) return MS::kFailure;
     const MFloat3& vector = block.inputValue(S::dotProdVector).asFloat3();
     float d[3] = {vector[0], vector[1], vector[2]};
     for (float component : d)
@@ -429,6 +426,8 @@ MStatus zuPointsSelection::select(MDataBlock& block) {
                             ": Input array does not contain pointID information"))
         return MS::kFailure;
     const unsigned int n = input.set().getIntData("pointID").length();
+    // Both outputs together hold every entry of every array.
+    if (!input.checkAllLengths(n, "pointID")) return MS::kFailure;
     if (!deviceMemoryFits(n, kNoMemory)) return MS::kFailure;
     thrust::device_vector<bool> visible(n, true);
 

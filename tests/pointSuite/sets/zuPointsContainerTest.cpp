@@ -104,6 +104,8 @@ TEST_F(ContainerTest, RefusesAMatrixWithoutAnInverseAndInputsItCannotUse) {
     } refusals[] = {
         {"no position", PointSet{{}, {{"pointID", {1}}}, {}, {}}, "keep.inPoints: Input array does not contain position information"},
         {"position of doubles", PointSet{{}, {}, {{"position", {1.0}}}, {}}, "keep.inPoints: wrong 'position' attribute type"},
+        {"an array of another length", PointSet{{{"position", {{10, 0, 0}}}}, {{"pointID", {1, 2}}}, {}, {}},
+         "keep.inPoints: 'pointID' has 2 entries, 'position' 1"},
         {"position beyond floats", PointSet{{{"position", {{1e300, 0, 0}}}}, {}, {}, {}},
          "keep.inPoints: 'position': entry 0 is not a finite float"},
     };

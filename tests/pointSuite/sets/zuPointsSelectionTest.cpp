@@ -306,6 +306,16 @@ TEST_F(SelectionTest, RefusesPointSetsThatDoNotFitTheMesh) {
     EXPECT_EQ(errorsShown(), std::vector<std::string>{"zuPointsSelection: invalid array type 'triID'"});
 }
 
+TEST_F(SelectionTest, RefusesAnArrayOfAnotherLengthThanPointID) {
+    PointSet in = column(3);
+    in.vectors["velocity"].push_back(MVector(9, 9, 9));
+    setPoints("sel.inPoints", in);
+    MStatus status;
+    evaluate("sel.outPoints", &status);
+    EXPECT_FALSE(status);
+    EXPECT_EQ(errorsShown(), std::vector<std::string>{"sel.inPoints: 'velocity' has 4 entries, 'pointID' 3"});
+}
+
 TEST_F(SelectionTest, ValuesThatAreNotFiniteThroughConnectionsAreRefused) {
     for (double value : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
         for (const char* plug : {"sel.dotProdRange", "sel.dotProdVectorX"}) {
