@@ -88,7 +88,8 @@ bool requireColourArray(PointSetInput& input, const char* name, MFnArrayAttrsDat
 struct ColourInputs {
     bool hasVertexColor = false, hasColor = false;
     unsigned int vertexCount = 0;
-    std::vector<float> red, uv, inColor;
+    std::vector<float> red, inColor;
+    DeviceTable<float> uv;
     std::vector<unsigned int> corners, triID;
 };
 
@@ -128,7 +129,7 @@ MStatus readVertexColourInputs(MDataBlock& block, const MObject& node, PointSetI
         MGlobal::displayError("zuPointsSelection: triID out of range, propably wrong inMesh input");
         return MS::kFailure;
     }
-    if (!vectorsAsFloats(input.plugName() + ": 'uv'", uv, 2, colour.uv)) return MS::kFailure;
+    if (!uploadVectorsAsFloats(input.plugName() + ": 'uv'", uv, 2, colour.uv)) return MS::kFailure;
     colour.triID = intsAsUnsigned(triID);
     colour.red.resize(colour.vertexCount);
     for (unsigned int v = 0; v < colour.vertexCount; ++v) colour.red[v] = colors[v].r;
@@ -173,13 +174,13 @@ MStatus runColourStage(MDataBlock& block, const MObject& node, PointSetInput& in
     thrust::device_vector<unsigned int> corners;
     upload(colour.red, red);
     upload(colour.corners, corners);
-    DeviceTable<float> uvs(std::move(colour.uv)), inColor(std::move(colour.inColor));
+    DeviceTable<float> inColor(std::move(colour.inColor));
     DeviceTable<unsigned int> triID(std::move(colour.triID));
     status = makeRandomTable(kSelectionSeed, kRandomTableSize, randoms);
     if (!status) return status;
     launchOneDimensional(computeSelection, n, devicePointer(visible), colour.hasColor, inColor.get(),
                          colour.hasVertexColor, devicePointer(red), colour.vertexCount,
-                         devicePointer(corners), uvs.get(), triID.get(), devicePointer(randoms),
+                         devicePointer(corners), colour.uv.get(), triID.get(), devicePointer(randoms),
                          kRandomTableSize, n);
     return kernelLaunchSucceeded("computeSelection") ? MS::kSuccess : MS::kFailure;
 }
