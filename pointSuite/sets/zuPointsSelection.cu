@@ -197,7 +197,8 @@ MStatus readVariables(MDataBlock& block, const MObject& node, PointSetInput& inp
         MDataHandle element = elements.inputValue(&status);
         STATUS_RETURN_ON_ERROR(status, "variables.inputValue");
         list[i].name = element.child(S::varName).asString().asChar();
-        const MFloat3& value = element.child(S::varValue).asFloat3();
+        MDataHandle valueHandle = element.child(S::varValue);  // the value lives in the handle
+        const MFloat3& value = valueHandle.asFloat3();
         for (int c = 0; c < 3; ++c) {
             if (!checkFinite(nodeName + ".variables[" + static_cast<int>(i) + "].varValue", value[c]))
                 return MS::kFailure;
@@ -311,7 +312,8 @@ MStatus runFacingStage(MDataBlock& block, const MObject& node, PointSetInput& in
                             ": Input array does not contain 'normal' attr. information, cannot check dotProd condition"))
         return MS::kFailure;
     const MVectorArray normals = input.set().getVectorData("normal");
-    const MFloat3& vector = block.inputValue(S::dotProdVector).asFloat3();
+    MDataHandle vectorHandle = block.inputValue(S::dotProdVector);  // the value lives in the handle
+    const MFloat3& vector = vectorHandle.asFloat3();
     float d[3] = {vector[0], vector[1], vector[2]};
     for (float component : d)
         if (!checkFinite(node, S::dotProdVector, component)) return MS::kFailure;
