@@ -262,4 +262,42 @@ TEST_F(ViewportTest, DrawingOutsideARenderFailsOrDrawsNothing) {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
+// A failed render stops drawing and leaves no context current, so the next one works and later
+// OpenGL calls draw nothing into the freed image.
+TEST_F(ViewportTest, AMeshWhoseEvaluationThrowsFailsTheSnapshotAndTheViewRecovers) {
+    ASSERT_TRUE(run("loadPlugin faultTestPlugin; polyCube -n box; createNode testThrower -n bad; "
+                    "connectAttr bad.output box.visibility"));
+    const std::string png = file("out.png");
+    EXPECT_FALSE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
+    EXPECT_TRUE(mayahost::hasMessage(
+        Message::kError, "snapshotView: boxShape: draw failed: compute failed on purpose"));
+    EXPECT_FALSE(std::filesystem::exists(png));
+    EXPECT_FALSE(mayahost::Viewport::instance().drawing());
+    EXPECT_EQ(glGetString(GL_VERSION), nullptr);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(run("disconnectAttr bad.output box.visibility"));
+    EXPECT_TRUE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
+}
+
+// A locator that throws inside glBegin is reported; the locators after it, and the next render,
+// draw as if it had not been there.
+TEST_F(ViewportTest, ALocatorThrowingInsideAPrimitiveLeavesNoStateBehind) {
+    addFrontCamera(true);
+    ASSERT_TRUE(run("loadPlugin faultTestPlugin; createNode transform -n bad; "
+                    "createNode testThrowingLocator -p bad; setAttr bad.translate -5 0 0"));
+    addDot("dot", 5, 0, 0, {255, 0, 0});
+    auto [column, row] = frontProjection(5, 0, 0, true, 200, 100);
+    for (int render = 0; render < 2; ++render) {
+        SCOPED_TRACE("render " + std::to_string(render));
+        mayahost::clearRecordedMessages();
+        RgbaImage image = snapshot("-width 200 -height 100 -camera front");
+        EXPECT_TRUE(mayahost::hasMessage(
+            Message::kError, "testThrowingLocatorShape1: draw failed: draw failed on purpose"));
+        // The dot, 5 pixels wide, in its colour where its own transform puts it.
+        EXPECT_EQ(pixel(image, column, row), (Rgb{255, 0, 0}));
+        EXPECT_EQ(pixel(image, column + 2, row), (Rgb{255, 0, 0}));
+        EXPECT_EQ(pixel(image, column + 3, row), kBackground);
+    }
+}
+
 }  // namespace

@@ -56,7 +56,9 @@ public:
 private:
     Viewport();
     bool ensureContext();
-    void drawScene(const MMatrix& view);
+    // Draws meshes, then locators. False, with `error` naming the node, when evaluating a mesh
+    // fails; a locator whose draw fails is reported and skipped.
+    bool drawScene(const MMatrix& view, std::string& error);
 
     ContextFactory makeContext_;
     void* context_ = nullptr;
