@@ -300,4 +300,26 @@ TEST_F(ViewportTest, ALocatorThrowingInsideAPrimitiveLeavesNoStateBehind) {
     }
 }
 
+// A camera whose world matrix has no inverse cannot look at anything: the snapshot fails naming
+// it, and so does projecting a point through it.
+TEST_F(ViewportTest, ACameraWithASingularTransformFails) {
+    for (const char* scale : {"0 0 0", "1 0 1"}) {
+        SCOPED_TRACE(scale);
+        mayahost::clearRecordedMessages();
+        ASSERT_TRUE(run("polyCube; setAttr persp.scale " + std::string(scale)));
+        const std::string png = file("out.png");
+        EXPECT_FALSE(run("snapshotView \"" + png + "\" -w 64 -h 64"));
+        EXPECT_TRUE(mayahost::hasMessage(Message::kError,
+                                         "snapshotView: the camera perspShape cannot project: its "
+                                         "world matrix has no inverse"));
+        EXPECT_FALSE(std::filesystem::exists(png));
+        short x = 0, y = 0;
+        MStatus status;
+        EXPECT_FALSE(M3dView::active3dView().worldToView(MPoint(0, 0, 0), x, y, &status));
+        EXPECT_FALSE(status);
+    }
+    ASSERT_TRUE(run("setAttr persp.scale 1 1 1"));
+    EXPECT_TRUE(run("snapshotView \"" + file("out.png") + "\" -w 64 -h 64"));
+}
+
 }  // namespace

@@ -176,7 +176,8 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image,
     if (!camera) return fail("there is no camera to look through");
     MMatrix projection;
     if (!cameraProjection(*camera, width, height, projection, error)) return fail(error);
-    const MMatrix view = worldMatrix(*camera).inverse();
+    MMatrix view;
+    if (!cameraView(*camera, view, error)) return fail(error);
     if (!ensureContext()) return fail("no OpenGL context is available");
     std::vector<unsigned char> pixels;
     try {
