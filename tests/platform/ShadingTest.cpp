@@ -2,7 +2,6 @@
 // colours at known UVs, networks of textures shaded at the same UVs in one batch, animation
 // through connections, and the errors of sampling.
 #include <gtest/gtest.h>
-#include <zlib.h>
 #include <maya/MDoubleArray.h>
 #include <maya/MFloatArray.h>
 #include <maya/MFloatMatrix.h>
@@ -12,6 +11,7 @@
 #include <maya/MSelectionList.h>
 #include <mayahost/ComputeCount.h>
 #include <mayahost/Messages.h>
+#include <zlib.h>
 
 #include <array>
 #include <cmath>
@@ -224,6 +224,41 @@ TEST_F(ShadingTest, AFileTextureReadsItsPngAtPixelCentres) {
     std::filesystem::remove_all(dir);
 }
 
+// An image no file node shows any more is let go: a file read again afterwards gives its new
+// pixels even when its size and time are those it had.
+TEST_F(ShadingTest, AFileTextureKeepsOnlyTheImagesInUse) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "shadingTest-cache";
+    std::filesystem::create_directories(dir);
+    const std::string first = (dir / "first.png").string(), second = (dir / "second.png").string();
+    auto write = [](const std::string& path, unsigned char r, unsigned char g, unsigned char b) {
+        mayahost::RgbaImage image;
+        image.width = image.height = 2;
+        const unsigned char rgba[4] = {r, g, b, 255};
+        for (int i = 0; i < 16; ++i) image.pixels.push_back(rgba[i % 4]);
+        std::string error;
+        EXPECT_TRUE(mayahost::writePng(path, image, error)) << error;
+    };
+    auto show = [&](const std::string& path) {
+        EXPECT_TRUE(run("setAttr tex.fileTextureName -type \"string\" \"" + path + "\""));
+        Sampled s = sample("tex", {{0.5f, 0.5f}});
+        EXPECT_TRUE(s.status) << s.status.errorString();
+        return s.colors.empty() ? Color{-1, -1, -1} : s.colors[0];
+    };
+    write(first, 255, 0, 0);
+    write(second, 0, 255, 0);
+    ASSERT_TRUE(run("createNode file -n tex"));
+    expectColor(show(first), {1, 0, 0}, "first");
+    expectColor(show(second), {0, 1, 0}, "second");
+    // The first file changes without its size or time showing it.
+    const auto size = std::filesystem::file_size(first);
+    const auto time = std::filesystem::last_write_time(first);
+    write(first, 0, 0, 255);
+    ASSERT_EQ(std::filesystem::file_size(first), size);
+    std::filesystem::last_write_time(first, time);
+    expectColor(show(first), {0, 0, 1}, "first, rewritten");
+    std::filesystem::remove_all(dir);
+}
+
 // Rewrites a PNG's header to claim another size, with a valid checksum, leaving its data as is.
 void claimSize(const std::string& path, uint32_t width, uint32_t height) {
     std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
@@ -268,10 +303,9 @@ TEST_F(ShadingTest, AFileTextureRefusesAHeaderItsDataCannotFill) {
         mayahost::clearRecordedMessages();
         s = sample("tex", {{0.5f, 0.5f}});
         EXPECT_FALSE(s.status);
-        EXPECT_TRUE(mayahost::hasMessage(Message::kError,
-                                         "tex.fileTextureName: \"" + png +
-                                             "\" is damaged: it is too small for its size (" +
-                                             claimed + ")"));
+        EXPECT_TRUE(mayahost::hasMessage(
+            Message::kError, "tex.fileTextureName: \"" + png +
+                                 "\" is damaged: it is too small for its size (" + claimed + ")"));
     }
     std::filesystem::remove_all(dir);
 }
