@@ -265,8 +265,9 @@ TEST_F(ViewportTest, DrawingOutsideARenderFailsOrDrawsNothing) {
 // A failed render stops drawing and leaves no context current, so the next one works and later
 // OpenGL calls draw nothing into the freed image.
 TEST_F(ViewportTest, AMeshWhoseEvaluationThrowsFailsTheSnapshotAndTheViewRecovers) {
-    ASSERT_TRUE(run("loadPlugin faultTestPlugin; polyCube -n box; createNode testThrower -n bad; "
-                    "connectAttr bad.output box.visibility"));
+    ASSERT_TRUE(
+        run("loadPlugin faultTestPlugin; polyCube -n box; createNode testThrower -n bad; "
+            "connectAttr bad.output box.visibility"));
     const std::string png = file("out.png");
     EXPECT_FALSE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
     EXPECT_TRUE(mayahost::hasMessage(
@@ -283,8 +284,9 @@ TEST_F(ViewportTest, AMeshWhoseEvaluationThrowsFailsTheSnapshotAndTheViewRecover
 // draw as if it had not been there.
 TEST_F(ViewportTest, ALocatorThrowingInsideAPrimitiveLeavesNoStateBehind) {
     addFrontCamera(true);
-    ASSERT_TRUE(run("loadPlugin faultTestPlugin; createNode transform -n bad; "
-                    "createNode testThrowingLocator -p bad; setAttr bad.translate -5 0 0"));
+    ASSERT_TRUE(
+        run("loadPlugin faultTestPlugin; createNode transform -n bad; "
+            "createNode testThrowingLocator -p bad; setAttr bad.translate -5 0 0"));
     addDot("dot", 5, 0, 0, {255, 0, 0});
     auto [column, row] = frontProjection(5, 0, 0, true, 200, 100);
     for (int render = 0; render < 2; ++render) {
