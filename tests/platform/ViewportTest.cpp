@@ -262,22 +262,36 @@ TEST_F(ViewportTest, DrawingOutsideARenderFailsOrDrawsNothing) {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-// A failed render stops drawing and leaves no context current, so the next one works and later
-// OpenGL calls draw nothing into the freed image.
-TEST_F(ViewportTest, AMeshWhoseEvaluationThrowsFailsTheSnapshotAndTheViewRecovers) {
-    ASSERT_TRUE(
-        run("loadPlugin faultTestPlugin; polyCube -n box; createNode testThrower -n bad; "
-            "connectAttr bad.output box.visibility"));
+// A shape whose evaluation throws fails the snapshot, naming it. The failed render stops drawing
+// and leaves no context current, so the next one works and later OpenGL calls draw nothing into
+// the freed image.
+TEST_F(ViewportTest, AShapeWhoseEvaluationThrowsFailsTheSnapshotAndTheViewRecovers) {
+    struct Case {
+        std::string create, shape;
+    };
+    const Case cases[] = {
+        {"polyCube -n box", "boxShape"},
+        {"createNode transform -n box; createNode testLocator -p box", "testLocatorShape1"},
+    };
     const std::string png = file("out.png");
-    EXPECT_FALSE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
-    EXPECT_TRUE(mayahost::hasMessage(
-        Message::kError, "snapshotView: boxShape: draw failed: compute failed on purpose"));
-    EXPECT_FALSE(std::filesystem::exists(png));
-    EXPECT_FALSE(mayahost::Viewport::instance().drawing());
-    EXPECT_EQ(glGetString(GL_VERSION), nullptr);
-    glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_TRUE(run("disconnectAttr bad.output box.visibility"));
-    EXPECT_TRUE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shape);
+        Scene::current().reset();
+        mayahost::clearRecordedMessages();
+        std::filesystem::remove(png);
+        ASSERT_TRUE(run("loadPlugin locatorTestPlugin; loadPlugin faultTestPlugin; " + c.create +
+                        "; createNode testThrower -n bad; connectAttr bad.output box.visibility"));
+        EXPECT_FALSE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
+        EXPECT_TRUE(mayahost::hasMessage(
+            Message::kError,
+            "snapshotView: " + c.shape + ": draw failed: compute failed on purpose"));
+        EXPECT_FALSE(std::filesystem::exists(png));
+        EXPECT_FALSE(mayahost::Viewport::instance().drawing());
+        EXPECT_EQ(glGetString(GL_VERSION), nullptr);
+        glClear(GL_COLOR_BUFFER_BIT);
+        ASSERT_TRUE(run("disconnectAttr bad.output box.visibility"));
+        EXPECT_TRUE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
+    }
 }
 
 // A locator that throws inside glBegin is reported; the locators after it, and the next render,

@@ -245,8 +245,13 @@ bool Viewport::drawScene(const MMatrix& view, std::string& error) {
         }
     }
     for (const NodePtr& node : nodes) {
-        if (!node->alive || node->type->kind != NodeKind::Locator || !visibleInScene(*node))
-            continue;
+        if (!node->alive || node->type->kind != NodeKind::Locator) continue;
+        try {
+            if (!visibleInScene(*node)) continue;
+        } catch (...) {
+            error = drawFailure(*node);
+            return false;
+        }
         auto* locator = dynamic_cast<MPxLocatorNode*>(node->user);
         if (!locator) continue;
         MDagPath path;
