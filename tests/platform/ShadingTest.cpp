@@ -11,10 +11,12 @@
 #include <maya/MSelectionList.h>
 #include <mayahost/ComputeCount.h>
 #include <mayahost/Messages.h>
+#include <zlib.h>
 
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -219,6 +221,92 @@ TEST_F(ShadingTest, AFileTextureReadsItsPngAtPixelCentres) {
     ASSERT_TRUE(run(
         "setAttr tex.fileTextureName -type \"string\" \"\"; setAttr tex.defaultColor 0.25 0 1"));
     expectColor(sample("tex", {{0.5f, 0.5f}}).colors.at(0), {0.25f, 0, 1}, "default");
+    std::filesystem::remove_all(dir);
+}
+
+// An image no file node shows any more is let go: a file read again afterwards gives its new
+// pixels even when its size and time are those it had.
+TEST_F(ShadingTest, AFileTextureKeepsOnlyTheImagesInUse) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "shadingTest-cache";
+    std::filesystem::create_directories(dir);
+    const std::string first = (dir / "first.png").string(), second = (dir / "second.png").string();
+    auto write = [](const std::string& path, unsigned char r, unsigned char g, unsigned char b) {
+        mayahost::RgbaImage image;
+        image.width = image.height = 2;
+        const unsigned char rgba[4] = {r, g, b, 255};
+        for (int i = 0; i < 16; ++i) image.pixels.push_back(rgba[i % 4]);
+        std::string error;
+        EXPECT_TRUE(mayahost::writePng(path, image, error)) << error;
+    };
+    auto show = [&](const std::string& path) {
+        EXPECT_TRUE(run("setAttr tex.fileTextureName -type \"string\" \"" + path + "\""));
+        Sampled s = sample("tex", {{0.5f, 0.5f}});
+        EXPECT_TRUE(s.status) << s.status.errorString();
+        return s.colors.empty() ? Color{-1, -1, -1} : s.colors[0];
+    };
+    write(first, 255, 0, 0);
+    write(second, 0, 255, 0);
+    ASSERT_TRUE(run("createNode file -n tex"));
+    expectColor(show(first), {1, 0, 0}, "first");
+    expectColor(show(second), {0, 1, 0}, "second");
+    // The first file changes without its size or time showing it.
+    const auto size = std::filesystem::file_size(first);
+    const auto time = std::filesystem::last_write_time(first);
+    write(first, 0, 0, 255);
+    ASSERT_EQ(std::filesystem::file_size(first), size);
+    std::filesystem::last_write_time(first, time);
+    expectColor(show(first), {0, 0, 1}, "first, rewritten");
+    std::filesystem::remove_all(dir);
+}
+
+// Rewrites a PNG's header to claim another size, with a valid checksum, leaving its data as is.
+void claimSize(const std::string& path, uint32_t width, uint32_t height) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    std::string header(33, '\0');
+    ASSERT_TRUE(file.read(header.data(), 33));
+    for (int i = 0; i < 4; ++i) {
+        header[16 + i] = char(width >> (24 - 8 * i));
+        header[20 + i] = char(height >> (24 - 8 * i));
+    }
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(header.data()) + 12, 17);
+    for (int i = 0; i < 4; ++i) header[29 + i] = char(crc >> (24 - 8 * i));
+    file.seekp(0);
+    ASSERT_TRUE(file.write(header.data(), 33));
+}
+
+// A file whose header claims far more pixels than its data could hold is refused before the
+// image is allocated; a large image that compresses well still reads.
+TEST_F(ShadingTest, AFileTextureRefusesAHeaderItsDataCannotFill) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / "shadingTest-claimed";
+    std::filesystem::create_directories(dir);
+    const std::string png = (dir / "claimed.png").string();
+    mayahost::RgbaImage image;
+    image.width = 4000, image.height = 1000;
+    image.pixels.assign(size_t(image.width) * image.height * 4, 128);
+    std::string error;
+    ASSERT_TRUE(mayahost::writePng(png, image, error)) << error;
+    ASSERT_TRUE(run("createNode file -n tex; setAttr tex.fileTextureName -type \"string\" \"" +
+                    png + "\""));
+    Sampled s = sample("tex", {{0.5f, 0.5f}});
+    ASSERT_TRUE(s.status) << s.status.errorString();
+    expectColor(s.colors.at(0), {128 / 255.0f, 128 / 255.0f, 128 / 255.0f}, "compressible");
+
+    const uint32_t sizes[][2] = {{16384, 16384}, {16384, 4000}, {100000, 1000}};
+    for (auto [width, height] : sizes) {
+        const std::string claimed = std::to_string(width) + "x" + std::to_string(height);
+        SCOPED_TRACE(claimed);
+        image.width = image.height = 1;
+        image.pixels.assign(4, 0);
+        ASSERT_TRUE(mayahost::writePng(png, image, error)) << error;
+        claimSize(png, width, height);
+        mayahost::clearRecordedMessages();
+        s = sample("tex", {{0.5f, 0.5f}});
+        EXPECT_FALSE(s.status);
+        EXPECT_TRUE(mayahost::hasMessage(
+            Message::kError, "tex.fileTextureName: \"" + png +
+                                 "\" is damaged: it is too small for its size (" + claimed + ")"));
+    }
     std::filesystem::remove_all(dir);
 }
 

@@ -264,4 +264,80 @@ TEST_F(ViewportTest, DrawingOutsideARenderFailsOrDrawsNothing) {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
+// A shape whose evaluation throws fails the snapshot, naming it. The failed render stops drawing
+// and leaves no context current, so the next one works and later OpenGL calls draw nothing into
+// the freed image.
+TEST_F(ViewportTest, AShapeWhoseEvaluationThrowsFailsTheSnapshotAndTheViewRecovers) {
+    struct Case {
+        std::string create, shape;
+    };
+    const Case cases[] = {
+        {"polyCube -n box", "boxShape"},
+        {"createNode transform -n box; createNode testLocator -p box", "testLocatorShape1"},
+    };
+    const std::string png = file("out.png");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shape);
+        Scene::current().reset();
+        mayahost::clearRecordedMessages();
+        std::filesystem::remove(png);
+        ASSERT_TRUE(run("loadPlugin locatorTestPlugin; loadPlugin faultTestPlugin; " + c.create +
+                        "; createNode testThrower -n bad; connectAttr bad.output box.visibility"));
+        EXPECT_FALSE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
+        EXPECT_TRUE(mayahost::hasMessage(
+            Message::kError,
+            "snapshotView: " + c.shape + ": draw failed: compute failed on purpose"));
+        EXPECT_FALSE(std::filesystem::exists(png));
+        EXPECT_FALSE(mayahost::Viewport::instance().drawing());
+        EXPECT_EQ(glGetString(GL_VERSION), nullptr);
+        glClear(GL_COLOR_BUFFER_BIT);
+        ASSERT_TRUE(run("disconnectAttr bad.output box.visibility"));
+        EXPECT_TRUE(run("snapshotView \"" + png + "\" -w 8 -h 8"));
+    }
+}
+
+// A locator that throws inside glBegin is reported; the locators after it, and the next render,
+// draw as if it had not been there.
+TEST_F(ViewportTest, ALocatorThrowingInsideAPrimitiveLeavesNoStateBehind) {
+    addFrontCamera(true);
+    ASSERT_TRUE(
+        run("loadPlugin faultTestPlugin; createNode transform -n bad; "
+            "createNode testThrowingLocator -p bad; setAttr bad.translate -5 0 0"));
+    addDot("dot", 5, 0, 0, {255, 0, 0});
+    auto [column, row] = frontProjection(5, 0, 0, true, 200, 100);
+    for (int render = 0; render < 2; ++render) {
+        SCOPED_TRACE("render " + std::to_string(render));
+        mayahost::clearRecordedMessages();
+        RgbaImage image = snapshot("-width 200 -height 100 -camera front");
+        EXPECT_TRUE(mayahost::hasMessage(
+            Message::kError, "testThrowingLocatorShape1: draw failed: draw failed on purpose"));
+        // The dot, 5 pixels wide, in its colour where its own transform puts it.
+        EXPECT_EQ(pixel(image, column, row), (Rgb{255, 0, 0}));
+        EXPECT_EQ(pixel(image, column + 2, row), (Rgb{255, 0, 0}));
+        EXPECT_EQ(pixel(image, column + 3, row), kBackground);
+    }
+}
+
+// A camera whose world matrix has no inverse cannot look at anything: the snapshot fails naming
+// it, and so does projecting a point through it.
+TEST_F(ViewportTest, ACameraWithASingularTransformFails) {
+    for (const char* scale : {"0 0 0", "1 0 1"}) {
+        SCOPED_TRACE(scale);
+        mayahost::clearRecordedMessages();
+        ASSERT_TRUE(run("polyCube; setAttr persp.scale " + std::string(scale)));
+        const std::string png = file("out.png");
+        EXPECT_FALSE(run("snapshotView \"" + png + "\" -w 64 -h 64"));
+        EXPECT_TRUE(mayahost::hasMessage(Message::kError,
+                                         "snapshotView: the camera perspShape cannot project: its "
+                                         "world matrix has no inverse"));
+        EXPECT_FALSE(std::filesystem::exists(png));
+        short x = 0, y = 0;
+        MStatus status;
+        EXPECT_FALSE(M3dView::active3dView().worldToView(MPoint(0, 0, 0), x, y, &status));
+        EXPECT_FALSE(status);
+    }
+    ASSERT_TRUE(run("setAttr persp.scale 1 1 1"));
+    EXPECT_TRUE(run("snapshotView \"" + file("out.png") + "\" -w 64 -h 64"));
+}
+
 }  // namespace

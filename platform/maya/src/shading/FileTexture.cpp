@@ -18,7 +18,9 @@ namespace mayahost {
 
 namespace {
 
-// Images read so far, read again when the file's size or time changes.
+// Images in use, shared by the file nodes that show them and read again when the file's size
+// or time changes. An image lives only while a node holds it, so that stepping a node through a
+// sequence of files keeps the one it shows, not every file it ever showed.
 class ImageCache {
 public:
     static ImageCache& instance() {
@@ -33,26 +35,34 @@ public:
             return nullptr;
         }
         std::lock_guard<std::mutex> guard(lock_);
-        Cached& cached = images_[path];
-        if (cached.image && cached.size == info.st_size && cached.modified == info.st_mtim.tv_sec &&
-            cached.modifiedNs == info.st_mtim.tv_nsec)
-            return cached.image;
+        auto found = images_.find(path);
+        if (found != images_.end() && found->second.size == info.st_size &&
+            found->second.modified == info.st_mtim.tv_sec &&
+            found->second.modifiedNs == info.st_mtim.tv_nsec)
+            if (std::shared_ptr<const RgbaImage> image = found->second.image.lock()) return image;
         auto read = std::make_shared<RgbaImage>();
         if (!readPng(path, *read, error)) {
             images_.erase(path);
             return nullptr;
         }
-        cached = Cached{read, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+        forgetUnused();
+        images_[path] = Cached{read, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
         return read;
     }
 
 private:
     struct Cached {
-        std::shared_ptr<const RgbaImage> image;
+        std::weak_ptr<const RgbaImage> image;
         off_t size = 0;
         time_t modified = 0;
         long modifiedNs = 0;
     };
+
+    void forgetUnused() {
+        for (auto i = images_.begin(); i != images_.end();)
+            i = i->second.image.expired() ? images_.erase(i) : std::next(i);
+    }
+
     std::mutex lock_;
     std::map<std::string, Cached> images_;
 };
@@ -97,6 +107,7 @@ protected:
     MStatus shade(TextureInputs& inputs, const UvBatch& batch, float* rgb, float* alpha) override {
         const std::string path = inputs.plug(fileTextureName).asString().asChar();
         if (path.empty()) {
+            shown.reset();
             ColorSamples fallback;
             MStatus status = inputs.color(defaultColor, fallback);
             for (size_t i = 0; status && i < batch.count; ++i)
@@ -104,7 +115,8 @@ protected:
             return status;
         }
         std::string error;
-        std::shared_ptr<const RgbaImage> image = ImageCache::instance().image(path, error);
+        shown = ImageCache::instance().image(path, error);
+        const std::shared_ptr<const RgbaImage>& image = shown;
         if (!image || image->width < 1 || image->height < 1) {
             const std::string message =
                 inputs.node().name + ".fileTextureName: " + (image ? "the image is empty" : error);
@@ -115,6 +127,10 @@ protected:
             sampleBilinear(*image, batch.u[i], batch.v[i], rgb + i * 3, alpha + i);
         return MS::kSuccess;
     }
+
+private:
+    // The image last shaded, held so that the cache keeps it while the node shows it.
+    std::shared_ptr<const RgbaImage> shown;
 };
 MObject FileTextureNode::fileTextureName;
 

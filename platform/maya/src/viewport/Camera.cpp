@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "graph/Dag.h"
 #include "graph/Registry.h"
 #include "graph/Scene.h"
 
@@ -92,6 +93,16 @@ void createDefaultCameras(Scene& scene) {
     setTriple(scene, *transform, "rotate", tilt, 45.0, 0.0);
     scene.setValue(*shape, pathOf(attributeOf(CameraNode::centerOfInterest)),
                    [&](Slot& slot, int) { slot.number[0] = distance; });
+}
+
+bool cameraView(Node& camera, MMatrix& view, std::string& error) {
+    const MMatrix world = worldMatrix(camera);
+    if (world.isSingular()) {
+        error = "the camera " + camera.name + " cannot project: its world matrix has no inverse";
+        return false;
+    }
+    view = world.inverse();
+    return true;
 }
 
 bool cameraProjection(Node& camera, int width, int height, MMatrix& projection,

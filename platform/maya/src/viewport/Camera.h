@@ -23,4 +23,9 @@ void createDefaultCameras(Scene& scene);
 // planes that are not 0 < near < far.
 bool cameraProjection(Node& camera, int width, int height, MMatrix& projection, std::string& error);
 
+// The camera's view matrix: the inverse of its world matrix, taking world space to the camera's.
+// False, with `error` naming the camera, when that matrix has no inverse (a scale of 0, a value
+// that is not finite).
+bool cameraView(Node& camera, MMatrix& view, std::string& error);
+
 }  // namespace mayahost

@@ -145,17 +145,18 @@ bool M3dView::worldToView(const MPoint& worldPoint, short& x_pos, short& y_pos,
                           MStatus* status) const {
     Viewport& view = Viewport::instance();
     mayahost::Node* camera = view.camera();
-    MMatrix projection;
+    MMatrix projection, cameraView;
     std::string error;
     if (!camera ||
-        !mayahost::cameraProjection(*camera, view.width(), view.height(), projection, error)) {
+        !mayahost::cameraProjection(*camera, view.width(), view.height(), projection, error) ||
+        !mayahost::cameraView(*camera, cameraView, error)) {
         report(status,
                MStatus(MS::kFailure,
                        ("(kFailure): " + (camera ? error : "The view has no camera")).c_str()));
         return false;
     }
     report(status, MS::kSuccess);
-    const MPoint eye = worldPoint * mayahost::worldMatrix(*camera).inverse();
+    const MPoint eye = worldPoint * cameraView;
     double clip[4];
     for (int c = 0; c < 4; ++c)
         clip[c] = eye.x * projection[0][c] + eye.y * projection[1][c] + eye.z * projection[2][c] +

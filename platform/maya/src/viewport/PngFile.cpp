@@ -2,7 +2,9 @@
 
 #include <png.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <new>
 
@@ -16,6 +18,19 @@ struct ImageGuard {
     png_image* image;
     ~ImageGuard() { png_image_free(image); }
 };
+
+// The fewest bytes of deflated image data a PNG of the header's size and format can hold.
+// Deflate expands at most about 1032:1, and each row of the raw data is a filter byte and its
+// pixels at no fewer bits than the format allows: 1 for palette and grey images (a transparency
+// chunk adds none), 24 for colour, twice that for 16-bit colour and 16 for 16-bit grey.
+std::uintmax_t fewestEncodedBytes(const png_image& png) {
+    const bool linear = png.format & PNG_FORMAT_FLAG_LINEAR;
+    std::uintmax_t bits = linear ? 16 : 1;
+    if ((png.format & PNG_FORMAT_FLAG_COLOR) && !(png.format & PNG_FORMAT_FLAG_COLORMAP))
+        bits = linear ? 48 : 24;
+    const std::uintmax_t rowBytes = 1 + (std::uintmax_t(png.width) * bits + 7) / 8;
+    return rowBytes * png.height / 1032;
+}
 
 }  // namespace
 
@@ -60,6 +75,18 @@ bool readPng(const std::string& path, RgbaImage& image, std::string& error, size
     if (size_t(png.width) * png.height > maxPixels) {
         error = "\"" + path + "\" is too large (" + std::to_string(png.width) + "x" +
                 std::to_string(png.height) + ")";
+        return false;
+    }
+    // A header claiming more than the file can hold is refused before the image is allocated.
+    std::error_code failed;
+    const std::uintmax_t fileBytes = std::filesystem::file_size(path, failed);
+    if (failed) {
+        error = "cannot read \"" + path + "\": " + failed.message();
+        return false;
+    }
+    if (fileBytes < fewestEncodedBytes(png)) {
+        error = "\"" + path + "\" is damaged: it is too small for its size (" +
+                std::to_string(png.width) + "x" + std::to_string(png.height) + ")";
         return false;
     }
     png.format = PNG_FORMAT_RGBA;

@@ -87,6 +87,17 @@ private:
     GLint modelview_ = 0, projection_ = 0, attributes_ = 0;
 };
 
+// "<node>: draw failed: <why>" for the exception being handled.
+std::string drawFailure(const Node& node) {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return node.name + ": draw failed: " + e.what();
+    } catch (...) {
+        return node.name + ": draw failed";
+    }
+}
+
 }  // namespace
 
 Node* cameraShapeOf(Node& node) {
@@ -166,7 +177,8 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image,
     if (!camera) return fail("there is no camera to look through");
     MMatrix projection;
     if (!cameraProjection(*camera, width, height, projection, error)) return fail(error);
-    const MMatrix view = worldMatrix(*camera).inverse();
+    MMatrix view;
+    if (!cameraView(*camera, view, error)) return fail(error);
     if (!ensureContext()) return fail("no OpenGL context is available");
     std::vector<unsigned char> pixels;
     try {
@@ -193,12 +205,19 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image,
     drawing_ = true;
     drawingCamera_ = camera;
     glDepth_ = 0;
-    drawScene(view);
-    drawing_ = false;
-    drawingCamera_ = nullptr;
+    // However the drawing ends, the view stops drawing and no context stays current, so that
+    // OpenGL calls made later draw nothing into the freed pixels.
+    struct DrawingScope {
+        Viewport& view;
+        ~DrawingScope() {
+            view.drawing_ = false;
+            view.drawingCamera_ = nullptr;
+            view.glDepth_ = 0;
+            OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+        }
+    } scope{*this};
+    if (!drawScene(view, error)) return fail(error);
     glFinish();
-    // Outside a render no context is current, so OpenGL calls made then draw nothing.
-    OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
     // OpenGL's rows run from the bottom up.
     const size_t row = size_t(width) * 4;
     for (int y = 0; y < height / 2; ++y)
@@ -209,22 +228,34 @@ MStatus Viewport::render(int width, int height, Node* camera, RgbaImage& image,
     return MS::kSuccess;
 }
 
-void Viewport::drawScene(const MMatrix& view) {
+bool Viewport::drawScene(const MMatrix& view, std::string& error) {
     Scene& scene = Scene::current();
     std::vector<NodePtr> nodes = scene.nodes();  // a draw may create or delete nodes
     for (const NodePtr& node : nodes) {
-        if (!node->alive || node->type->apiType != MFn::kMesh || !visibleInScene(*node)) continue;
-        auto mesh = meshDataForNode(node->object());
-        if (!mesh) continue;
-        GLStateGuard guard;
-        loadMatrix(worldMatrix(*node) * view);
-        drawWireframe(mesh->geometry);
+        try {  // evaluating the mesh computes the nodes upstream, which may throw
+            if (!node->alive || node->type->apiType != MFn::kMesh || !visibleInScene(*node))
+                continue;
+            auto mesh = meshDataForNode(node->object());
+            if (!mesh) continue;
+            GLStateGuard guard;
+            loadMatrix(worldMatrix(*node) * view);
+            drawWireframe(mesh->geometry);
+        } catch (...) {
+            error = drawFailure(*node);
+            return false;
+        }
     }
     for (const NodePtr& node : nodes) {
-        if (!node->alive || !visibleInScene(*node)) continue;
+        if (!node->alive) continue;
         auto* locator = dynamic_cast<MPxLocatorNode*>(node->user);
         auto* emitter = dynamic_cast<MPxEmitterNode*>(node->user);
         if (!locator && !emitter) continue;
+        try {
+            if (!visibleInScene(*node)) continue;
+        } catch (...) {
+            error = drawFailure(*node);
+            return false;
+        }
         MDagPath path;
         MDagPath::getAPathTo(node->object(), path);
         M3dView active = M3dView::active3dView();
@@ -235,13 +266,15 @@ void Viewport::drawScene(const MMatrix& view) {
                 locator->draw(active, path, M3dView::kWireFrame, M3dView::kDormant);
             else
                 emitter->draw(active, path, M3dView::kWireFrame, M3dView::kDormant);
-        } catch (const std::exception& e) {
-            MGlobal::displayError((node->name + ": draw failed: " + e.what()).c_str());
         } catch (...) {
-            MGlobal::displayError((node->name + ": draw failed").c_str());
+            MGlobal::displayError(drawFailure(*node).c_str());
+            // The draw may have left a primitive open, inside which the guard's pops would
+            // fail; outside one this glEnd only raises an error, which the guard clears.
+            glEnd();
         }
         glDepth_ = 0;
     }
+    return true;
 }
 
 }  // namespace mayahost

@@ -35,7 +35,8 @@ public:
 
     // Renders the scene through the camera (null: the view's own) at the size given (1 to kMaxSize
     // each way). Fails with a message naming the cause (no OpenGL context, no camera, a camera that
-    // cannot project, too little memory), leaving `image` empty.
+    // cannot project or whose world matrix has no inverse, too little memory, a mesh that cannot
+    // be evaluated), leaving `image` empty and the view no longer drawing.
     MStatus render(int width, int height, Node* camera, RgbaImage& image, std::string& error);
 
     // True while a render is drawing: beginGL and drawText work only then.
@@ -56,7 +57,9 @@ public:
 private:
     Viewport();
     bool ensureContext();
-    void drawScene(const MMatrix& view);
+    // Draws meshes, then locators. False, with `error` naming the node, when evaluating a shape
+    // throws; a locator whose draw throws is reported and skipped.
+    bool drawScene(const MMatrix& view, std::string& error);
 
     ContextFactory makeContext_;
     void* context_ = nullptr;
