@@ -97,11 +97,12 @@ MStatus zuColorBuffer::computeColors(const MPlug& plug, MDataBlock& block) {
     MFloatArray u, v;
     splitUVs(uvs, u, v);
     MFloatVectorArray sampled, transparencies;
-    status = MRenderUtil::sampleShadingNetwork(network, static_cast<int>(n), false, false, cameraMatrix,
-                                               nullptr, &u, &v, nullptr, nullptr, nullptr, nullptr,
-                                               nullptr, sampled, transparencies);
+    status = MRenderUtil::sampleShadingNetwork(network, static_cast<int>(n), false, false,
+                                               cameraMatrix, nullptr, &u, &v, nullptr, nullptr,
+                                               nullptr, nullptr, nullptr, sampled, transparencies);
     if (!status) {
-        MGlobal::displayError(colorPlug.name() + ": cannot sample " + network + ": " + status.errorString());
+        MGlobal::displayError(colorPlug.name() + ": cannot sample " + network + ": " +
+                              status.errorString());
         return status;
     }
 
@@ -113,9 +114,11 @@ MStatus zuColorBuffer::computeColors(const MPlug& plug, MDataBlock& block) {
     STATUS_RETURN_ON_ERROR(status, "fnVectorArrayData.array");
     const unsigned int answered = copySampledColors(sampled, n, colors);
     if (answered < n)
-        MGlobal::displayWarning(MString(kNodeName) + ": " + network + " gave " + static_cast<int>(answered) +
-                                " colours for " + static_cast<int>(n) + " UVs; the others are (0, 0, 0)");
-    return setOutputData(block, outColor, plug, data, "handle = block.outputValue.\n", "handle.set(outArray)\n");
+        MGlobal::displayWarning(MString(kNodeName) + ": " + network + " gave " +
+                                static_cast<int>(answered) + " colours for " + static_cast<int>(n) +
+                                " UVs; the others are (0, 0, 0)");
+    return setOutputData(block, outColor, plug, data, "handle = block.outputValue.\n",
+                         "handle.set(outArray)\n");
 }
 
 MStatus zuColorBuffer::initialize() {

@@ -1,5 +1,3 @@
-#include "pointSuite/attributes/zuPointsUV.h"
-
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMesh.h>
 #include <maya/MFnVectorArrayData.h>
@@ -21,6 +19,7 @@
 #include "common/vectorTables.h"
 #include "common/vertexColorLayers.h"
 #include "pointSuite/attributes/attributeKernels.h"
+#include "pointSuite/attributes/zuPointsUV.h"
 
 const MTypeId zuPointsUV::id(0xB6);
 MObject zuPointsUV::inPoints, zuPointsUV::inMesh, zuPointsUV::uvSet, zuPointsUV::outUVs;
@@ -50,11 +49,18 @@ MStatus chooseUVSet(MDataBlock& block, const MFnMesh& mesh, bool& named, MString
 // meshUV: U, V of the first, second and third corner of every triangle in getTriangles order,
 // each corner's UV read through its first place in the polygon's vertex list. A corner without
 // a UV in the set reads (0, 0).
-MStatus buildTriangleUVTable(const MObject& meshObject, const MFnMesh& mesh, const MString* uvSetName,
-                             std::vector<float>& meshUV) {
+MStatus buildTriangleUVTable(const MObject& meshObject, const MFnMesh& mesh,
+                             const MString* uvSetName, std::vector<float>& meshUV) {
     MIntArray triangleCounts, triangleVertices;
-    STATUS_RETURN_ON_ERROR(mesh.getTriangles(triangleCounts, triangleVertices), "meshFn.getTriangles");
-    meshUV.assign(2ull * triangleVertices.length(), 0.0f);
+    STATUS_RETURN_ON_ERROR(mesh.getTriangles(triangleCounts, triangleVertices),
+                           "meshFn.getTriangles");
+    unsigned long long cornerCount = 0;
+    for (unsigned int p = 0; p < triangleCounts.length(); ++p)
+        cornerCount += 3ull * triangleCounts[p];
+    // The table is indexed by the corners the counts give; the list must hold exactly those.
+    if (cornerCount != triangleVertices.length())
+        STATUS_RETURN_ON_ERROR(MStatus(MS::kFailure), "meshFn.getTriangles");
+    meshUV.assign(2ull * cornerCount, 0.0f);
     MStatus status;
     MItMeshPolygon polygons(meshObject, &status);
     STATUS_RETURN_ON_ERROR(status, "MItMeshPolygon");
@@ -62,11 +68,14 @@ MStatus buildTriangleUVTable(const MObject& meshObject, const MFnMesh& mesh, con
     MIntArray vertices;
     for (unsigned int p = 0; p < triangleCounts.length(); ++p) {
         int previous = 0;
-        STATUS_RETURN_ON_ERROR(polygons.setIndex(static_cast<int>(p), previous), "polyIter.setIndex");
+        STATUS_RETURN_ON_ERROR(polygons.setIndex(static_cast<int>(p), previous),
+                               "polyIter.setIndex");
         STATUS_RETURN_ON_ERROR(polygons.getVertices(vertices), "polyIter.getVertices");
         for (int k = 0; k < 3 * triangleCounts[p]; ++k, ++corner) {
             int j = 0;
-            while (j < static_cast<int>(vertices.length()) && vertices[j] != triangleVertices[corner]) ++j;
+            while (j < static_cast<int>(vertices.length()) &&
+                   vertices[j] != triangleVertices[corner])
+                ++j;
             if (j == static_cast<int>(vertices.length())) {
                 MGlobal::displayError("zuPointsUV: UV point not found");
                 return MS::kFailure;
@@ -83,14 +92,16 @@ MStatus buildTriangleUVTable(const MObject& meshObject, const MFnMesh& mesh, con
 
 }  // namespace
 
-__global__ void computeSampleUV(const float* meshUV, const unsigned int* samplesTriID, float* sampleUV,
-                                unsigned int samplesCount) {
+__global__ void computeSampleUV(const float* meshUV, const unsigned int* samplesTriID,
+                                float* sampleUV, unsigned int samplesCount) {
     const unsigned int i = oneDimensionalThreadIndex();
     if (i >= samplesCount) return;
     const float* corners = meshUV + 6ull * samplesTriID[i];
     const float u = sampleUV[2ull * i], v = sampleUV[2ull * i + 1];
-    sampleUV[2ull * i] = corners[0] - u * corners[0] - v * corners[0] + u * corners[2] + v * corners[4];
-    sampleUV[2ull * i + 1] = corners[1] - u * corners[1] - v * corners[1] + u * corners[3] + v * corners[5];
+    sampleUV[2ull * i] =
+        corners[0] - u * corners[0] - v * corners[0] + u * corners[2] + v * corners[4];
+    sampleUV[2ull * i + 1] =
+        corners[1] - u * corners[1] - v * corners[1] + u * corners[3] + v * corners[5];
 }
 
 zuPointsUV::~zuPointsUV() = default;
@@ -120,17 +131,19 @@ MStatus zuPointsUV::computeUVs(const MPlug& plug, MDataBlock& block) {
     status = input.read(block, ": please supply points vector");
     if (!status) return status;
     const char kTriIdMissing[] = "Missing 'triID' attribute in point array";
-    if (!input.requireArray("triID", MFnArrayAttrsData::kIntArray, kTriIdMissing)) return MS::kFailure;
+    if (!input.requireArray("triID", MFnArrayAttrsData::kIntArray, kTriIdMissing))
+        return MS::kFailure;
     const unsigned int n = input.set().getIntData("triID").length();
     PointTriangles points;
-    status = readPointTriangles(input, mesh, n, kTriIdMissing, "Missing 'uv' attribute in point array", true,
-                                points, "triID");
+    status = readPointTriangles(input, mesh, n, kTriIdMissing,
+                                "Missing 'uv' attribute in point array", true, points, "triID");
     if (!status) return status;
     // The corner UVs, the triangle of each point and its weights (overwritten by its UV).
     if (!deviceMemoryFits(24ull * points.triangleCount() + 12ull * n, "Not enough memory on GPU"))
         return MS::kFailure;
     std::vector<float> hostMeshUV;
-    status = buildTriangleUVTable(meshHandle.asMesh(), mesh, named ? &setName : nullptr, hostMeshUV);
+    status =
+        buildTriangleUVTable(meshHandle.asMesh(), mesh, named ? &setName : nullptr, hostMeshUV);
     if (!status) return status;
 
     DeviceTable<float> meshUV(std::move(hostMeshUV)), sampleUV(std::move(points.uv));
@@ -155,8 +168,10 @@ MStatus zuPointsUV::initialize() {
     MStatus status = createPointSetInput(inPoints, true);
     if (!status) return status;
     if (!(status = createMeshInput(inMesh, true))) return status;
-    status = createNumericInputs({{&uvSet, "uvSet", "uvs", MFnNumericData::kInt, 0, true, false, 0, 0}});
+    status =
+        createNumericInputs({{&uvSet, "uvSet", "uvs", MFnNumericData::kInt, 0, true, false, 0, 0}});
     if (!status) return status;
     if (!(status = createVectorArrayOutput(outUVs, "outUVs", "uv", ""))) return status;
-    return addAttributes({&inPoints, &inMesh, &uvSet, &outUVs}, {&inPoints, &inMesh, &uvSet}, outUVs);
+    return addAttributes({&inPoints, &inMesh, &uvSet, &outUVs}, {&inPoints, &inMesh, &uvSet},
+                         outUVs);
 }

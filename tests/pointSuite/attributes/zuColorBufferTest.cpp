@@ -18,16 +18,21 @@ class ColorBufferTest : public AttributeNodeTest {
 protected:
     void SetUp() override {
         AttributeNodeTest::SetUp();
-        ASSERT_TRUE(run("createNode zuColorBuffer -n colors; createNode checker -n board;"
-                        "setAttr board.color1 1 0 0; setAttr board.color2 0 0 1"));
+        ASSERT_TRUE(
+            run("createNode zuColorBuffer -n colors; createNode checker -n board;"
+                "setAttr board.color1 1 0 0; setAttr board.color2 0 0 1"));
     }
 };
 
 TEST_F(ColorBufferTest, ACheckerSampledAtKnownUVsGivesItsTwoColoursInOrder) {
     ASSERT_TRUE(run("connectAttr board.outColor colors.inColor"));
     // color1 where u and v lie in the same half of a tile, color2 elsewhere; z is not read.
-    setVectorArray("colors.inUVs", {{0.25, 0.25, 9}, {0.75, 0.25, 0}, {0.75, 0.75, 0}, {0.25, 0.75, 0},
-                                    {1.25, 2.25, 0}, {-0.25, 0.25, 0}});
+    setVectorArray("colors.inUVs", {{0.25, 0.25, 9},
+                                    {0.75, 0.25, 0},
+                                    {0.75, 0.75, 0},
+                                    {0.25, 0.75, 0},
+                                    {1.25, 2.25, 0},
+                                    {-0.25, 0.25, 0}});
     EXPECT_EQ(evaluateVectors("colors.outColor"), (Vectors{kRed, kBlue, kRed, kBlue, kRed, kBlue}));
     EXPECT_TRUE(errorsShown().empty());
 
@@ -36,9 +41,11 @@ TEST_F(ColorBufferTest, ACheckerSampledAtKnownUVsGivesItsTwoColoursInOrder) {
     EXPECT_EQ(evaluateVectors("colors.outColor")[0], MVector(0, 1, 0));
 
     // UVs that are no numbers take the texture's default colour.
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN(),
+                 inf = std::numeric_limits<double>::infinity();
     ASSERT_TRUE(run("setAttr board.defaultColor 0.5 0.25 0"));
-    setVectorArray("colors.inUVs", {{nan, 0.25, 0}, {0.25, inf, 0}, {1e300, 0.25, 0}, {0.25, 0.25, 0}});
+    setVectorArray("colors.inUVs",
+                   {{nan, 0.25, 0}, {0.25, inf, 0}, {1e300, 0.25, 0}, {0.25, 0.25, 0}});
     EXPECT_EQ(evaluateVectors("colors.outColor"),
               (Vectors{{0.5, 0.25, 0}, {0.5, 0.25, 0}, {0.5, 0.25, 0}, {0, 1, 0}}));
 }
@@ -71,12 +78,15 @@ TEST_F(ColorBufferTest, EmptyUVsGiveAnEmptyArrayAndMissingOnesAreRefused) {
     mayahost::clearRecordedMessages();
     evaluateVectors("bare.outColor", &status);
     EXPECT_FALSE(status);
-    EXPECT_EQ(errorsShown(), std::vector<std::string>{"bare.inUVs: please supply points UV from zuPointsUV node"});
+    EXPECT_EQ(errorsShown(),
+              std::vector<std::string>{"bare.inUVs: please supply points UV from zuPointsUV node"});
 }
 
 TEST_F(ColorBufferTest, AFailingNetworkShowsAnErrorAndKeepsOutColor) {
-    ASSERT_TRUE(run("createNode file -n picture; setAttr picture.fileTextureName -type \"string\" \"no-such.png\";"
-                    "connectAttr board.outColor colors.inColor"));
+    ASSERT_TRUE(
+        run("createNode file -n picture; setAttr picture.fileTextureName -type \"string\" "
+            "\"no-such.png\";"
+            "connectAttr board.outColor colors.inColor"));
     setVectorArray("colors.inUVs", {{0.25, 0.25, 0}});
     ASSERT_EQ(evaluateVectors("colors.outColor"), Vectors{kRed});
     ASSERT_TRUE(run("connectAttr -f picture.outColor colors.inColor"));
@@ -88,7 +98,8 @@ TEST_F(ColorBufferTest, AFailingNetworkShowsAnErrorAndKeepsOutColor) {
     // The texture reports its own failure too, when its outColor is pulled.
     const std::vector<std::string> errors = errorsShown();
     ASSERT_FALSE(errors.empty());
-    EXPECT_EQ(errors.back().rfind("colors.inColor: cannot sample picture.outColor: ", 0), 0u) << errors.back();
+    EXPECT_EQ(errors.back().rfind("colors.inColor: cannot sample picture.outColor: ", 0), 0u)
+        << errors.back();
     EXPECT_NE(errors.back().find("no-such.png"), std::string::npos) << errors.back();
 }
 
@@ -107,15 +118,17 @@ TEST(SampledColors, FewerColoursThanUVsArePaddedWithBlack) {
 }
 
 TEST_F(ColorBufferTest, CheckerColoursSampledThroughUVsDriveScale) {
-    ASSERT_TRUE(run(
-        "polyPlane -w 4 -h 4 -sx 4 -sy 4 -n ground;"
-        "createNode zuScatterPoints -n scatter; setAttr scatter.radius 0.3;"
-        "connectAttr groundShape.outMesh scatter.inMesh; connectAttr groundShape.boundingBox scatter.boundingBox;"
-        "createNode zuPointsUV -n uvs; connectAttr scatter.outPoints uvs.inPoints; connectAttr groundShape.outMesh uvs.inMesh;"
-        "connectAttr uvs.outUVs colors.inUVs; connectAttr board.outColor colors.inColor;"
-        "setAttr board.color1 2 0 0; setAttr board.color2 0.5 0 0;"
-        "createNode zuPointsScale -n grow; connectAttr scatter.outPoints grow.inPoints;"
-        "connectAttr colors.outColor grow.inColor"));
+    ASSERT_TRUE(
+        run("polyPlane -w 4 -h 4 -sx 4 -sy 4 -n ground;"
+            "createNode zuScatterPoints -n scatter; setAttr scatter.radius 0.3;"
+            "connectAttr groundShape.outMesh scatter.inMesh; connectAttr groundShape.boundingBox "
+            "scatter.boundingBox;"
+            "createNode zuPointsUV -n uvs; connectAttr scatter.outPoints uvs.inPoints; connectAttr "
+            "groundShape.outMesh uvs.inMesh;"
+            "connectAttr uvs.outUVs colors.inUVs; connectAttr board.outColor colors.inColor;"
+            "setAttr board.color1 2 0 0; setAttr board.color2 0.5 0 0;"
+            "createNode zuPointsScale -n grow; connectAttr scatter.outPoints grow.inPoints;"
+            "connectAttr colors.outColor grow.inColor"));
     const PointSet scaled = evaluate("grow.outPoints");
     const Vectors uvs = evaluateVectors("uvs.outUVs");
     const size_t n = scaled.vectors.at("position").size();
@@ -128,7 +141,8 @@ TEST_F(ColorBufferTest, CheckerColoursSampledThroughUVsDriveScale) {
         const bool first = (uvs[i].x < 0.5) == (uvs[i].y < 0.5);
         const double s = first ? 2 : 0.5;
         large += first;
-        expectNear(scaled.vectors.at("scale")[i], MVector(s, s, s), 1e-6, "point " + std::to_string(i));
+        expectNear(scaled.vectors.at("scale")[i], MVector(s, s, s), 1e-6,
+                   "point " + std::to_string(i));
     }
     EXPECT_GT(large, n / 4);
     EXPECT_LT(large, 3 * n / 4);

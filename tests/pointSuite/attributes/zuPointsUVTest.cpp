@@ -52,7 +52,9 @@ class UVTest : public AttributeNodeTest {
 protected:
     void SetUp() override {
         AttributeNodeTest::SetUp();
-        ASSERT_TRUE(run("createNode zuPointsUV -n uvs; createNode mesh -n shape; connectAttr shape.outMesh uvs.inMesh"));
+        ASSERT_TRUE(
+            run("createNode zuPointsUV -n uvs; createNode mesh -n shape; connectAttr shape.outMesh "
+                "uvs.inMesh"));
     }
     void setMappedQuad(bool secondSet) {
         MObject data = mappedQuad(secondSet);
@@ -123,8 +125,11 @@ TEST_F(UVTest, UvSetPicksASetByPlaceAndAPlacePastTheLastWarns) {
         }
         mayahost::clearRecordedMessages();
         expectUVsOf(c.map, evaluateVectors("uvs.outUVs"));
-        EXPECT_EQ(warningsShown(), c.warns ? std::vector<std::string>{"zuPointsUV: UV set not found, using default UV set."}
-                                           : std::vector<std::string>{});
+        EXPECT_EQ(
+            warningsShown(),
+            c.warns
+                ? std::vector<std::string>{"zuPointsUV: UV set not found, using default UV set."}
+                : std::vector<std::string>{});
     }
 }
 
@@ -150,8 +155,16 @@ TEST_F(UVTest, RefusedInputsFailAndLeaveTheOutputAsItWas) {
         bool hasTriID, hasUV;
         std::string error;
     } refusals[] = {
-        {{0, 2}, {{0, 0, 0}, {0, 0, 0}}, true, true, "uvs.inPoints: 'triID' 2 of point 1 is not one of the 2 triangles of inMesh"},
-        {{-1}, {{0, 0, 0}}, true, true, "uvs.inPoints: 'triID' -1 of point 0 is not one of the 2 triangles of inMesh"},
+        {{0, 2},
+         {{0, 0, 0}, {0, 0, 0}},
+         true,
+         true,
+         "uvs.inPoints: 'triID' 2 of point 1 is not one of the 2 triangles of inMesh"},
+        {{-1},
+         {{0, 0, 0}},
+         true,
+         true,
+         "uvs.inPoints: 'triID' -1 of point 0 is not one of the 2 triangles of inMesh"},
         {{0}, {{0, 0, 0}}, false, true, "uvs.inPointsMissing 'triID' attribute in point array"},
         {{0}, {{0, 0, 0}}, true, false, "uvs.inPointsMissing 'uv' attribute in point array"},
         {{0, 1}, {{0, 0, 0}}, true, true, "uvs.inPoints: 'uv' has 1 entries, 'triID' 2"},
