@@ -100,13 +100,18 @@ void copyAll(MFnArrayAttrsData& out, MFnArrayAttrsData& in, Skip skip) {
 // otherwise to rest when there is one.
 template <class Array, class Pass>
 void appendEntries(Array& kept, Array* rest, const Array& source, size_t count, Pass pass) {
-    const size_t end = std::min<size_t>(count, source.length());
-    for (size_t i = 0; i < end; ++i) {
-        const unsigned int index = static_cast<unsigned int>(i);
+    const unsigned int end = static_cast<unsigned int>(std::min<size_t>(count, source.length()));
+    // Both outputs grow once, to their final lengths, and are then written in place.
+    unsigned int passing = 0;
+    for (unsigned int i = 0; i < end; ++i) passing += pass(i) ? 1u : 0u;
+    unsigned int k = kept.length(), r = rest ? rest->length() : 0;
+    STATUS_CHECK(kept.setLength(k + passing));
+    if (rest) STATUS_CHECK(rest->setLength(r + (end - passing)));
+    for (unsigned int i = 0; i < end; ++i) {
         if (pass(i))
-            STATUS_CHECK(kept.append(source[index]));
+            kept[k++] = source[i];
         else if (rest)
-            STATUS_CHECK(rest->append(source[index]));
+            (*rest)[r++] = source[i];
     }
 }
 

@@ -11,7 +11,8 @@
 #include <utility>
 #include <vector>
 
-// The raw device pointer of a buffer, for kernel arguments.
+// The raw device pointer of a buffer, for kernel arguments (any allocator, gpu::DeviceBuffer
+// included).
 template <typename T, typename Allocator>
 T* devicePointer(thrust::device_vector<T, Allocator>& buffer) {
     return thrust::raw_pointer_cast(buffer.data());

@@ -3,6 +3,7 @@
 #include <maya/MFnVectorArrayData.h>
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
+#include <maya/MStringArray.h>
 
 #include <cmath>
 #include <iostream>
@@ -51,6 +52,20 @@ bool PointSetInput::checkLength(const char* name, unsigned int length, unsigned 
     show(MString(": '") + name + "' has " + static_cast<int>(length) + " entries, '" + reference +
          "' " + static_cast<int>(expected));
     return false;
+}
+
+bool PointSetInput::checkAllLengths(unsigned int expected, const char* reference) {
+    const MStringArray names = set_.list();
+    for (unsigned int i = 0; i < names.length(); ++i) {
+        MFnArrayAttrsData::Type kind = MFnArrayAttrsData::kInvalid;
+        set_.checkArrayExist(names[i], kind);
+        unsigned int length = expected;
+        if (kind == MFnArrayAttrsData::kVectorArray) length = set_.getVectorData(names[i]).length();
+        else if (kind == MFnArrayAttrsData::kDoubleArray) length = set_.getDoubleData(names[i]).length();
+        else if (kind == MFnArrayAttrsData::kIntArray) length = set_.getIntData(names[i]).length();
+        if (!checkLength(names[i].asChar(), length, expected, reference)) return false;
+    }
+    return true;
 }
 
 bool PointSetInput::checkTriangleIds(const MIntArray& triID, unsigned int triangleCount) const {

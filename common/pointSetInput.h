@@ -49,6 +49,11 @@ public:
     bool checkLength(const char* name, unsigned int length, unsigned int expected,
                      const char* reference = "position") const;
 
+    // True when every vector, double and int array of the set has `expected` entries; otherwise
+    // shows checkLength's message for the first that has not. For nodes that split or filter
+    // the whole set, so that no array loses or keeps entries past the point count.
+    bool checkAllLengths(unsigned int expected, const char* reference);
+
     // True when every "triID" entry names one of the triangleCount triangles of the mesh;
     // otherwise shows ": 'triID' <value> of point <i> is not one of the <count> triangles of
     // inMesh" (negative values included) and answers false.

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "graph/Scene.h"
 #include "viewTesting.h"
 #include "viewport/PngFile.h"
@@ -39,7 +41,7 @@ protected:
         Scene::current().reset();
         mayahost::clearRecordedMessages();
         dir = std::filesystem::temp_directory_path() /
-              ("viewportTest-" +
+              ("viewportTest-" + std::to_string(getpid()) + "-" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);

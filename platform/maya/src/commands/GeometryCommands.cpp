@@ -1,4 +1,5 @@
-// Built-in commands that make meshes and write geometry and point sets to files.
+// Built-in commands that make meshes, write geometry and point sets to files and read point sets
+// back.
 #include <maya/MGlobal.h>
 
 #include <filesystem>
@@ -6,6 +7,7 @@
 #include "commands/CommandArgs.h"
 #include "commands/CommandRegistry.h"
 #include "data/DataTypes.h"
+#include "dynamics/Dynamics.h"
 #include "mesh/MeshData.h"
 #include "mesh/MeshPrimitives.h"
 #include "mesh/ObjFile.h"
@@ -73,9 +75,14 @@ std::shared_ptr<MeshData> meshOf(const char* command, const std::string& target,
         if (!scene.parsePlug(target, plug, error)) return status = commandError(command, error), nullptr;
     } else {
         Node* node = scene.findNode(target);
+        // A transform's first mesh: the shape itself, not the original geometry a deformer
+        // keeps beside it.
         if (node && node->type->kind == NodeKind::Transform)
             for (Node* child : node->children)
-                if (child->type->apiType == MFn::kMesh) node = child;
+                if (child->type->apiType == MFn::kMesh) {
+                    node = child;
+                    break;
+                }
         if (!node || node->type->apiType != MFn::kMesh)
             return status = commandError(command, "\"" + target + "\" is not a mesh, a transform of one, or a plug"), nullptr;
         plug.node = node->shared_from_this();
@@ -130,6 +137,38 @@ bool pointColumns(const ArrayAttrsData& set, std::vector<PlyColumn>& columns, si
         }
     }
     return true;
+}
+
+// The point set a PLY file's columns give, the inverse of pointColumns: x, y, z as "position",
+// nx, ny, nz as "normal", name_x, name_y, name_z as the vector array "name", every other column
+// as a double or int array of its own name.
+std::shared_ptr<ArrayAttrsData> pointSetOf(const std::vector<PlyColumn>& columns) {
+    auto set = std::make_shared<ArrayAttrsData>();
+    auto vectorOf = [](const std::string& column, int& axis) -> std::string {
+        const char* axes[] = {"x", "y", "z"};
+        for (axis = 0; axis < 3; ++axis) {
+            if (column == axes[axis]) return "position";
+            if (column == std::string("n") + axes[axis]) return "normal";
+            const std::string suffix = std::string("_") + axes[axis];
+            if (column.size() > 2 && column.compare(column.size() - 2, 2, suffix) == 0) return column.substr(0, column.size() - 2);
+        }
+        return "";
+    };
+    for (const PlyColumn& c : columns) {
+        int axis = 0;
+        const std::string vector = c.type == PlyColumn::kInt ? "" : vectorOf(c.name, axis);
+        if (!vector.empty()) {
+            auto* entry = set->obtain(vector, ArrayAttrsData::kVector);
+            if (entry) {
+                entry->vectors->resize(c.real.size());
+                for (size_t i = 0; i < c.real.size(); ++i) (*entry->vectors)[i][axis] = c.real[i];
+                continue;
+            }
+        }
+        if (c.type == PlyColumn::kInt) *set->obtain(c.name, ArrayAttrsData::kInt)->ints = c.integer;
+        else if (auto* entry = set->obtain(c.name, ArrayAttrsData::kDouble)) *entry->doubles = c.real;
+    }
+    return set;
 }
 
 }  // namespace
@@ -206,13 +245,15 @@ MAYAHOST_BUILTIN_COMMAND(exportObj, args, result) {
     return MS::kSuccess;
 }
 
-// exportPoints <point-set plug> "file.ply": every array of the set as vertex properties.
+// exportPoints <point-set plug | particle shape> "file.ply": every array of the set, or of the
+// particle shape's particles, as vertex properties.
 MAYAHOST_BUILTIN_COMMAND(exportPoints, args, result) {
     if (args.length() != 2) return commandError("exportPoints", "needs a point-set plug and a file name");
     PlugRef plug;
     std::string error;
     Scene& scene = Scene::current();
-    if (!scene.parsePlug(args.asString(0).asChar(), plug, error)) return commandError("exportPoints", error);
+    if (!particleArraysPlug(args.asString(0).asChar(), plug) && !scene.parsePlug(args.asString(0).asChar(), plug, error))
+        return commandError("exportPoints", error);
     if (!scene.evaluate(*plug.node, plug.path))
         return commandError("exportPoints", "the value of '" + plug.name() + "' could not be computed");
     auto set = std::dynamic_pointer_cast<ArrayAttrsData>(scene.slotFor(*plug.node, plug.path, nullptr)->data);
@@ -222,6 +263,37 @@ MAYAHOST_BUILTIN_COMMAND(exportPoints, args, result) {
     if (!pointColumns(*set, columns, count, error) || !writePly(args.asString(1).asChar(), count, columns, error))
         return commandError("exportPoints", error);
     MGlobal::displayInfo(MString("exportPoints: wrote ") + int(count) + " points to " + args.asString(1));
+    result.set(int(count));
+    return MS::kSuccess;
+}
+
+// importPoints "file.ply" <point-set plug> [-rename from to]: the file's vertex properties (as
+// exportPoints writes them) as the plug's point set; -rename gives one array another name.
+MAYAHOST_BUILTIN_COMMAND(importPoints, args, result) {
+    CommandArgs parsed;
+    MStatus status = CommandArgs::parse("importPoints", args, {{"rn", "rename", 2}}, parsed);
+    if (!status) return status;
+    if (parsed.positional.size() != 2) return commandError("importPoints", "needs a file name and a point-set plug");
+    Scene& scene = Scene::current();
+    PlugRef plug;
+    std::string error;
+    if (!scene.parsePlug(parsed.positional[1], plug, error)) return commandError("importPoints", error);
+    const Attribute* attribute = plug.attribute();
+    if (attribute->kind != Attribute::Kind::Typed || attribute->dataType != MFnData::kDynArrayAttrs)
+        return commandError("importPoints", "'" + plug.name() + "' does not take a point set");
+    size_t count = 0;
+    std::vector<PlyColumn> columns;
+    if (!readPly(parsed.positional[0], count, columns, error)) return commandError("importPoints", error);
+    auto set = pointSetOf(columns);
+    if (parsed.has("rename")) {
+        const std::vector<std::string>& names = parsed.flags.at("rename");
+        ArrayAttrsData::Entry* entry = set->find(names[0]);
+        if (!entry) return commandError("importPoints", "the file has no array \"" + names[0] + "\"");
+        if (set->find(names[1])) return commandError("importPoints", "the file already has an array \"" + names[1] + "\"");
+        entry->name = names[1];
+    }
+    status = scene.setValue(*plug.node, plug.path, [&](Slot& slot, int) { slot.data = set; });
+    if (!status) return commandError("importPoints", status.errorString().asChar());
     result.set(int(count));
     return MS::kSuccess;
 }

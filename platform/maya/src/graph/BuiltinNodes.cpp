@@ -16,6 +16,7 @@
 
 #include "graph/Dag.h"
 #include "data/DataTypes.h"
+#include "dynamics/Dynamics.h"
 #include "mesh/MeshData.h"
 #include "graph/Registry.h"
 #include "graph/Scene.h"
@@ -248,6 +249,7 @@ void registerBuiltinTypes() {
     registerBuiltin<TimeNode>("time", 0x4000003, NodeKind::Depend, MFn::kTime);
     registerCameraType();
     registerShadingTypes();
+    registerParticleType();
 }
 
 std::shared_ptr<MeshData> meshDataForNode(const MObject& object) {

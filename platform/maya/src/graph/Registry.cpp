@@ -2,9 +2,14 @@
 
 #include <maya/MFnMatrixAttribute.h>
 #include <maya/MFnNumericAttribute.h>
+#include <maya/MPxDeformerNode.h>
+#include <maya/MPxEmitterNode.h>
 #include <maya/MPxNode.h>
 
 #include <algorithm>
+
+#include "dynamics/Dynamics.h"
+#include "mesh/Deformer.h"
 
 namespace mayahost {
 
@@ -50,13 +55,40 @@ Registry& Registry::instance() {
 const std::vector<AttributePtr>& inheritedAttributes(NodeKind kind) {
     static const std::vector<AttributePtr> none;
     static const std::vector<AttributePtr> dag = makeDagAttributes();
+    static const std::vector<AttributePtr> emitter = [] {
+        std::vector<AttributePtr> list = dag;
+        for (auto& a : emitterAttributes()) list.push_back(a);
+        return list;
+    }();
     switch (kind) {
         case NodeKind::Transform:
         case NodeKind::Shape:
         case NodeKind::Locator: return dag;
+        case NodeKind::Emitter: return emitter;
+        case NodeKind::Deformer: return deformerAttributes();
         default: return none;
     }
 }
+
+namespace {
+
+// What the inherited attributes of a kind affect: an emitter's inputs its output, a
+// deformer's inputs and envelope its output geometry.
+void addInheritedAffects(NodeType& type) {
+    auto affects = [&](const MObject& from, const MObject& to) {
+        auto& list = type.affects[attributeOf(from)];
+        if (std::find(list.begin(), list.end(), attributeOf(to)) == list.end()) list.push_back(attributeOf(to));
+    };
+    if (type.kind == NodeKind::Emitter)
+        for (const MObject* input : emitterInputs()) affects(*input, MPxEmitterNode::mOutput);
+    if (type.kind == NodeKind::Deformer) {
+        affects(MPxDeformerNode::input, MPxDeformerNode::outputGeom);
+        affects(MPxDeformerNode::inputGeom, MPxDeformerNode::outputGeom);
+        affects(MPxDeformerNode::envelope, MPxDeformerNode::outputGeom);
+    }
+}
+
+}  // namespace
 
 MStatus Registry::registerType(const std::shared_ptr<NodeType>& type, const std::function<MStatus()>& initialize) {
     if (type->name.empty()) return failure("A node type needs a name");
@@ -70,6 +102,7 @@ MStatus Registry::registerType(const std::shared_ptr<NodeType>& type, const std:
         type->attributes.push_back(a);
         addWithChildren(*type, a.get());
     }
+    addInheritedAffects(*type);
     initializing_ = type;
     MStatus status = initialize ? initialize() : MStatus();
     initializing_.reset();

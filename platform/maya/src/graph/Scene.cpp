@@ -459,6 +459,12 @@ const Connection* Scene::incoming(const PlugRef& destination) const {
     return nullptr;
 }
 
+std::vector<Connection> Scene::incomingTo(const Node& node) const {
+    std::vector<Connection> found;
+    for (auto c : connectionsInto(node)) found.push_back(*c);
+    return found;
+}
+
 std::vector<Connection> Scene::outgoing(const PlugRef& source) const {
     std::vector<Connection> found;
     for (auto c : connectionsFrom(*source.node))
@@ -754,9 +760,22 @@ void Scene::evaluateUpstreamFirst(Node& node, const Attribute* attribute) {
     staleInputs_.pop_back();
 }
 
+namespace {
+
+std::vector<Scene::TimeListener>& timeListeners() {
+    static std::vector<Scene::TimeListener> listeners;
+    return listeners;
+}
+
+}  // namespace
+
+void Scene::addTimeListener(TimeListener listener) { timeListeners().push_back(std::move(listener)); }
+
 void Scene::setTime(const MTime& time) {
+    const MTime previous = time_;
     time_ = time;
     if (timeNode_) dirty(*timeNode_, timeNode_->type->findAttribute("outTime"));
+    for (const TimeListener& listener : timeListeners()) listener(previous, time);
 }
 
 }  // namespace mayahost

@@ -59,6 +59,8 @@ public:
     MStatus disconnect(const PlugRef& source, const PlugRef& destination);
     const Connection* incoming(const PlugRef& destination) const;
     std::vector<Connection> outgoing(const PlugRef& source) const;
+    // Every connection that ends at the node.
+    std::vector<Connection> incomingTo(const Node& node) const;
 
     // Makes the plug's value current: pulls connected inputs, computes dirty outputs.
     MStatus evaluate(Node& node, const PlugPath& path);
@@ -75,7 +77,11 @@ public:
     void clean(Node& node, const Attribute* attribute);
 
     MTime time() const { return time_; }
+    // Sets the time, dirties what depends on it, then tells the time listeners.
     void setTime(const MTime& time);
+    // Called after each setTime with the previous and the new time (the particle shapes step).
+    using TimeListener = std::function<void(const MTime& previous, const MTime& now)>;
+    static void addTimeListener(TimeListener listener);
     Node* timeNode() const { return timeNode_; }
 
 private:

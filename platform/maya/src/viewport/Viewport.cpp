@@ -3,6 +3,7 @@
 #include <GL/osmesa.h>
 #include <maya/MDagPath.h>
 #include <maya/MGlobal.h>
+#include <maya/MPxEmitterNode.h>
 #include <maya/MPxLocatorNode.h>
 
 #include <algorithm>
@@ -220,17 +221,20 @@ void Viewport::drawScene(const MMatrix& view) {
         drawWireframe(mesh->geometry);
     }
     for (const NodePtr& node : nodes) {
-        if (!node->alive || node->type->kind != NodeKind::Locator || !visibleInScene(*node))
-            continue;
+        if (!node->alive || !visibleInScene(*node)) continue;
         auto* locator = dynamic_cast<MPxLocatorNode*>(node->user);
-        if (!locator) continue;
+        auto* emitter = dynamic_cast<MPxEmitterNode*>(node->user);
+        if (!locator && !emitter) continue;
         MDagPath path;
         MDagPath::getAPathTo(node->object(), path);
         M3dView active = M3dView::active3dView();
         GLStateGuard guard;
         loadMatrix(worldMatrix(*node) * view);
         try {
-            locator->draw(active, path, M3dView::kWireFrame, M3dView::kDormant);
+            if (locator)
+                locator->draw(active, path, M3dView::kWireFrame, M3dView::kDormant);
+            else
+                emitter->draw(active, path, M3dView::kWireFrame, M3dView::kDormant);
         } catch (const std::exception& e) {
             MGlobal::displayError((node->name + ": draw failed: " + e.what()).c_str());
         } catch (...) {
