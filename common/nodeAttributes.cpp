@@ -5,6 +5,7 @@
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MPxNode.h>
 
+#include <iostream>
 #include <string>
 
 #include "common/statusCheck.h"
@@ -35,7 +36,7 @@ MStatus createNumericInputs(std::initializer_list<NumericInput> inputs) {
     return MS::kSuccess;
 }
 
-MStatus createPointSetPlugs(MObject& inPoints, MObject& outPoints, bool hiddenInput) {
+MStatus createPointSetInput(MObject& inPoints, bool hidden) {
     MFnTypedAttribute typed;
     MStatus status;
     inPoints = typed.create("inPoints", "ip", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
@@ -43,7 +44,14 @@ MStatus createPointSetPlugs(MObject& inPoints, MObject& outPoints, bool hiddenIn
     typed.setWritable(true);
     typed.setStorable(false);
     typed.setKeyable(false);
-    if (hiddenInput) typed.setHidden(true);
+    if (hidden) typed.setHidden(true);
+    return MS::kSuccess;
+}
+
+MStatus createPointSetPlugs(MObject& inPoints, MObject& outPoints, bool hiddenInput) {
+    MStatus status = createPointSetInput(inPoints, hiddenInput);
+    if (!status) return status;
+    MFnTypedAttribute typed;
     outPoints = typed.create("outPoints", "op", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
     STATUS_RETURN_ON_ERROR(status, "in MFnData::kDynArrayAttrs.\n");
     typed.setWritable(false);
@@ -68,6 +76,22 @@ MStatus createVectorArrayInput(MObject& attribute, const char* longName, const c
     attribute = typed.create(longName, shortName, MFnData::kVectorArray, MObject::kNullObj, &status);
     STATUS_RETURN_ON_ERROR(status, std::string("in ") + longName + ".\n");
     setInputFlags(typed);
+    return MS::kSuccess;
+}
+
+MStatus createVectorArrayOutput(MObject& attribute, const char* longName, const char* shortName,
+                                const char* failureText) {
+    MFnTypedAttribute typed;
+    MStatus status;
+    attribute = typed.create(longName, shortName, MFnData::kVectorArray, MObject::kNullObj, &status);
+    if (!status) {
+        std::cerr << failureText << status.errorString() << std::endl;
+        return status;
+    }
+    typed.setReadable(true);
+    typed.setWritable(false);
+    typed.setStorable(false);
+    typed.setKeyable(false);
     return MS::kSuccess;
 }
 

@@ -31,11 +31,19 @@ MStatus createNumericInputs(std::initializer_list<NumericInput> inputs);
 // storable, not keyable), point sets. A failure writes "ERROR in MFnData::kDynArrayAttrs.\n".
 MStatus createPointSetPlugs(MObject& inPoints, MObject& outPoints, bool hiddenInput = false);
 
+// inPoints alone, as createPointSetPlugs makes it, for nodes whose output is no point set.
+MStatus createPointSetInput(MObject& inPoints, bool hidden = false);
+
 // inMesh (im): a mesh input, keyable, storable, readable and writable.
 MStatus createMeshInput(MObject& inMesh, bool hidden = false);
 
 // inColor (ic): a vector-array input, keyable, storable, readable and writable.
 MStatus createVectorArrayInput(MObject& attribute, const char* longName, const char* shortName);
+
+// A vector-array output: readable, not writable, not storable, not keyable. A failure writes
+// failureText, then the status text and a line end, to standard error.
+MStatus createVectorArrayOutput(MObject& attribute, const char* longName, const char* shortName,
+                                const char* failureText);
 
 // Makes `compound` a compound array attribute (readable, writable, array) of the children.
 MStatus createCompoundArray(MObject& compound, const char* longName, const char* shortName,

@@ -46,12 +46,25 @@ MStatus storeInts(MFnArrayAttrsData& output, const char* name, const unsigned in
     return MS::kSuccess;
 }
 
-MStatus setOutputPoints(MDataBlock& block, const MObject& outputAttribute, const MPlug& plug,
-                        const MObject& data) {
+MStatus setOutputData(MDataBlock& block, const MObject& outputAttribute, const MPlug& plug,
+                      const MObject& data, const char* outputValueText, const char* setText) {
     MStatus status;
     MDataHandle handle = block.outputValue(outputAttribute, &status);
-    STATUS_RETURN_ON_ERROR(status, "in hOutArray = block.outputValue(outPoints).\n");
-    STATUS_RETURN_ON_ERROR(handle.set(data), "handleOutPoints.set(outPointsArray)\n");
+    STATUS_RETURN_ON_ERROR(status, outputValueText);
+    STATUS_RETURN_ON_ERROR(handle.set(data), setText);
     block.setClean(plug);
+    return MS::kSuccess;
+}
+
+MStatus setOutputPoints(MDataBlock& block, const MObject& outputAttribute, const MPlug& plug,
+                        const MObject& data) {
+    return setOutputData(block, outputAttribute, plug, data, "in hOutArray = block.outputValue(outPoints).\n",
+                         "handleOutPoints.set(outPointsArray)\n");
+}
+
+MStatus createVectorArrayData(MFnVectorArrayData& fn, MObject& data) {
+    MStatus status;
+    data = fn.create(&status);
+    STATUS_RETURN_ON_ERROR(status, "in fnVectorArrayData.create.\n");
     return MS::kSuccess;
 }

@@ -3,6 +3,7 @@
 // node's own arrays from float or unsigned tables, and setting the result on the output plug.
 #include <maya/MDataBlock.h>
 #include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnVectorArrayData.h>
 #include <maya/MObject.h>
 #include <maya/MPlug.h>
 #include <maya/MStatus.h>
@@ -52,3 +53,13 @@ MStatus storeInts(MFnArrayAttrsData& output, const char* name, const unsigned in
 // "ERROR handleOutPoints.set(outPointsArray)\n" and the status text to standard error.
 MStatus setOutputPoints(MDataBlock& block, const MObject& outputAttribute, const MPlug& plug,
                         const MObject& data);
+
+// Puts `data` on any output attribute and marks `plug` clean; a failure writes
+// "ERROR " + outputValueText or "ERROR " + setText and the status text to standard error.
+MStatus setOutputData(MDataBlock& block, const MObject& outputAttribute, const MPlug& plug,
+                      const MObject& data, const char* outputValueText, const char* setText);
+
+// A new, empty vector-array data object in `data`, attached to fn (take its array with
+// fn.array(), which shares the data's storage). A failure writes
+// "ERROR in fnVectorArrayData.create.\n" and the status text to standard error.
+MStatus createVectorArrayData(MFnVectorArrayData& fn, MObject& data);

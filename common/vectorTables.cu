@@ -66,11 +66,8 @@ bool uploadVectorsAsFloats(const MString& what, const MVectorArray& vectors, uns
     return false;
 }
 
-MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTable<float>& table,
-                         unsigned int count, unsigned int components) {
-    MStatus status;
-    MVectorArray array = output.vectorArray(name, &status);  // shares the set's storage
-    STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.vectorArray(") + name + ")\n");
+MStatus copyTableToVectors(DeviceTable<float>& table, MVectorArray& array, unsigned int count,
+                           unsigned int components) {
     array.setLength(count);
     if (count == 0) return MS::kSuccess;
     double* host = &array[0].x;
@@ -84,4 +81,12 @@ MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTabl
     if (!kernelLaunchSucceeded("floatsToVectors")) return MS::kFailure;
 #endif
     return MS::kSuccess;
+}
+
+MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTable<float>& table,
+                         unsigned int count, unsigned int components) {
+    MStatus status;
+    MVectorArray array = output.vectorArray(name, &status);  // shares the set's storage
+    STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.vectorArray(") + name + ")\n");
+    return copyTableToVectors(table, array, count, components);
 }

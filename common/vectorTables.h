@@ -20,3 +20,8 @@ bool uploadVectorsAsFloats(const MString& what, const MVectorArray& vectors, uns
 // (`components` floats each; with 2, z is 0), replacing what the array held.
 MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTable<float>& table,
                          unsigned int count, unsigned int components = 3);
+
+// Sets `array` (a plain vector array, or one sharing a data object's storage) to the first
+// `count` vectors of the table, `components` floats each (with 2, z is 0).
+MStatus copyTableToVectors(DeviceTable<float>& table, MVectorArray& array, unsigned int count,
+                           unsigned int components = 3);

@@ -97,13 +97,14 @@ MStatus readVertexColors(const MFnMesh& mesh, const MColor& unsetColor, const ch
 
 MStatus readPointTriangles(PointSetInput& input, const MFnMesh& mesh, unsigned int n,
                            const char* triIdMissing, const char* uvMissing, bool uvLedByPlug,
-                           PointTriangles& triangles) {
+                           PointTriangles& triangles, const char* reference) {
     if (!input.requireArray("triID", MFnArrayAttrsData::kIntArray, triIdMissing)) return MS::kFailure;
     if (!input.requireArray("uv", MFnArrayAttrsData::kVectorArray, uvMissing, uvLedByPlug))
         return MS::kFailure;
     const MIntArray triID = input.set().getIntData("triID");
     const MVectorArray uv = input.set().getVectorData("uv");
-    if (!input.checkLength("triID", triID.length(), n) || !input.checkLength("uv", uv.length(), n))
+    if (!input.checkLength("triID", triID.length(), n, reference) ||
+        !input.checkLength("uv", uv.length(), n, reference))
         return MS::kFailure;
     MStatus status = readTriangleCorners(mesh, triangles.corners);
     if (!status) return status;

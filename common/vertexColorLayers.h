@@ -73,9 +73,10 @@ struct PointTriangles {
 
 // Reads the corner list of `mesh` and the "triID" (ints) and "uv" (vectors) arrays of the
 // input for its n points. A missing array shows triIdMissing / uvMissing (uvMissing as it
-// stands, without the plug's name, when uvLedByPlug is false); arrays of another length than n,
+// stands, without the plug's name, when uvLedByPlug is false); arrays of another length than n
+// (the length of the array named `reference`),
 // triangle indices outside the mesh and uvs beyond the float range are refused with
 // PointSetInput's messages. Fails with nothing read on the device.
 MStatus readPointTriangles(PointSetInput& input, const MFnMesh& mesh, unsigned int n,
                            const char* triIdMissing, const char* uvMissing, bool uvLedByPlug,
-                           PointTriangles& triangles);
+                           PointTriangles& triangles, const char* reference = "position");

@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "common/pluginRegistration.h"
+#include "pointSuite/attributes/zuColorBuffer.h"
 #include "pointSuite/attributes/zuPointsNormal.h"
 #include "pointSuite/attributes/zuPointsObjectId.h"
 #include "pointSuite/attributes/zuPointsRotation.h"
 #include "pointSuite/attributes/zuPointsScale.h"
 #include "pointSuite/attributes/zuPointsTransform.h"
+#include "pointSuite/attributes/zuPointsUV.h"
 #include "pointSuite/cache/doZuPointsCacheCmd.h"
 #include "pointSuite/cache/zuPointsCache.h"
 #include "pointSuite/display/zuDisplayContainer.h"
@@ -35,6 +37,10 @@ const std::vector<RegistrationStep>& registrationTable() {
                                zuDisplayPoints::initialize, MPxNode::kLocatorNode),
         RegistrationStep::node("zuPointsRotation", zuPointsRotation::id, zuPointsRotation::creator,
                                zuPointsRotation::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuColorBuffer", zuColorBuffer::id, zuColorBuffer::creator,
+                               zuColorBuffer::initialize, MPxNode::kDependNode),
+        RegistrationStep::node("zuPointsUV", zuPointsUV::id, zuPointsUV::creator, zuPointsUV::initialize,
+                               MPxNode::kDependNode),
         RegistrationStep::node("zuPointsScale", zuPointsScale::id, zuPointsScale::creator,
                                zuPointsScale::initialize, MPxNode::kDependNode),
         RegistrationStep::node("zuPointsObjectId", zuPointsObjectId::id, zuPointsObjectId::creator,

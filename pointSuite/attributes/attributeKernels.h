@@ -59,3 +59,10 @@ __global__ void computeDirectionVector(
     const float* randomNumbers, unsigned int randomsNumber, bool hasHistoryColors, float* rgb,
     float* directionVector, float* upVector, bool* visible, bool computeLocalAim,
     const float* meshPoints, float* intersection, float* distanceToEdge, unsigned int numSamples);
+
+// sampleUV[2i], sampleUV[2i+1] for each of samplesCount points, in place: the point's (u, v)
+// weights in, its texture coordinates out, (1 - u - v) corner0 + u corner1 + v corner2 of the
+// corner UVs meshUV[6t .. 6t+5] (U0, V0, U1, V1, U2, V2) of its triangle t = samplesTriID[i].
+// Every t must be below the table's triangle count.
+__global__ void computeSampleUV(const float* meshUV, const unsigned int* samplesTriID, float* sampleUV,
+                                unsigned int samplesCount);

@@ -44,12 +44,14 @@ TEST_F(AttributeMemory, EachNodeRefusesBuffersBeyondTheBudget) {
         const char* type;
         const char* settings;
         std::string error;
+        const char* output = "node.outPoints";
     } cases[] = {
         {"zuPointsTransform", "", "zuPointsTransform: Not enough memory on GPU"},
         {"zuPointsNormal", "", "zuPointsNormal: Not enough memory on GPU"},
         {"zuPointsScale", "setAttr node.vertexColor[0].vertexColorWeight 1", "Not enough memory on GPU for color sets"},
         {"zuPointsObjectId", "setAttr node.vertexColor[0].vertexColorId1 1", "Not enough memory on GPU for color sets"},
         {"zuPointsRotation", "", "Not enough memory on GPU"},
+        {"zuPointsUV", "", "Not enough memory on GPU", "node.outUVs"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
@@ -62,14 +64,15 @@ TEST_F(AttributeMemory, EachNodeRefusesBuffersBeyondTheBudget) {
         }
         setPoints("node.inPoints", points);
         mayahost::clearRecordedMessages();
+        MObject data;
         MStatus status;
         {
             TightBudget budget;
-            evaluate("node.outPoints", &status);
+            status = plugOf(c.output).getValue(data);
         }
         EXPECT_FALSE(status);
         EXPECT_EQ(errorsShown(), std::vector<std::string>{c.error});
-        evaluate("node.outPoints", &status);
+        status = plugOf(c.output).getValue(data);
         EXPECT_TRUE(status) << "within the machine's memory again";
         ASSERT_TRUE(run("delete node"));
     }

@@ -120,6 +120,32 @@ inline PointSet evaluate(const std::string& plug, MStatus* status = nullptr) {
     return pointSetOf(data);
 }
 
+// Evaluates a vector-array plug (outUVs, outColor); `status` gets whether the compute
+// succeeded. An unset plug reads as an empty array.
+inline Vectors evaluateVectors(const std::string& plug, MStatus* status = nullptr) {
+    MObject data;
+    const MStatus evaluated = plugOf(plug).getValue(data);
+    if (status) {
+        *status = evaluated;
+    } else {
+        EXPECT_TRUE(evaluated) << plug;
+    }
+    Vectors values;
+    MFnVectorArrayData fn;
+    if (data.isNull() || !fn.setObject(data)) return values;
+    const MVectorArray array = fn.array();
+    for (unsigned int i = 0; i < array.length(); ++i) values.push_back(array[i]);
+    return values;
+}
+
+// The texts of the warnings shown since the last clear.
+inline std::vector<std::string> warningsShown() {
+    std::vector<std::string> texts;
+    for (const mayahost::Message& m : mayahost::recordedMessages())
+        if (m.kind == mayahost::Message::kWarning) texts.push_back(m.text);
+    return texts;
+}
+
 // The texts of the errors shown since the last clear.
 inline std::vector<std::string> errorsShown() {
     std::vector<std::string> texts;
