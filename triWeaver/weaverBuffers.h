@@ -8,12 +8,12 @@
 
 #include "triWeaver/weaverGeometry.h"
 
-template <typename T>
-T* devicePointer(thrust::device_vector<T>& buffer) {
+template <typename T, typename Allocator>
+T* devicePointer(thrust::device_vector<T, Allocator>& buffer) {
     return thrust::raw_pointer_cast(buffer.data());
 }
-template <typename T>
-const T* devicePointer(const thrust::device_vector<T>& buffer) {
+template <typename T, typename Allocator>
+const T* devicePointer(const thrust::device_vector<T, Allocator>& buffer) {
     return thrust::raw_pointer_cast(buffer.data());
 }
 
