@@ -125,41 +125,33 @@ __global__ void getCircumcircles(float* circumcircle, float* circumcircleRadius,
     circumcircleRadius[t] = squaredRadius;
 }
 
-// One thread per (triple, test point) pair: rejects the triple when its circumcircle is too
-// large, or when the test point lies inside or on its circumsphere.
+// Rejects triple t when it has test points and its circumcircle is too large, or when one of its
+// test points lies inside or on its circumsphere; a triple without test points keeps its mark.
 __global__ void testTriangles(unsigned int* acceptedTriangles, const unsigned int* testPointsCount,
                               const unsigned int* testPointsPerTriangle, const float* samples,
                               const float* circumcircle, const float* circumcircleRadius,
-                              float radius, unsigned int possibleCombinationsCount,
-                              unsigned int totalTestKernelCount) {
-    const unsigned int i = twoDimensionalThreadIndex();
-    if (i >= totalTestKernelCount) return;
-    // testPointsCount holds the inclusive running sum: triple t owns [scan[t - 1], scan[t]).
-    unsigned int t = i / kMaxTestPoints;
-    if (!(testPointsCount[t] > i && (t == 0 || testPointsCount[t - 1] <= i))) {
-        unsigned int lo = t, hi = possibleCombinationsCount - 1;
-        while (lo < hi) {
-            const unsigned int mid = lo + (hi - lo) / 2;
-            if (testPointsCount[mid] > i) {
-                hi = mid;
-            } else {
-                lo = mid + 1;
-            }
-        }
-        t = lo;
-    }
+                              float radius, unsigned int possibleCombinationsCount) {
+    const unsigned int t = twoDimensionalThreadIndex();
+    if (t >= possibleCombinationsCount) return;
+    const unsigned int count = testPointsCount[t];
+    if (count == 0) return;
     const float r2 = circumcircleRadius[t];
     if (r2 < 0.0f || r2 > largestSquaredCircumradius(radius)) {
         acceptedTriangles[t] = 0;
         return;
     }
-    const unsigned int k = t == 0 ? i : i - testPointsCount[t - 1];
-    const unsigned int q =
-        testPointsPerTriangle[static_cast<unsigned long long>(kMaxTestPoints) * t + k];
+    const unsigned int* list =
+        testPointsPerTriangle + static_cast<unsigned long long>(kMaxTestPoints) * t;
     const float* centre = circumcircle + 3 * t;
-    const float dx = samples[3 * q] - centre[0], dy = samples[3 * q + 1] - centre[1],
-                dz = samples[3 * q + 2] - centre[2];
-    if (r2 >= dx * dx + dy * dy + dz * dz) acceptedTriangles[t] = 0;
+    for (unsigned int k = 0; k < count; ++k) {
+        const unsigned int q = list[k];
+        const float dx = samples[3 * q] - centre[0], dy = samples[3 * q + 1] - centre[1],
+                    dz = samples[3 * q + 2] - centre[2];
+        if (r2 >= dx * dx + dy * dy + dz * dz) {
+            acceptedTriangles[t] = 0;
+            return;
+        }
+    }
 }
 
 __global__ void moveTriangles(unsigned int* triangles, const unsigned int* acceptedTriangles,
@@ -268,15 +260,15 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
                          devicePointer(testPoint), devicePointer(kept.a), devicePointer(kept.b),
                          devicePointer(kept.c), p);
     if (!kernelLaunchSucceededOrShow("getTriangleEdges")) return MS::kFailure;
-    if (!sortByColumn(edgeB, edgeA, testPoint) || !sortByColumn(edgeA, edgeB, testPoint))
-        return MS::kFailure;
+    if (!sortEdges(edgeA, edgeB, testPoint)) return MS::kFailure;
     EdgeLookup lookup;
     MStatus status = buildEdgeLookup(edgeA, edgeB, lookup);
     if (!status) return status;
 
     // Test points and their counts, circumcircles and the accepted marks.
     if (!weaverMemoryFits(4ull * kMaxTestPoints * p + 24ull * p)) return MS::kFailure;
-    thrust::device_vector<unsigned int> testPoints(static_cast<size_t>(kMaxTestPoints) * p, 0u),
+    // Each triple's list is read as far as its count only.
+    gpu::DeviceBuffer<unsigned int> testPoints(static_cast<size_t>(kMaxTestPoints) * p),
         testCount(p);
     launchTwoDimensional(
         getTestPointsForTriangles, p, 128, devicePointer(testPoints), devicePointer(testCount),
@@ -290,7 +282,7 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
     thrust::device_vector<unsigned int>().swap(edgeB);
     thrust::device_vector<unsigned int>().swap(testPoint);
 
-    thrust::device_vector<float> centre(3ull * p);
+    gpu::DeviceBuffer<float> centre(3ull * p);
     squaredRadius.resize(p);
     launchTwoDimensional(getCircumcircles, p, 128, devicePointer(centre),
                          devicePointer(squaredRadius), devicePointer(kept.a), devicePointer(kept.b),
@@ -300,12 +292,9 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
     accepted.resize(p);
     thrust::transform(gpu::parallel, squaredRadius.begin(), squaredRadius.end(), accepted.begin(),
                       NotDegenerate());
-    thrust::inclusive_scan(gpu::parallel, testCount.begin(), testCount.end(), testCount.begin());
-    const unsigned int tests = testCount[p - 1];
-    launchTwoDimensional(testTriangles, tests, 128, devicePointer(accepted),
-                         devicePointer(testCount), devicePointer(testPoints),
-                         devicePointer(points.positions), devicePointer(centre),
-                         devicePointer(squaredRadius), points.radius, p, tests);
+    launchTwoDimensional(testTriangles, p, 128, devicePointer(accepted), devicePointer(testCount),
+                         devicePointer(testPoints), devicePointer(points.positions),
+                         devicePointer(centre), devicePointer(squaredRadius), points.radius, p);
     if (!kernelLaunchSucceededOrShow("testTriangles")) return MS::kFailure;
     return MS::kSuccess;
 }
@@ -350,8 +339,7 @@ MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept,
     launchTwoDimensional(getFinalEdges, t, 128, devicePointer(edgeA), devicePointer(edgeB),
                          devicePointer(edgeT), devicePointer(triangles), t);
     if (!kernelLaunchSucceededOrShow("getFinalEdges")) return MS::kFailure;
-    if (!sortByColumn(edgeB, edgeA, edgeT) || !sortByColumn(edgeA, edgeB, edgeT))
-        return MS::kFailure;
+    if (!sortEdges(edgeA, edgeB, edgeT)) return MS::kFailure;
     woven.corners = toHost(triangles);
     woven.edgeA = toHost(edgeA);
     woven.edgeB = toHost(edgeB);
