@@ -89,7 +89,11 @@ __global__ void getTestPointsForTriangles(
     unsigned int* list =
         testPointsPerTriangle + static_cast<unsigned long long>(kMaxTestPoints) * t;
     unsigned int count = 0;
+    // The kept triples differ, so the corners opposite one edge do: a point met along an edge's
+    // run is a repeat only of what the earlier edges found, or the triple's own third corner.
+    const unsigned int opposite[3] = {corners[2], corners[1], corners[0]};
     for (unsigned int e = 0; e < 3 && count < kMaxTestPoints; ++e) {
+        const unsigned int earlier = count;
         const unsigned int group =
             findSorted(uniqueEdgeFirstVertex, 0, uniqueFirstEdgeVertexCount, edges[e][0]);
         if (group == uniqueFirstEdgeVertexCount) continue;
@@ -103,8 +107,8 @@ __global__ void getTestPointsForTriangles(
             edge + 1 < uniqueEdgesCount ? uniqueEdgeIndex[edge + 1] : sortedEdgeCount;
         for (unsigned int k = uniqueEdgeIndex[edge]; k < runEnd && count < kMaxTestPoints; ++k) {
             const unsigned int q = testPoint[k];
-            bool known = q == corners[0] || q == corners[1] || q == corners[2];
-            for (unsigned int m = 0; m < count && !known; ++m) known = list[m] == q;
+            bool known = q == opposite[e];
+            for (unsigned int m = 0; m < earlier && !known; ++m) known = list[m] == q;
             if (!known) list[count++] = q;
         }
     }

@@ -6,6 +6,7 @@
 
 #include "common/deviceLaunch.h"
 #include "common/stageTimer.h"
+#include "triWeaver/neighbourOffsets.h"
 #include "triWeaver/weaverBuffers.h"
 
 // Stores point i's cell id and, when its bucket has a free slot, the point in the hash table.
@@ -25,23 +26,43 @@ __global__ void computeCellID(const float* position, unsigned int* cells, Weaver
     tabValue[slot * hashTableSize + bucket] = i;
 }
 
+// The step in bucket number that each neighbour offset makes: the offset's step in cell id,
+// dx + dz stepZ + dy stepY, modulo the table's size, so that a neighbour's bucket follows from its
+// own cell's bucket without a division.
+__global__ void getOffsetBucketSteps(unsigned int* bucketStep, const short* vX, const short* vY,
+                                     const short* vZ, WeaverGrid grid, unsigned int hashTableSize,
+                                     unsigned int offsetsCount) {
+    const unsigned int k = twoDimensionalThreadIndex();
+    if (k >= offsetsCount) return;
+    const long long step = vX[k] + static_cast<long long>(vZ[k]) * grid.stepZ +
+                           static_cast<long long>(vY[k]) * grid.stepY;
+    const long long size = hashTableSize;
+    bucketStep[k] = static_cast<unsigned int>((step % size + size) % size);
+}
+
 // Point i's neighbours, one point per cell from the nearest cells outwards (the offset table's
 // order), at most kMaxNeighbours of them, stored at kMaxNeighbours i in ascending index order.
 __global__ void findNeighbours(unsigned int* neighbours, unsigned short* neighbourCount,
                                const unsigned int* cellIds, WeaverGrid grid,
                                const unsigned int* bucketIndex, const unsigned int* tabKey,
                                const unsigned int* tabValue, const short* vX, const short* vY,
-                               const short* vZ, bool useNormal, const float* normals,
-                               float dotProdLimit, unsigned int hashTableSize,
-                               unsigned int pointsCount) {
+                               const short* vZ, const unsigned int* bucketStep, bool useNormal,
+                               const float* normals, float dotProdLimit,
+                               unsigned int hashTableSize, unsigned int pointsCount) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i >= pointsCount) return;
     unsigned int* list = neighbours + static_cast<unsigned long long>(kMaxNeighbours) * i;
+    const WeaverCell own = weaverCellOf(cellIds[i], grid);
+    const unsigned int ownBucket = cellIds[i] % hashTableSize;
     unsigned int found = 0;
     for (unsigned int k = 1; k < 729 && found < kMaxNeighbours; ++k) {
         unsigned int cell;
-        if (!weaverNeighbourCell(cellIds[i], vX[k], vY[k], vZ[k], grid, cell)) continue;
-        const unsigned int j = pointOfCell(cell, bucketIndex, tabKey, tabValue, hashTableSize);
+        if (!weaverNeighbourCell(own, vX[k], vY[k], vZ[k], grid, cell)) continue;
+        // (a + b) mod H from a mod H and b mod H, both below H (and H below 2^31).
+        unsigned int bucket = ownBucket + bucketStep[k];
+        if (bucket >= hashTableSize) bucket -= hashTableSize;
+        const unsigned int j =
+            pointOfCellInBucket(cell, bucket, bucketIndex, tabKey, tabValue, hashTableSize);
         if (j == kNoPoint) continue;
         if (useNormal) {
             const float dot = normals[3 * i] * normals[3 * j] +
@@ -142,15 +163,25 @@ MStatus findKeptTriples(const WeaverPoints& points, const DeviceNeighbourOffsets
     MStatus status = hashPoints(points, hash);
     if (!status) return status;
     stage.next("candidates");
-    // The neighbour lists and counts, the kept triples' counts and where they start.
-    if (!weaverMemoryFits(4ull * kMaxNeighbours * n + 2ull * n + 8ull * n)) return MS::kFailure;
+    // The offsets' bucket steps, the neighbour lists and counts, the kept triples' counts and
+    // where they start.
+    if (!weaverMemoryFits(4ull * kNeighbourOffsetCount + 4ull * kMaxNeighbours * n + 2ull * n +
+                          8ull * n))
+        return MS::kFailure;
+    gpu::DeviceBuffer<unsigned int> bucketStep(kNeighbourOffsetCount);
+    launchTwoDimensional(getOffsetBucketSteps, kNeighbourOffsetCount, 128,
+                         devicePointer(bucketStep), devicePointer(offsets.x),
+                         devicePointer(offsets.y), devicePointer(offsets.z), points.grid, hash.size,
+                         kNeighbourOffsetCount);
+    if (!kernelLaunchSucceededOrShow("getOffsetBucketSteps")) return MS::kFailure;
     gpu::DeviceBuffer<unsigned int> neighbours(static_cast<size_t>(kMaxNeighbours) * n);
     gpu::DeviceBuffer<unsigned short> neighbourCount(n);
     launchTwoDimensional(findNeighbours, n, 128, devicePointer(neighbours),
                          devicePointer(neighbourCount), devicePointer(hash.cells), points.grid,
                          devicePointer(hash.bucketCount), devicePointer(hash.keys),
                          devicePointer(hash.values), devicePointer(offsets.x),
-                         devicePointer(offsets.y), devicePointer(offsets.z), points.useNormal,
+                         devicePointer(offsets.y), devicePointer(offsets.z),
+                         devicePointer(bucketStep), points.useNormal,
                          devicePointer(points.normals), points.dotProdLimit, hash.size, n);
     if (!kernelLaunchSucceededOrShow("findNeighbours")) return MS::kFailure;
     hash = CellHash();
