@@ -1,5 +1,6 @@
 #include <maya/MGlobal.h>
 #include <gpu/thrust.h>
+#include <thrust/iterator/zip_iterator.h>
 #include <thrust/sort.h>
 
 #include "common/deviceLaunch.h"
@@ -27,17 +28,36 @@ __global__ void unpackEdgeKeys(unsigned int* pointA, unsigned int* pointB,
     pointB[i] = static_cast<unsigned int>(key[i]);
 }
 
-bool sortEdges(thrust::device_vector<unsigned int>& pointA,
-               thrust::device_vector<unsigned int>& pointB,
-               thrust::device_vector<unsigned int>& value) {
+namespace {
+
+// Sorts the edges by their packed keys, stably, carrying the values that `values` walks.
+template <typename Values>
+bool sortEdgesCarrying(thrust::device_vector<unsigned int>& pointA,
+                       thrust::device_vector<unsigned int>& pointB, Values values) {
     const unsigned int n = static_cast<unsigned int>(pointA.size());
     if (n == 0) return true;
     gpu::DeviceBuffer<unsigned long long> key(n);
     launchTwoDimensional(packEdgeKeys, n, 128, devicePointer(key), devicePointer(pointA),
                          devicePointer(pointB), n);
     if (!kernelLaunchSucceededOrShow("packEdgeKeys")) return false;
-    thrust::stable_sort_by_key(gpu::parallel, key.begin(), key.end(), value.begin());
+    thrust::stable_sort_by_key(gpu::parallel, key.begin(), key.end(), values);
     launchTwoDimensional(unpackEdgeKeys, n, 128, devicePointer(pointA), devicePointer(pointB),
                          devicePointer(key), n);
     return kernelLaunchSucceededOrShow("unpackEdgeKeys");
+}
+
+}  // namespace
+
+bool sortEdges(thrust::device_vector<unsigned int>& pointA,
+               thrust::device_vector<unsigned int>& pointB,
+               thrust::device_vector<unsigned int>& value) {
+    return sortEdgesCarrying(pointA, pointB, value.begin());
+}
+
+bool sortEdges(thrust::device_vector<unsigned int>& pointA,
+               thrust::device_vector<unsigned int>& pointB,
+               thrust::device_vector<unsigned int>& first,
+               thrust::device_vector<unsigned int>& second) {
+    return sortEdgesCarrying(
+        pointA, pointB, thrust::make_zip_iterator(thrust::make_tuple(first.begin(), second.begin())));
 }
