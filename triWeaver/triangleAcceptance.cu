@@ -5,7 +5,8 @@
 #include <gpu/thrust.h>
 #include <thrust/copy.h>
 #include <thrust/scan.h>
-#include <thrust/sequence.h>
+#include <thrust/iterator/zip_iterator.h>
+#include <thrust/sort.h>
 #include <thrust/transform.h>
 
 #include <climits>
@@ -14,26 +15,27 @@
 #include "common/stageTimer.h"
 #include "triWeaver/weaverBuffers.h"
 
-// The three edges of triple t, (A, B), (A, C), (B, C), each with the corner opposite it.
-__global__ void getTriangleEdges(unsigned int* edgePointA, unsigned int* edgePointB,
-                                 unsigned int* testPoint, const unsigned int* vertexA,
+// The three edges of triple t, (A, B), (A, C), (B, C), as keys (weaverEdgeKey), each with the
+// corner opposite it and its own place 3 t + k.
+__global__ void getTriangleEdges(unsigned long long* edgeKey, unsigned int* testPoint,
+                                 unsigned int* edgeEntry, const unsigned int* vertexA,
                                  const unsigned int* vertexB, const unsigned int* vertexC,
                                  unsigned int possibleCombinationsCount) {
     const unsigned int t = twoDimensionalThreadIndex();
     if (t >= possibleCombinationsCount) return;
     const unsigned int a = vertexA[t], b = vertexB[t], c = vertexC[t];
-    edgePointA[3 * t] = a, edgePointB[3 * t] = b, testPoint[3 * t] = c;
-    edgePointA[3 * t + 1] = a, edgePointB[3 * t + 1] = c, testPoint[3 * t + 1] = b;
-    edgePointA[3 * t + 2] = b, edgePointB[3 * t + 2] = c, testPoint[3 * t + 2] = a;
+    edgeKey[3 * t] = weaverEdgeKey(a, b), testPoint[3 * t] = c;
+    edgeKey[3 * t + 1] = weaverEdgeKey(a, c), testPoint[3 * t + 1] = b;
+    edgeKey[3 * t + 2] = weaverEdgeKey(b, c), testPoint[3 * t + 2] = a;
+    for (unsigned int k = 0; k < 3; ++k) edgeEntry[3 * t + k] = 3 * t + k;
 }
 
 // edgeRunStart[i + 1] = 1 when sorted edge i + 1 differs from edge i: the first of its run.
-__global__ void detectEdgeRunStarts(unsigned int* edgeRunStart, const unsigned int* edgePointA,
-                                    const unsigned int* edgePointB, unsigned int edgeCount) {
+__global__ void detectEdgeRunStarts(unsigned int* edgeRunStart, const unsigned long long* edgeKey,
+                                    unsigned int edgeCount) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i + 1 >= edgeCount) return;
-    edgeRunStart[i + 1] =
-        edgePointA[i + 1] != edgePointA[i] || edgePointB[i + 1] != edgePointB[i] ? 1u : 0u;
+    edgeRunStart[i + 1] = edgeKey[i + 1] != edgeKey[i] ? 1u : 0u;
 }
 
 // Where each run starts: run edgeRunNumber[i + 1] at i + 1 when that is the first edge of its run.
@@ -191,15 +193,14 @@ struct EdgeLookup {
     unsigned int edgeCount = 0;
 };
 
-// The lookup of the sorted edges (edgeA, edgeB), which stood at entry[i] before the sort.
-MStatus buildEdgeLookup(const thrust::device_vector<unsigned int>& edgeA,
-                        const thrust::device_vector<unsigned int>& edgeB,
-                        const thrust::device_vector<unsigned int>& entry, EdgeLookup& lookup) {
-    const unsigned int n = static_cast<unsigned int>(edgeA.size());
+// The lookup of the sorted edge keys, which stood at entry[i] before the sort.
+MStatus buildEdgeLookup(const gpu::DeviceBuffer<unsigned long long>& edgeKey,
+                        const gpu::DeviceBuffer<unsigned int>& entry, EdgeLookup& lookup) {
+    const unsigned int n = static_cast<unsigned int>(edgeKey.size());
     if (!weaverMemoryFits(8ull * n)) return MS::kFailure;
     thrust::device_vector<unsigned int> runNumber(n, 0u);
     launchTwoDimensional(detectEdgeRunStarts, n, 128, devicePointer(runNumber),
-                         devicePointer(edgeA), devicePointer(edgeB), n);
+                         devicePointer(edgeKey), n);
     if (!kernelLaunchSucceededOrShow("detectEdgeRunStarts")) return MS::kFailure;
     thrust::inclusive_scan(gpu::parallel, runNumber.begin(), runNumber.end(), runNumber.begin());
     const unsigned int e = static_cast<unsigned int>(runNumber[n - 1]) + 1;
@@ -221,20 +222,23 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
                         thrust::device_vector<unsigned int>& accepted,
                         thrust::device_vector<float>& squaredRadius) {
     const unsigned int p = kept.count;
-    // Edges, test points and places before the sort; the sort's key and copies.
-    if (!weaverMemoryFits(48ull * p + 24ull * 3 * p)) return MS::kFailure;
-    thrust::device_vector<unsigned int> edgeA(3 * p), edgeB(3 * p), testPoint(3 * p),
-        entry(3 * p);
-    launchTwoDimensional(getTriangleEdges, p, 128, devicePointer(edgeA), devicePointer(edgeB),
-                         devicePointer(testPoint), devicePointer(kept.a), devicePointer(kept.b),
+    // Edge keys, test points and places before the sort; the sort's copies of them.
+    if (!weaverMemoryFits(32ull * 3 * p)) return MS::kFailure;
+    gpu::DeviceBuffer<unsigned long long> edgeKey(3ull * p);
+    gpu::DeviceBuffer<unsigned int> testPoint(3ull * p), entry(3ull * p);
+    launchTwoDimensional(getTriangleEdges, p, 128, devicePointer(edgeKey), devicePointer(testPoint),
+                         devicePointer(entry), devicePointer(kept.a), devicePointer(kept.b),
                          devicePointer(kept.c), p);
     if (!kernelLaunchSucceededOrShow("getTriangleEdges")) return MS::kFailure;
-    thrust::sequence(gpu::parallel, entry.begin(), entry.end());
-    if (!sortEdges(edgeA, edgeB, testPoint, entry)) return MS::kFailure;
+    // Stable: the edges of one run keep the order of their triples.
+    thrust::stable_sort_by_key(
+        gpu::parallel, edgeKey.begin(), edgeKey.end(),
+        thrust::make_zip_iterator(thrust::make_tuple(testPoint.begin(), entry.begin())));
     EdgeLookup lookup;
-    MStatus status = buildEdgeLookup(edgeA, edgeB, entry, lookup);
+    MStatus status = buildEdgeLookup(edgeKey, entry, lookup);
     if (!status) return status;
-    thrust::device_vector<unsigned int>().swap(entry);
+    gpu::DeviceBuffer<unsigned long long>().swap(edgeKey);
+    gpu::DeviceBuffer<unsigned int>().swap(entry);
 
     // Test points and their counts, circumcircles and the accepted marks.
     if (!weaverMemoryFits(4ull * kMaxTestPoints * p + 24ull * p)) return MS::kFailure;
@@ -248,9 +252,7 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
         lookup.edgeCount);
     if (!kernelLaunchSucceededOrShow("getTestPointsForTriangles")) return MS::kFailure;
     lookup = EdgeLookup();
-    thrust::device_vector<unsigned int>().swap(edgeA);
-    thrust::device_vector<unsigned int>().swap(edgeB);
-    thrust::device_vector<unsigned int>().swap(testPoint);
+    gpu::DeviceBuffer<unsigned int>().swap(testPoint);
 
     gpu::DeviceBuffer<float> centre(3ull * p);
     squaredRadius.resize(p);

@@ -1,6 +1,5 @@
 #include <maya/MGlobal.h>
 #include <gpu/thrust.h>
-#include <thrust/iterator/zip_iterator.h>
 #include <thrust/sort.h>
 
 #include "common/deviceLaunch.h"
@@ -12,12 +11,12 @@ bool weaverMemoryFits(unsigned long long bytes) {
     return false;
 }
 
-// key[i] = (pointA[i], pointB[i]) as one 64-bit number, whose order is the pairs' lexicographic order.
+// key[i] = weaverEdgeKey(pointA[i], pointB[i]).
 __global__ void packEdgeKeys(unsigned long long* key, const unsigned int* pointA,
                              const unsigned int* pointB, unsigned int count) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i >= count) return;
-    key[i] = static_cast<unsigned long long>(pointA[i]) << 32 | pointB[i];
+    key[i] = weaverEdgeKey(pointA[i], pointB[i]);
 }
 
 __global__ void unpackEdgeKeys(unsigned int* pointA, unsigned int* pointB,
@@ -28,36 +27,17 @@ __global__ void unpackEdgeKeys(unsigned int* pointA, unsigned int* pointB,
     pointB[i] = static_cast<unsigned int>(key[i]);
 }
 
-namespace {
-
-// Sorts the edges by their packed keys, stably, carrying the values that `values` walks.
-template <typename Values>
-bool sortEdgesCarrying(thrust::device_vector<unsigned int>& pointA,
-                       thrust::device_vector<unsigned int>& pointB, Values values) {
+bool sortEdges(thrust::device_vector<unsigned int>& pointA,
+               thrust::device_vector<unsigned int>& pointB,
+               thrust::device_vector<unsigned int>& value) {
     const unsigned int n = static_cast<unsigned int>(pointA.size());
     if (n == 0) return true;
     gpu::DeviceBuffer<unsigned long long> key(n);
     launchTwoDimensional(packEdgeKeys, n, 128, devicePointer(key), devicePointer(pointA),
                          devicePointer(pointB), n);
     if (!kernelLaunchSucceededOrShow("packEdgeKeys")) return false;
-    thrust::stable_sort_by_key(gpu::parallel, key.begin(), key.end(), values);
+    thrust::stable_sort_by_key(gpu::parallel, key.begin(), key.end(), value.begin());
     launchTwoDimensional(unpackEdgeKeys, n, 128, devicePointer(pointA), devicePointer(pointB),
                          devicePointer(key), n);
     return kernelLaunchSucceededOrShow("unpackEdgeKeys");
-}
-
-}  // namespace
-
-bool sortEdges(thrust::device_vector<unsigned int>& pointA,
-               thrust::device_vector<unsigned int>& pointB,
-               thrust::device_vector<unsigned int>& value) {
-    return sortEdgesCarrying(pointA, pointB, value.begin());
-}
-
-bool sortEdges(thrust::device_vector<unsigned int>& pointA,
-               thrust::device_vector<unsigned int>& pointB,
-               thrust::device_vector<unsigned int>& first,
-               thrust::device_vector<unsigned int>& second) {
-    return sortEdgesCarrying(
-        pointA, pointB, thrust::make_zip_iterator(thrust::make_tuple(first.begin(), second.begin())));
 }

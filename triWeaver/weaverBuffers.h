@@ -57,11 +57,6 @@ bool weaverMemoryFits(unsigned long long bytes);
 bool sortEdges(thrust::device_vector<unsigned int>& pointA,
                thrust::device_vector<unsigned int>& pointB,
                thrust::device_vector<unsigned int>& value);
-// The same carrying two values.
-bool sortEdges(thrust::device_vector<unsigned int>& pointA,
-               thrust::device_vector<unsigned int>& pointB,
-               thrust::device_vector<unsigned int>& first,
-               thrust::device_vector<unsigned int>& second);
 
 // Steps of the weaver (triangleCandidates.cu, triangleAcceptance.cu). Each returns kFailure after
 // showing a failed launch or a lack of memory.

@@ -129,6 +129,11 @@ __host__ __device__ inline float largestSquaredCircumradius(float radius) {
     return 5.0f * (radius > radius * radius ? radius : radius * radius);
 }
 
+// The edge (a, b) as one 64-bit number, whose order is the lexicographic order of the pairs.
+__host__ __device__ inline unsigned long long weaverEdgeKey(unsigned int a, unsigned int b) {
+    return static_cast<unsigned long long>(a) << 32 | b;
+}
+
 // The first index in sorted[first, last) whose value is `value`, or `last` when none.
 __host__ __device__ inline unsigned int findSorted(const unsigned int* sorted, unsigned int first,
                                                    unsigned int last, unsigned int value) {
