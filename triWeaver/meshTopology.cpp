@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <deque>
 #include <limits>
+#include <map>
 
 Triangle::Triangle(unsigned int index, const int c[3], const std::vector<float>* positions)
     : index(index), corners{c[0], c[1], c[2]}, positions(positions) {}
@@ -158,44 +159,30 @@ MeshTopology::MeshTopology(const std::vector<unsigned int>& corners,
                            const std::vector<unsigned int>& edgeT,
                            const std::vector<float>& positions) {
     const unsigned int count = static_cast<unsigned int>(corners.size() / 3);
+    // Reserved whole, so that the triangles never move while edges point at them.
+    triangles_.reserve(count);
     for (unsigned int t = 0; t < count; ++t) {
         const int c[3] = {static_cast<int>(corners[3 * t]), static_cast<int>(corners[3 * t + 1]),
                           static_cast<int>(corners[3 * t + 2])};
-        triangles_.emplace(t, std::make_unique<Triangle>(t, c, &positions));
+        triangles_.emplace_back(t, c, &positions);
     }
     Edge* edge = nullptr;
     for (size_t k = 0; k < edgeA.size(); ++k) {
         const int a = static_cast<int>(edgeA[k]), b = static_cast<int>(edgeB[k]);
-        if (!edge || edge->a != a || edge->b != b) {
-            auto owned = std::make_unique<Edge>(a, b);
-            edge = owned.get();
-            edges_.emplace(edge, std::move(owned));
-            edgesByPoints_[a][b] = edge;
-        }
-        const auto triangle = triangles_.find(edgeT[k]);
-        if (triangle == triangles_.end()) continue;
-        triangle->second->addEdge(edge);
-        edge->addTriangle(triangle->second.get());
+        if (!edge || edge->a != a || edge->b != b) edge = &edges_.emplace_back(a, b);
+        if (edgeT[k] >= count) continue;
+        Triangle* triangle = &triangles_[edgeT[k]];
+        triangle->addEdge(edge);
+        edge->addTriangle(triangle);
         if (edge->triangles.size() > 2) nonManifold_.insert(edge);
     }
 }
 
-void MeshTopology::freeEdge(Edge* edge) {
-    nonManifold_.erase(edge);
-    const auto row = edgesByPoints_.find(edge->a);
-    if (row != edgesByPoints_.end()) {
-        row->second.erase(edge->b);
-        if (row->second.empty()) edgesByPoints_.erase(row);
-    }
-    edges_.erase(edge);
-}
-
 void MeshTopology::dropTriangle(Triangle* triangle) {
-    for (short e = 0; e < triangle->edgeCount; ++e) {
-        Edge* edge = triangle->edges[e];
-        if (edge->removeTriangle(triangle) == 0) freeEdge(edge);
-    }
-    triangles_.erase(triangle->index);
+    // An edge left without triangles is reached from nowhere any more.
+    for (short e = 0; e < triangle->edgeCount; ++e)
+        if (triangle->edges[e]->removeTriangle(triangle) == 0) nonManifold_.erase(triangle->edges[e]);
+    triangle->dropped = true;
 }
 
 RepairOutcome MeshTopology::makeManifold() {
@@ -223,9 +210,9 @@ RepairOutcome MeshTopology::makeManifold() {
 
 int MeshTopology::orient() {
     int shells = 0;
-    for (auto& [index, owned] : triangles_) {
-        Triangle* start = owned.get();
-        if (start->visited) continue;
+    for (Triangle& triangle : triangles_) {
+        Triangle* start = &triangle;
+        if (start->dropped || start->visited) continue;
         start->shell = shells;
         start->visited = true;
         std::deque<Triangle*> queue;
@@ -267,7 +254,8 @@ int MeshTopology::orient() {
 std::vector<const Triangle*> MeshTopology::triangles() const {
     std::vector<const Triangle*> list;
     list.reserve(triangles_.size());
-    for (const auto& [index, triangle] : triangles_) list.push_back(triangle.get());
+    for (const Triangle& triangle : triangles_)
+        if (!triangle.dropped) list.push_back(&triangle);
     return list;
 }
 

@@ -2,8 +2,8 @@
 // The woven mesh's topology on the host: triangles and the edges between them, the repair that
 // drops triangles until no edge carries more than two, and the orientation that makes the
 // triangles of each connected piece traverse their shared edges in opposite directions.
-#include <map>
-#include <memory>
+#include <cstddef>
+#include <deque>
 #include <set>
 #include <utility>
 #include <vector>
@@ -31,6 +31,7 @@ public:
     Edge* edges[3] = {nullptr, nullptr, nullptr};
     short edgeCount = 0;
     bool visited = false;
+    bool dropped = false;  // by the repair
     const std::vector<float>* positions;
 };
 
@@ -62,6 +63,11 @@ public:
     MeshTopology(const std::vector<unsigned int>& corners, const std::vector<unsigned int>& edgeA,
                  const std::vector<unsigned int>& edgeB, const std::vector<unsigned int>& edgeT,
                  const std::vector<float>& positions);
+    // Edges and triangles point at each other inside it: it moves, it is not copied.
+    MeshTopology(const MeshTopology&) = delete;
+    MeshTopology& operator=(const MeshTopology&) = delete;
+    MeshTopology(MeshTopology&&) = default;
+    MeshTopology& operator=(MeshTopology&&) = default;
 
     // Drops triangles until no edge holds more than two, edge by edge in (a, b) order; complete
     // is false when an edge could not be repaired.
@@ -82,10 +88,8 @@ private:
         }
     };
     void dropTriangle(Triangle* triangle);
-    void freeEdge(Edge* edge);
 
-    std::map<unsigned int, std::unique_ptr<Triangle>> triangles_;
-    std::map<int, std::map<int, Edge*>> edgesByPoints_;
-    std::map<Edge*, std::unique_ptr<Edge>> edges_;
+    std::vector<Triangle> triangles_;  // by index, the dropped ones marked
+    std::deque<Edge> edges_;           // in (a, b) order; a deque, so that none moves
     std::set<Edge*, EdgeOrder> nonManifold_;
 };

@@ -5,6 +5,8 @@
 #include <gpu/thrust.h>
 #include <thrust/copy.h>
 #include <thrust/scan.h>
+#include <thrust/iterator/zip_iterator.h>
+#include <thrust/sort.h>
 #include <thrust/transform.h>
 
 #include <climits>
@@ -13,100 +15,83 @@
 #include "common/stageTimer.h"
 #include "triWeaver/weaverBuffers.h"
 
-// The three edges of triple t, (A, B), (A, C), (B, C), each with the corner opposite it.
-__global__ void getTriangleEdges(unsigned int* edgePointA, unsigned int* edgePointB,
-                                 unsigned int* testPoint, const unsigned int* vertexA,
+// The three edges of triple t, (A, B), (A, C), (B, C), as keys (weaverEdgeKey), each with the
+// corner opposite it and its own place 3 t + k.
+__global__ void getTriangleEdges(unsigned long long* edgeKey, unsigned int* testPoint,
+                                 unsigned int* edgeEntry, const unsigned int* vertexA,
                                  const unsigned int* vertexB, const unsigned int* vertexC,
                                  unsigned int possibleCombinationsCount) {
     const unsigned int t = twoDimensionalThreadIndex();
     if (t >= possibleCombinationsCount) return;
     const unsigned int a = vertexA[t], b = vertexB[t], c = vertexC[t];
-    edgePointA[3 * t] = a, edgePointB[3 * t] = b, testPoint[3 * t] = c;
-    edgePointA[3 * t + 1] = a, edgePointB[3 * t + 1] = c, testPoint[3 * t + 1] = b;
-    edgePointA[3 * t + 2] = b, edgePointB[3 * t + 2] = c, testPoint[3 * t + 2] = a;
+    edgeKey[3 * t] = weaverEdgeKey(a, b), testPoint[3 * t] = c;
+    edgeKey[3 * t + 1] = weaverEdgeKey(a, c), testPoint[3 * t + 1] = b;
+    edgeKey[3 * t + 2] = weaverEdgeKey(b, c), testPoint[3 * t + 2] = a;
+    for (unsigned int k = 0; k < 3; ++k) edgeEntry[3 * t + k] = 3 * t + k;
 }
 
 // edgeRunStart[i + 1] = 1 when sorted edge i + 1 differs from edge i: the first of its run.
-__global__ void detectEdgeRunStarts(unsigned int* edgeRunStart, const unsigned int* edgePointA,
-                                    const unsigned int* edgePointB, unsigned int edgeCount) {
+__global__ void detectEdgeRunStarts(unsigned int* edgeRunStart, const unsigned long long* edgeKey,
+                                    unsigned int edgeCount) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i + 1 >= edgeCount) return;
-    edgeRunStart[i + 1] =
-        edgePointA[i + 1] != edgePointA[i] || edgePointB[i + 1] != edgePointB[i] ? 1u : 0u;
+    edgeRunStart[i + 1] = edgeKey[i + 1] != edgeKey[i] ? 1u : 0u;
 }
 
-// Each run's first edge i + 1 moves to the run's number, with where the run starts.
-__global__ void moveEdgeRunStarts(unsigned int* uniqueEdgePointA, unsigned int* uniqueEdgePointB,
-                                  unsigned int* uniqueEdgeIndex, const unsigned int* edgeRunStart,
-                                  const unsigned int* edgePointA, const unsigned int* edgePointB,
+// Where each run starts: run edgeRunNumber[i + 1] at i + 1 when that is the first edge of its run.
+__global__ void moveEdgeRunStarts(unsigned int* uniqueEdgeIndex, const unsigned int* edgeRunNumber,
                                   unsigned int edgeCount) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i + 1 >= edgeCount) return;
-    if (edgeRunStart[i + 1] == edgeRunStart[i]) return;
-    const unsigned int slot = edgeRunStart[i + 1];
-    uniqueEdgePointA[slot] = edgePointA[i + 1];
-    uniqueEdgePointB[slot] = edgePointB[i + 1];
-    uniqueEdgeIndex[slot] = i + 1;
+    if (edgeRunNumber[i + 1] == edgeRunNumber[i]) return;
+    uniqueEdgeIndex[edgeRunNumber[i + 1]] = i + 1;
 }
 
-__global__ void detectUniqueFirstEdgeVertex(unsigned int* edgeVertexBuffer,
-                                            const unsigned int* uniqueEdgePointA,
-                                            unsigned int uniqueEdgesCount) {
+// The run of every edge by its place before the sort: sorted edge i stood at entry[i] and belongs
+// to run edgeRunNumber[i].
+__global__ void numberEdgesByRun(unsigned int* edgeRunOfEntry, const unsigned int* edgeRunNumber,
+                                 const unsigned int* entry, unsigned int edgeCount) {
     const unsigned int i = twoDimensionalThreadIndex();
-    if (i + 1 >= uniqueEdgesCount) return;
-    edgeVertexBuffer[i + 1] = uniqueEdgePointA[i + 1] != uniqueEdgePointA[i] ? 1u : 0u;
-}
-
-__global__ void moveSelectedEdgeVertices(unsigned int* uniqueEdgeFirstVertex,
-                                         unsigned int* uniqueEdgeFirstVertexIndex,
-                                         const unsigned int* edgeVertexBuffer,
-                                         const unsigned int* uniqueEdgePointA,
-                                         unsigned int uniqueEdgesCount) {
-    const unsigned int i = twoDimensionalThreadIndex();
-    if (i + 1 >= uniqueEdgesCount) return;
-    if (edgeVertexBuffer[i + 1] == edgeVertexBuffer[i]) return;
-    const unsigned int slot = edgeVertexBuffer[i + 1];
-    uniqueEdgeFirstVertex[slot] = uniqueEdgePointA[i + 1];
-    uniqueEdgeFirstVertexIndex[slot] = i + 1;
+    if (i >= edgeCount) return;
+    edgeRunOfEntry[entry[i]] = edgeRunNumber[i];
 }
 
 // Up to kMaxTestPoints corners of the other triples that share an edge with triple t, edge by
-// edge, each once and none of t's own.
+// edge, each once and none of t's own. Triple t's edges are entries 3 t, 3 t + 1 and 3 t + 2 of
+// the edges before the sort; the sorted edges of a run hold the corners opposite that edge.
 __global__ void getTestPointsForTriangles(
     unsigned int* testPointsPerTriangle, unsigned int* testPointsCount, const unsigned int* vertexA,
     const unsigned int* vertexB, const unsigned int* vertexC,
     unsigned int possibleCombinationsCount, const unsigned int* testPoint,
-    const unsigned int* uniqueEdgePointA, const unsigned int* uniqueEdgePointB,
-    const unsigned int* uniqueEdgeIndex, unsigned int uniqueEdgesCount,
-    const unsigned int* uniqueEdgeFirstVertex, const unsigned int* uniqueEdgeFirstVertexIndex,
-    unsigned int uniqueFirstEdgeVertexCount) {
+    const unsigned int* edgeRunOfEntry, const unsigned int* uniqueEdgeIndex,
+    unsigned int uniqueEdgesCount) {
     const unsigned int t = twoDimensionalThreadIndex();
     if (t >= possibleCombinationsCount) return;
-    const unsigned int corners[3] = {vertexA[t], vertexB[t], vertexC[t]};
-    const unsigned int edges[3][2] = {
-        {corners[0], corners[1]}, {corners[0], corners[2]}, {corners[1], corners[2]}};
     const unsigned int sortedEdgeCount = 3 * possibleCombinationsCount;
     unsigned int* list =
         testPointsPerTriangle + static_cast<unsigned long long>(kMaxTestPoints) * t;
     unsigned int count = 0;
+    // The kept triples differ and come in lexicographic order, so the corners opposite one edge
+    // (A, B) differ and ascend along its run: first those below A, then those between A and B,
+    // then those above B. A point met along a run is thus a repeat only of the triple's own third
+    // corner or of an earlier edge's finds, which ascend too and are walked alongside.
+    const unsigned int opposite[3] = {vertexC[t], vertexB[t], vertexA[t]};
+    unsigned int findsEnd[3] = {0, 0, 0};
     for (unsigned int e = 0; e < 3 && count < kMaxTestPoints; ++e) {
-        const unsigned int group =
-            findSorted(uniqueEdgeFirstVertex, 0, uniqueFirstEdgeVertexCount, edges[e][0]);
-        if (group == uniqueFirstEdgeVertexCount) continue;
-        const unsigned int groupStart = uniqueEdgeFirstVertexIndex[group];
-        const unsigned int groupEnd = group + 1 < uniqueFirstEdgeVertexCount
-                                          ? uniqueEdgeFirstVertexIndex[group + 1]
-                                          : uniqueEdgesCount;
-        const unsigned int edge = findSorted(uniqueEdgePointB, groupStart, groupEnd, edges[e][1]);
-        if (edge == groupEnd || uniqueEdgePointA[edge] != edges[e][0]) continue;
+        unsigned int cursor[2] = {0, e > 0 ? findsEnd[0] : 0};
+        const unsigned int edge = edgeRunOfEntry[3 * t + e];
         const unsigned int runEnd =
             edge + 1 < uniqueEdgesCount ? uniqueEdgeIndex[edge + 1] : sortedEdgeCount;
         for (unsigned int k = uniqueEdgeIndex[edge]; k < runEnd && count < kMaxTestPoints; ++k) {
             const unsigned int q = testPoint[k];
-            bool known = q == corners[0] || q == corners[1] || q == corners[2];
-            for (unsigned int m = 0; m < count && !known; ++m) known = list[m] == q;
+            bool known = q == opposite[e];
+            for (unsigned int f = 0; f < e && !known; ++f) {
+                while (cursor[f] < findsEnd[f] && list[cursor[f]] < q) ++cursor[f];
+                known = cursor[f] < findsEnd[f] && list[cursor[f]] == q;
+            }
             if (!known) list[count++] = q;
         }
+        findsEnd[e] = count;
     }
     testPointsCount[t] = count;
 }
@@ -125,41 +110,33 @@ __global__ void getCircumcircles(float* circumcircle, float* circumcircleRadius,
     circumcircleRadius[t] = squaredRadius;
 }
 
-// One thread per (triple, test point) pair: rejects the triple when its circumcircle is too
-// large, or when the test point lies inside or on its circumsphere.
+// Rejects triple t when it has test points and its circumcircle is too large, or when one of its
+// test points lies inside or on its circumsphere; a triple without test points keeps its mark.
 __global__ void testTriangles(unsigned int* acceptedTriangles, const unsigned int* testPointsCount,
                               const unsigned int* testPointsPerTriangle, const float* samples,
                               const float* circumcircle, const float* circumcircleRadius,
-                              float radius, unsigned int possibleCombinationsCount,
-                              unsigned int totalTestKernelCount) {
-    const unsigned int i = twoDimensionalThreadIndex();
-    if (i >= totalTestKernelCount) return;
-    // testPointsCount holds the inclusive running sum: triple t owns [scan[t - 1], scan[t]).
-    unsigned int t = i / kMaxTestPoints;
-    if (!(testPointsCount[t] > i && (t == 0 || testPointsCount[t - 1] <= i))) {
-        unsigned int lo = t, hi = possibleCombinationsCount - 1;
-        while (lo < hi) {
-            const unsigned int mid = lo + (hi - lo) / 2;
-            if (testPointsCount[mid] > i) {
-                hi = mid;
-            } else {
-                lo = mid + 1;
-            }
-        }
-        t = lo;
-    }
+                              float radius, unsigned int possibleCombinationsCount) {
+    const unsigned int t = twoDimensionalThreadIndex();
+    if (t >= possibleCombinationsCount) return;
+    const unsigned int count = testPointsCount[t];
+    if (count == 0) return;
     const float r2 = circumcircleRadius[t];
     if (r2 < 0.0f || r2 > largestSquaredCircumradius(radius)) {
         acceptedTriangles[t] = 0;
         return;
     }
-    const unsigned int k = t == 0 ? i : i - testPointsCount[t - 1];
-    const unsigned int q =
-        testPointsPerTriangle[static_cast<unsigned long long>(kMaxTestPoints) * t + k];
+    const unsigned int* list =
+        testPointsPerTriangle + static_cast<unsigned long long>(kMaxTestPoints) * t;
     const float* centre = circumcircle + 3 * t;
-    const float dx = samples[3 * q] - centre[0], dy = samples[3 * q + 1] - centre[1],
-                dz = samples[3 * q + 2] - centre[2];
-    if (r2 >= dx * dx + dy * dy + dz * dz) acceptedTriangles[t] = 0;
+    for (unsigned int k = 0; k < count; ++k) {
+        const unsigned int q = list[k];
+        const float dx = samples[3 * q] - centre[0], dy = samples[3 * q + 1] - centre[1],
+                    dz = samples[3 * q + 2] - centre[2];
+        if (r2 >= dx * dx + dy * dy + dz * dz) {
+            acceptedTriangles[t] = 0;
+            return;
+        }
+    }
 }
 
 __global__ void moveTriangles(unsigned int* triangles, const unsigned int* acceptedTriangles,
@@ -208,53 +185,36 @@ std::vector<T> toHost(const thrust::device_vector<T>& values) {
     return host;
 }
 
-// The distinct edges of the sorted edge list and, for each distinct first point, where its edges
-// start among them.
+// Where the runs of equal edges start in the sorted edge list, and each edge's run by its place
+// before the sort.
 struct EdgeLookup {
-    thrust::device_vector<unsigned int> pointA, pointB, runStart;       // E distinct edges
-    thrust::device_vector<unsigned int> firstVertex, firstVertexStart;  // F first points
-    unsigned int edgeCount = 0, firstVertexCount = 0;
+    gpu::DeviceBuffer<unsigned int> runStart;    // E runs
+    gpu::DeviceBuffer<unsigned int> runOfEntry;  // 3 P edges
+    unsigned int edgeCount = 0;
 };
 
-MStatus buildEdgeLookup(const thrust::device_vector<unsigned int>& edgeA,
-                        const thrust::device_vector<unsigned int>& edgeB, EdgeLookup& lookup) {
-    const unsigned int n = static_cast<unsigned int>(edgeA.size());
-    if (!weaverMemoryFits(4ull * n)) return MS::kFailure;
-    thrust::device_vector<unsigned int> runStart(n, 0u);
-    launchTwoDimensional(detectEdgeRunStarts, n, 128, devicePointer(runStart), devicePointer(edgeA),
-                         devicePointer(edgeB), n);
+// The lookup of the sorted edge keys, which stood at entry[i] before the sort.
+MStatus buildEdgeLookup(const gpu::DeviceBuffer<unsigned long long>& edgeKey,
+                        const gpu::DeviceBuffer<unsigned int>& entry, EdgeLookup& lookup) {
+    const unsigned int n = static_cast<unsigned int>(edgeKey.size());
+    if (!weaverMemoryFits(8ull * n)) return MS::kFailure;
+    thrust::device_vector<unsigned int> runNumber(n, 0u);
+    launchTwoDimensional(detectEdgeRunStarts, n, 128, devicePointer(runNumber),
+                         devicePointer(edgeKey), n);
     if (!kernelLaunchSucceededOrShow("detectEdgeRunStarts")) return MS::kFailure;
-    thrust::inclusive_scan(gpu::parallel, runStart.begin(), runStart.end(), runStart.begin());
-    const unsigned int e = static_cast<unsigned int>(runStart[n - 1]) + 1;
-    if (!weaverMemoryFits(20ull * e)) return MS::kFailure;
-    lookup.pointA.resize(e);
-    lookup.pointB.resize(e);
+    thrust::inclusive_scan(gpu::parallel, runNumber.begin(), runNumber.end(), runNumber.begin());
+    const unsigned int e = static_cast<unsigned int>(runNumber[n - 1]) + 1;
+    if (!weaverMemoryFits(4ull * e)) return MS::kFailure;
     lookup.runStart.resize(e);
-    launchTwoDimensional(moveEdgeRunStarts, n, 128, devicePointer(lookup.pointA),
-                         devicePointer(lookup.pointB), devicePointer(lookup.runStart),
-                         devicePointer(runStart), devicePointer(edgeA), devicePointer(edgeB), n);
+    launchTwoDimensional(moveEdgeRunStarts, n, 128, devicePointer(lookup.runStart),
+                         devicePointer(runNumber), n);
     if (!kernelLaunchSucceededOrShow("moveEdgeRunStarts")) return MS::kFailure;
-    lookup.pointA[0] = edgeA[0];
-    lookup.pointB[0] = edgeB[0];
     lookup.runStart[0] = 0;
     lookup.edgeCount = e;
-
-    thrust::device_vector<unsigned int> vertexRuns(e, 0u);
-    launchTwoDimensional(detectUniqueFirstEdgeVertex, e, 128, devicePointer(vertexRuns),
-                         devicePointer(lookup.pointA), e);
-    if (!kernelLaunchSucceededOrShow("detectUniqueFirstEdgeVertex")) return MS::kFailure;
-    thrust::inclusive_scan(gpu::parallel, vertexRuns.begin(), vertexRuns.end(), vertexRuns.begin());
-    const unsigned int f = static_cast<unsigned int>(vertexRuns[e - 1]) + 1;
-    lookup.firstVertex.resize(f);
-    lookup.firstVertexStart.resize(f);
-    launchTwoDimensional(moveSelectedEdgeVertices, e, 128, devicePointer(lookup.firstVertex),
-                         devicePointer(lookup.firstVertexStart), devicePointer(vertexRuns),
-                         devicePointer(lookup.pointA), e);
-    if (!kernelLaunchSucceededOrShow("moveSelectedEdgeVertices")) return MS::kFailure;
-    lookup.firstVertex[0] = lookup.pointA[0];
-    lookup.firstVertexStart[0] = 0;
-    lookup.firstVertexCount = f;
-    return MS::kSuccess;
+    lookup.runOfEntry.resize(n);
+    launchTwoDimensional(numberEdgesByRun, n, 128, devicePointer(lookup.runOfEntry),
+                         devicePointer(runNumber), devicePointer(entry), n);
+    return kernelLaunchSucceededOrShow("numberEdgesByRun") ? MS::kSuccess : MS::kFailure;
 }
 
 // Which kept triples pass: 1 for accepted, 0 for rejected, per triple.
@@ -262,35 +222,39 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
                         thrust::device_vector<unsigned int>& accepted,
                         thrust::device_vector<float>& squaredRadius) {
     const unsigned int p = kept.count;
-    if (!weaverMemoryFits(36ull * p + 20ull * 3 * p)) return MS::kFailure;
-    thrust::device_vector<unsigned int> edgeA(3 * p), edgeB(3 * p), testPoint(3 * p);
-    launchTwoDimensional(getTriangleEdges, p, 128, devicePointer(edgeA), devicePointer(edgeB),
-                         devicePointer(testPoint), devicePointer(kept.a), devicePointer(kept.b),
+    // Edge keys, test points and places before the sort; the sort's copies of them.
+    if (!weaverMemoryFits(32ull * 3 * p)) return MS::kFailure;
+    gpu::DeviceBuffer<unsigned long long> edgeKey(3ull * p);
+    gpu::DeviceBuffer<unsigned int> testPoint(3ull * p), entry(3ull * p);
+    launchTwoDimensional(getTriangleEdges, p, 128, devicePointer(edgeKey), devicePointer(testPoint),
+                         devicePointer(entry), devicePointer(kept.a), devicePointer(kept.b),
                          devicePointer(kept.c), p);
     if (!kernelLaunchSucceededOrShow("getTriangleEdges")) return MS::kFailure;
-    if (!sortByColumn(edgeB, edgeA, testPoint) || !sortByColumn(edgeA, edgeB, testPoint))
-        return MS::kFailure;
+    // Stable: the edges of one run keep the order of their triples.
+    thrust::stable_sort_by_key(
+        gpu::parallel, edgeKey.begin(), edgeKey.end(),
+        thrust::make_zip_iterator(thrust::make_tuple(testPoint.begin(), entry.begin())));
     EdgeLookup lookup;
-    MStatus status = buildEdgeLookup(edgeA, edgeB, lookup);
+    MStatus status = buildEdgeLookup(edgeKey, entry, lookup);
     if (!status) return status;
+    gpu::DeviceBuffer<unsigned long long>().swap(edgeKey);
+    gpu::DeviceBuffer<unsigned int>().swap(entry);
 
     // Test points and their counts, circumcircles and the accepted marks.
     if (!weaverMemoryFits(4ull * kMaxTestPoints * p + 24ull * p)) return MS::kFailure;
-    thrust::device_vector<unsigned int> testPoints(static_cast<size_t>(kMaxTestPoints) * p, 0u),
+    // Each triple's list is read as far as its count only.
+    gpu::DeviceBuffer<unsigned int> testPoints(static_cast<size_t>(kMaxTestPoints) * p),
         testCount(p);
     launchTwoDimensional(
         getTestPointsForTriangles, p, 128, devicePointer(testPoints), devicePointer(testCount),
         devicePointer(kept.a), devicePointer(kept.b), devicePointer(kept.c), p,
-        devicePointer(testPoint), devicePointer(lookup.pointA), devicePointer(lookup.pointB),
-        devicePointer(lookup.runStart), lookup.edgeCount, devicePointer(lookup.firstVertex),
-        devicePointer(lookup.firstVertexStart), lookup.firstVertexCount);
+        devicePointer(testPoint), devicePointer(lookup.runOfEntry), devicePointer(lookup.runStart),
+        lookup.edgeCount);
     if (!kernelLaunchSucceededOrShow("getTestPointsForTriangles")) return MS::kFailure;
     lookup = EdgeLookup();
-    thrust::device_vector<unsigned int>().swap(edgeA);
-    thrust::device_vector<unsigned int>().swap(edgeB);
-    thrust::device_vector<unsigned int>().swap(testPoint);
+    gpu::DeviceBuffer<unsigned int>().swap(testPoint);
 
-    thrust::device_vector<float> centre(3ull * p);
+    gpu::DeviceBuffer<float> centre(3ull * p);
     squaredRadius.resize(p);
     launchTwoDimensional(getCircumcircles, p, 128, devicePointer(centre),
                          devicePointer(squaredRadius), devicePointer(kept.a), devicePointer(kept.b),
@@ -300,12 +264,9 @@ MStatus testKeptTriples(const WeaverPoints& points, const DeviceTriples& kept,
     accepted.resize(p);
     thrust::transform(gpu::parallel, squaredRadius.begin(), squaredRadius.end(), accepted.begin(),
                       NotDegenerate());
-    thrust::inclusive_scan(gpu::parallel, testCount.begin(), testCount.end(), testCount.begin());
-    const unsigned int tests = testCount[p - 1];
-    launchTwoDimensional(testTriangles, tests, 128, devicePointer(accepted),
-                         devicePointer(testCount), devicePointer(testPoints),
-                         devicePointer(points.positions), devicePointer(centre),
-                         devicePointer(squaredRadius), points.radius, p, tests);
+    launchTwoDimensional(testTriangles, p, 128, devicePointer(accepted), devicePointer(testCount),
+                         devicePointer(testPoints), devicePointer(points.positions),
+                         devicePointer(centre), devicePointer(squaredRadius), points.radius, p);
     if (!kernelLaunchSucceededOrShow("testTriangles")) return MS::kFailure;
     return MS::kSuccess;
 }
@@ -350,8 +311,7 @@ MStatus acceptTriangles(const WeaverPoints& points, const DeviceTriples& kept,
     launchTwoDimensional(getFinalEdges, t, 128, devicePointer(edgeA), devicePointer(edgeB),
                          devicePointer(edgeT), devicePointer(triangles), t);
     if (!kernelLaunchSucceededOrShow("getFinalEdges")) return MS::kFailure;
-    if (!sortByColumn(edgeB, edgeA, edgeT) || !sortByColumn(edgeA, edgeB, edgeT))
-        return MS::kFailure;
+    if (!sortEdges(edgeA, edgeB, edgeT)) return MS::kFailure;
     woven.corners = toHost(triangles);
     woven.edgeA = toHost(edgeA);
     woven.edgeB = toHost(edgeB);

@@ -1,11 +1,12 @@
 // Candidate triangles: the points hashed into the grid's cells, each point's nearest neighbours
-// from the cells around its own, the triples their pairs make, sorted, and those that all three
-// of their corners proposed.
+// from the cells around its own, and the triples of a point and two of its neighbours that all
+// three of their corners propose, in lexicographic order.
 #include <gpu/thrust.h>
 #include <thrust/scan.h>
 
 #include "common/deviceLaunch.h"
 #include "common/stageTimer.h"
+#include "triWeaver/neighbourOffsets.h"
 #include "triWeaver/weaverBuffers.h"
 
 // Stores point i's cell id and, when its bucket has a free slot, the point in the hash table.
@@ -25,25 +26,43 @@ __global__ void computeCellID(const float* position, unsigned int* cells, Weaver
     tabValue[slot * hashTableSize + bucket] = i;
 }
 
+// The step in bucket number that each neighbour offset makes: the offset's step in cell id,
+// dx + dz stepZ + dy stepY, modulo the table's size, so that a neighbour's bucket follows from its
+// own cell's bucket without a division.
+__global__ void getOffsetBucketSteps(unsigned int* bucketStep, const short* vX, const short* vY,
+                                     const short* vZ, WeaverGrid grid, unsigned int hashTableSize,
+                                     unsigned int offsetsCount) {
+    const unsigned int k = twoDimensionalThreadIndex();
+    if (k >= offsetsCount) return;
+    const long long step = vX[k] + static_cast<long long>(vZ[k]) * grid.stepZ +
+                           static_cast<long long>(vY[k]) * grid.stepY;
+    const long long size = hashTableSize;
+    bucketStep[k] = static_cast<unsigned int>((step % size + size) % size);
+}
+
 // Point i's neighbours, one point per cell from the nearest cells outwards (the offset table's
-// order), at most kMaxNeighbours of them, and the triple of every pair of them with i, corners
-// ascending, at 210 i + pair number.
-__global__ void createCombinations(unsigned int* combinationsA, unsigned int* combinationsB,
-                                   unsigned int* combinationsC, unsigned short* neighbourCount,
-                                   const unsigned int* cellIds, WeaverGrid grid,
-                                   const unsigned int* bucketIndex, const unsigned int* tabKey,
-                                   const unsigned int* tabValue, const short* vX, const short* vY,
-                                   const short* vZ, bool useNormal, const float* normals,
-                                   float dotProdLimit, unsigned int hashTableSize,
-                                   unsigned int pointsCount) {
+// order), at most kMaxNeighbours of them, stored at kMaxNeighbours i in ascending index order.
+__global__ void findNeighbours(unsigned int* neighbours, unsigned short* neighbourCount,
+                               const unsigned int* cellIds, WeaverGrid grid,
+                               const unsigned int* bucketIndex, const unsigned int* tabKey,
+                               const unsigned int* tabValue, const short* vX, const short* vY,
+                               const short* vZ, const unsigned int* bucketStep, bool useNormal,
+                               const float* normals, float dotProdLimit,
+                               unsigned int hashTableSize, unsigned int pointsCount) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i >= pointsCount) return;
-    unsigned int neighbours[kMaxNeighbours];
+    unsigned int* list = neighbours + static_cast<unsigned long long>(kMaxNeighbours) * i;
+    const WeaverCell own = weaverCellOf(cellIds[i], grid);
+    const unsigned int ownBucket = cellIds[i] % hashTableSize;
     unsigned int found = 0;
     for (unsigned int k = 1; k < 729 && found < kMaxNeighbours; ++k) {
         unsigned int cell;
-        if (!weaverNeighbourCell(cellIds[i], vX[k], vY[k], vZ[k], grid, cell)) continue;
-        const unsigned int j = pointOfCell(cell, bucketIndex, tabKey, tabValue, hashTableSize);
+        if (!weaverNeighbourCell(own, vX[k], vY[k], vZ[k], grid, cell)) continue;
+        // (a + b) mod H from a mod H and b mod H, both below H (and H below 2^31).
+        unsigned int bucket = ownBucket + bucketStep[k];
+        if (bucket >= hashTableSize) bucket -= hashTableSize;
+        const unsigned int j =
+            pointOfCellInBucket(cell, bucket, bucketIndex, tabKey, tabValue, hashTableSize);
         if (j == kNoPoint) continue;
         if (useNormal) {
             const float dot = normals[3 * i] * normals[3 * j] +
@@ -51,77 +70,59 @@ __global__ void createCombinations(unsigned int* combinationsA, unsigned int* co
                               normals[3 * i + 2] * normals[3 * j + 2];
             if (dotProdLimit > dot) continue;
         }
-        neighbours[found++] = j;
+        // Insertion keeps the list ascending; the cells differ, so the points do.
+        unsigned int slot = found++;
+        for (; slot > 0 && list[slot - 1] > j; --slot) list[slot] = list[slot - 1];
+        list[slot] = j;
     }
     neighbourCount[i] = static_cast<unsigned short>(found);
-    unsigned int pair = 0;
-    for (unsigned int a = 0; a < found; ++a) {
-        for (unsigned int b = a + 1; b < found; ++b, ++pair) {
-            unsigned int c0 = i, c1 = neighbours[a], c2 = neighbours[b];
-            if (c0 > c1) {
-                const unsigned int t = c0;
-                c0 = c1;
-                c1 = t;
-            }
-            if (c1 > c2) {
-                const unsigned int t = c1;
-                c1 = c2;
-                c2 = t;
-            }
-            if (c0 > c1) {
-                const unsigned int t = c0;
-                c0 = c1;
-                c1 = t;
-            }
-            const unsigned long long slot =
-                static_cast<unsigned long long>(kTriplesPerPoint) * i + pair;
-            combinationsA[slot] = c0;
-            combinationsB[slot] = c1;
-            combinationsC[slot] = c2;
+}
+
+// Whether point j's neighbour list holds q.
+__device__ inline bool isNeighbourOf(unsigned int j, unsigned int q, const unsigned int* neighbours,
+                                     const unsigned short* neighbourCount) {
+    const unsigned long long first = static_cast<unsigned long long>(kMaxNeighbours) * j;
+    return findSorted(neighbours + first, 0, neighbourCount[j], q) != neighbourCount[j];
+}
+
+// The triples (i, j, k), i < j < k, that all three corners propose: every corner has the other
+// two among its neighbours. Each point proposes the pairs of its neighbours, so these are the
+// triples that the proposals of all points list three times. Point i counts its triples into
+// keptCount[i] or, given keptStart (where its triples start among all), writes them there, in
+// ascending (j, k) order.
+__global__ void findKeptTriplesOfPoints(unsigned int* keptCount, const unsigned int* keptStart,
+                                        unsigned int* vertexA, unsigned int* vertexB,
+                                        unsigned int* vertexC, const unsigned int* neighbours,
+                                        const unsigned short* neighbourCount,
+                                        unsigned int pointsCount) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    if (i >= pointsCount) return;
+    const unsigned int* list = neighbours + static_cast<unsigned long long>(kMaxNeighbours) * i;
+    const unsigned int found = neighbourCount[i];
+    // The neighbours above i that list i back: the only ones that can be j or k.
+    unsigned int mutual[kMaxNeighbours];
+    unsigned int mutualCount = 0;
+    for (unsigned int a = 0; a < found; ++a)
+        if (list[a] > i && isNeighbourOf(list[a], i, neighbours, neighbourCount))
+            mutual[mutualCount++] = list[a];
+    unsigned int count = 0;
+    unsigned int slot = keptStart ? keptStart[i] : 0;
+    for (unsigned int a = 0; a < mutualCount; ++a) {
+        const unsigned int j = mutual[a];
+        for (unsigned int b = a + 1; b < mutualCount; ++b) {
+            const unsigned int k = mutual[b];
+            if (!isNeighbourOf(j, k, neighbours, neighbourCount) ||
+                !isNeighbourOf(k, j, neighbours, neighbourCount))
+                continue;
+            ++count;
+            if (!keptStart) continue;
+            vertexA[slot] = i;
+            vertexB[slot] = j;
+            vertexC[slot] = k;
+            ++slot;
         }
     }
-}
-
-// A triple is real when its corners differ; the empty slots' fillers (0, 0, 0) are not.
-__host__ __device__ inline bool isRealTriple(unsigned int a, unsigned int b) { return a != b; }
-
-// uniqueCombination[i + 1]: triple i + 1 is real and differs from triple i (the first of its run).
-__global__ void detectUniqueCombinations(bool* uniqueCombination, const unsigned int* combinationsA,
-                                         const unsigned int* combinationsB,
-                                         const unsigned int* combinationsC, unsigned int count) {
-    const unsigned int i = twoDimensionalThreadIndex();
-    if (i + 1 >= count) return;
-    const bool differs = combinationsA[i + 1] != combinationsA[i] ||
-                         combinationsB[i + 1] != combinationsB[i] ||
-                         combinationsC[i + 1] != combinationsC[i];
-    uniqueCombination[i + 1] = differs && isRealTriple(combinationsA[i + 1], combinationsB[i + 1]);
-}
-
-// 1 where a run of three equal triples starts: all three corners proposed it.
-__global__ void getPossibleCombinations(unsigned int* possibleCombinations,
-                                        const bool* uniqueCombination, unsigned int count) {
-    const unsigned int i = twoDimensionalThreadIndex();
-    if (i >= count) return;
-    possibleCombinations[i] = uniqueCombination[i] && i + 2 < count && !uniqueCombination[i + 1] &&
-                                      !uniqueCombination[i + 2]
-                                  ? 1u
-                                  : 0u;
-}
-
-// Triple i + 1 moves to its place among the kept ones when it starts a kept run.
-__global__ void moveSelectedCombinations(const unsigned int* possibleCombinations,
-                                         const unsigned int* combinationsA,
-                                         const unsigned int* combinationsB,
-                                         const unsigned int* combinationsC, unsigned int* vertexA,
-                                         unsigned int* vertexB, unsigned int* vertexC,
-                                         unsigned int count) {
-    const unsigned int i = twoDimensionalThreadIndex();
-    if (i + 1 >= count) return;
-    if (possibleCombinations[i + 1] == possibleCombinations[i]) return;
-    const unsigned int slot = possibleCombinations[i + 1] - 1;
-    vertexA[slot] = combinationsA[i + 1];
-    vertexB[slot] = combinationsB[i + 1];
-    vertexC[slot] = combinationsC[i + 1];
+    if (!keptStart) keptCount[i] = count;
 }
 
 namespace {
@@ -156,67 +157,57 @@ MStatus findKeptTriples(const WeaverPoints& points, const DeviceNeighbourOffsets
     kept = DeviceTriples();
     const unsigned int n = points.count;
     if (n == 0) return MS::kSuccess;
-    const unsigned int total = kTriplesPerPoint * n;  // the caller keeps 210 n within 32 bits
 
     StageTimer stage("hash");
-    thrust::device_vector<unsigned int> a, b, c;
-    {
-        CellHash hash;
-        MStatus status = hashPoints(points, hash);
-        if (!status) return status;
-        stage.next("candidates");
-        // The neighbour counts and the three columns of candidate triples.
-        if (!weaverMemoryFits(2ull * n + 12ull * total)) return MS::kFailure;
-        thrust::device_vector<unsigned short> neighbourCount(n);
-        a.assign(total, 0u);
-        b.assign(total, 0u);
-        c.assign(total, 0u);
-        launchTwoDimensional(
-            createCombinations, n, 128, devicePointer(a), devicePointer(b), devicePointer(c),
-            devicePointer(neighbourCount), devicePointer(hash.cells), points.grid,
-            devicePointer(hash.bucketCount), devicePointer(hash.keys), devicePointer(hash.values),
-            devicePointer(offsets.x), devicePointer(offsets.y), devicePointer(offsets.z),
-            points.useNormal, devicePointer(points.normals), points.dotProdLimit, hash.size, n);
-        if (!kernelLaunchSucceededOrShow("createCombinations")) return MS::kFailure;
-    }
-
-    stage.next("sort");
-    // Lexicographic order: by C, then B, then A, each pass stable. A pass holds the permutation,
-    // the two gathered columns and the sort's own copies of keys and values.
-    if (!weaverMemoryFits(20ull * total)) return MS::kFailure;
-    if (!sortByColumn(c, a, b) || !sortByColumn(b, a, c) || !sortByColumn(a, b, c))
+    CellHash hash;
+    MStatus status = hashPoints(points, hash);
+    if (!status) return status;
+    stage.next("candidates");
+    // The offsets' bucket steps, the neighbour lists and counts, the kept triples' counts and
+    // where they start.
+    if (!weaverMemoryFits(4ull * kNeighbourOffsetCount + 4ull * kMaxNeighbours * n + 2ull * n +
+                          8ull * n))
         return MS::kFailure;
+    gpu::DeviceBuffer<unsigned int> bucketStep(kNeighbourOffsetCount);
+    launchTwoDimensional(getOffsetBucketSteps, kNeighbourOffsetCount, 128,
+                         devicePointer(bucketStep), devicePointer(offsets.x),
+                         devicePointer(offsets.y), devicePointer(offsets.z), points.grid, hash.size,
+                         kNeighbourOffsetCount);
+    if (!kernelLaunchSucceededOrShow("getOffsetBucketSteps")) return MS::kFailure;
+    gpu::DeviceBuffer<unsigned int> neighbours(static_cast<size_t>(kMaxNeighbours) * n);
+    gpu::DeviceBuffer<unsigned short> neighbourCount(n);
+    launchTwoDimensional(findNeighbours, n, 128, devicePointer(neighbours),
+                         devicePointer(neighbourCount), devicePointer(hash.cells), points.grid,
+                         devicePointer(hash.bucketCount), devicePointer(hash.keys),
+                         devicePointer(hash.values), devicePointer(offsets.x),
+                         devicePointer(offsets.y), devicePointer(offsets.z),
+                         devicePointer(bucketStep), points.useNormal,
+                         devicePointer(points.normals), points.dotProdLimit, hash.size, n);
+    if (!kernelLaunchSucceededOrShow("findNeighbours")) return MS::kFailure;
+    hash = CellHash();
 
-    if (!weaverMemoryFits(5ull * total)) return MS::kFailure;
-    thrust::device_vector<bool> uniqueCombination(total, false);
-    launchTwoDimensional(detectUniqueCombinations, total, 128, devicePointer(uniqueCombination),
-                         devicePointer(a), devicePointer(b), devicePointer(c), total);
-    if (!kernelLaunchSucceededOrShow("detectUniqueCombinations")) return MS::kFailure;
-    // The first triple starts a run too, unless it is a filler.
-    uniqueCombination[0] = isRealTriple(a[0], b[0]);
-    thrust::device_vector<unsigned int> possible(total);
-    launchTwoDimensional(getPossibleCombinations, total, 128, devicePointer(possible),
-                         devicePointer(uniqueCombination), total);
-    if (!kernelLaunchSucceededOrShow("getPossibleCombinations")) return MS::kFailure;
-    thrust::device_vector<bool>().swap(uniqueCombination);
-    thrust::inclusive_scan(gpu::parallel, possible.begin(), possible.end(), possible.begin());
-    const unsigned int count = possible[total - 1];
+    gpu::DeviceBuffer<unsigned int> keptCount(n), keptStart(n);
+    launchTwoDimensional(findKeptTriplesOfPoints, n, 128, devicePointer(keptCount),
+                         static_cast<const unsigned int*>(nullptr),
+                         static_cast<unsigned int*>(nullptr), static_cast<unsigned int*>(nullptr),
+                         static_cast<unsigned int*>(nullptr), devicePointer(neighbours),
+                         devicePointer(neighbourCount), n);
+    if (!kernelLaunchSucceededOrShow("findKeptTriplesOfPoints")) return MS::kFailure;
+    thrust::exclusive_scan(gpu::parallel, keptCount.begin(), keptCount.end(), keptStart.begin());
+    // At most 210 n triples, which the caller keeps within 32 bits.
+    const unsigned int count =
+        static_cast<unsigned int>(keptStart[n - 1]) + static_cast<unsigned int>(keptCount[n - 1]);
     if (count == 0) return MS::kSuccess;
 
     if (!weaverMemoryFits(12ull * count)) return MS::kFailure;
     kept.a.resize(count);
     kept.b.resize(count);
     kept.c.resize(count);
-    launchTwoDimensional(moveSelectedCombinations, total, 128, devicePointer(possible),
-                         devicePointer(a), devicePointer(b), devicePointer(c),
+    launchTwoDimensional(findKeptTriplesOfPoints, n, 128, devicePointer(keptCount),
+                         static_cast<const unsigned int*>(devicePointer(keptStart)),
                          devicePointer(kept.a), devicePointer(kept.b), devicePointer(kept.c),
-                         total);
-    if (!kernelLaunchSucceededOrShow("moveSelectedCombinations")) return MS::kFailure;
-    if (possible[0] == 1) {
-        kept.a[0] = a[0];
-        kept.b[0] = b[0];
-        kept.c[0] = c[0];
-    }
+                         devicePointer(neighbours), devicePointer(neighbourCount), n);
+    if (!kernelLaunchSucceededOrShow("findKeptTriplesOfPoints")) return MS::kFailure;
     kept.count = count;
     return MS::kSuccess;
 }

@@ -1,10 +1,8 @@
 #include <maya/MGlobal.h>
 #include <gpu/thrust.h>
-#include <thrust/sequence.h>
 #include <thrust/sort.h>
 
 #include "common/deviceLaunch.h"
-#include "common/restoreOrder.h"
 #include "triWeaver/weaverBuffers.h"
 
 bool weaverMemoryFits(unsigned long long bytes) {
@@ -13,20 +11,33 @@ bool weaverMemoryFits(unsigned long long bytes) {
     return false;
 }
 
-bool sortByColumn(thrust::device_vector<unsigned int>& key,
-                  thrust::device_vector<unsigned int>& first,
-                  thrust::device_vector<unsigned int>& second) {
-    const unsigned int n = static_cast<unsigned int>(key.size());
+// key[i] = weaverEdgeKey(pointA[i], pointB[i]).
+__global__ void packEdgeKeys(unsigned long long* key, const unsigned int* pointA,
+                             const unsigned int* pointB, unsigned int count) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    if (i >= count) return;
+    key[i] = weaverEdgeKey(pointA[i], pointB[i]);
+}
+
+__global__ void unpackEdgeKeys(unsigned int* pointA, unsigned int* pointB,
+                               const unsigned long long* key, unsigned int count) {
+    const unsigned int i = twoDimensionalThreadIndex();
+    if (i >= count) return;
+    pointA[i] = static_cast<unsigned int>(key[i] >> 32);
+    pointB[i] = static_cast<unsigned int>(key[i]);
+}
+
+bool sortEdges(thrust::device_vector<unsigned int>& pointA,
+               thrust::device_vector<unsigned int>& pointB,
+               thrust::device_vector<unsigned int>& value) {
+    const unsigned int n = static_cast<unsigned int>(pointA.size());
     if (n == 0) return true;
-    thrust::device_vector<unsigned int> map(n);
-    thrust::sequence(gpu::parallel, map.begin(), map.end());
-    thrust::stable_sort_by_key(gpu::parallel, key.begin(), key.end(), map.begin());
-    thrust::device_vector<unsigned int> sortedFirst(n), sortedSecond(n);
-    launchTwoDimensional(restoreOrder, n, 128, devicePointer(first), devicePointer(second),
-                         devicePointer(sortedFirst), devicePointer(sortedSecond),
-                         devicePointer(map), n);
-    if (!kernelLaunchSucceededOrShow("restoreOrder")) return false;
-    first.swap(sortedFirst);
-    second.swap(sortedSecond);
-    return true;
+    gpu::DeviceBuffer<unsigned long long> key(n);
+    launchTwoDimensional(packEdgeKeys, n, 128, devicePointer(key), devicePointer(pointA),
+                         devicePointer(pointB), n);
+    if (!kernelLaunchSucceededOrShow("packEdgeKeys")) return false;
+    thrust::stable_sort_by_key(gpu::parallel, key.begin(), key.end(), value.begin());
+    launchTwoDimensional(unpackEdgeKeys, n, 128, devicePointer(pointA), devicePointer(pointB),
+                         devicePointer(key), n);
+    return kernelLaunchSucceededOrShow("unpackEdgeKeys");
 }

@@ -8,12 +8,12 @@
 
 #include "triWeaver/weaverGeometry.h"
 
-template <typename T>
-T* devicePointer(thrust::device_vector<T>& buffer) {
+template <typename T, typename Allocator>
+T* devicePointer(thrust::device_vector<T, Allocator>& buffer) {
     return thrust::raw_pointer_cast(buffer.data());
 }
-template <typename T>
-const T* devicePointer(const thrust::device_vector<T>& buffer) {
+template <typename T, typename Allocator>
+const T* devicePointer(const thrust::device_vector<T, Allocator>& buffer) {
     return thrust::raw_pointer_cast(buffer.data());
 }
 
@@ -51,12 +51,12 @@ struct WovenTriangles {
 // "zuTriWeaver: Not enough memory on GPU" as an error.
 bool weaverMemoryFits(unsigned long long bytes);
 
-// Sorts the rows of (key, first, second) by key, stably, carrying the two companion columns
-// along; the three vectors are replaced by their sorted versions. False after showing a failed
-// launch.
-bool sortByColumn(thrust::device_vector<unsigned int>& key,
-                  thrust::device_vector<unsigned int>& first,
-                  thrust::device_vector<unsigned int>& second);
+// Sorts the edges (pointA, pointB) with their values by (pointA, pointB), stably: equal edges keep
+// their order. The three vectors are replaced by their sorted versions. False after showing a
+// failed launch.
+bool sortEdges(thrust::device_vector<unsigned int>& pointA,
+               thrust::device_vector<unsigned int>& pointB,
+               thrust::device_vector<unsigned int>& value);
 
 // Steps of the weaver (triangleCandidates.cu, triangleAcceptance.cu). Each returns kFailure after
 // showing a failed launch or a lack of memory.

@@ -45,29 +45,43 @@ __host__ __device__ inline unsigned int weaverCellId(float x, float y, float z,
     return cx + cz * grid.stepZ + cy * grid.stepY;
 }
 
-// The cell at offset (dx, dy, dz) from `cell`, from the coordinates its id holds; false when
-// the offset leaves the grid along any axis.
-__host__ __device__ inline bool weaverNeighbourCell(unsigned int cell, int dx, int dy, int dz,
+// The coordinates of a cell along x, y and z, from its id.
+struct WeaverCell {
+    long long x, y, z;
+};
+__host__ __device__ inline WeaverCell weaverCellOf(unsigned int cell, const WeaverGrid& grid) {
+    return {static_cast<long long>(cell % grid.stepZ), static_cast<long long>(cell / grid.stepY),
+            static_cast<long long>((cell / grid.stepZ) % grid.dimZ)};
+}
+
+// The cell at offset (dx, dy, dz) from `cell`; false when the offset leaves the grid along any
+// axis.
+__host__ __device__ inline bool weaverNeighbourCell(const WeaverCell& cell, int dx, int dy, int dz,
                                                     const WeaverGrid& grid,
                                                     unsigned int& neighbour) {
-    const long long cx = static_cast<long long>(cell % grid.stepZ) + dx;
-    const long long cz = static_cast<long long>((cell / grid.stepZ) % grid.dimZ) + dz;
-    const long long cy = static_cast<long long>(cell / grid.stepY) + dy;
+    const long long cx = cell.x + dx, cy = cell.y + dy, cz = cell.z + dz;
     if (cx < 0 || cy < 0 || cz < 0) return false;
     if (cx >= grid.dimX || cy >= grid.dimY || cz >= grid.dimZ) return false;
     neighbour = static_cast<unsigned int>(cx + cz * grid.stepZ + cy * grid.stepY);
     return true;
 }
 
+// The same from the cell's id.
+__host__ __device__ inline bool weaverNeighbourCell(unsigned int cell, int dx, int dy, int dz,
+                                                    const WeaverGrid& grid,
+                                                    unsigned int& neighbour) {
+    return weaverNeighbourCell(weaverCellOf(cell, grid), dx, dy, dz, grid, neighbour);
+}
+
 // The point the hash table holds for `cell`: among the bucket's stored slots whose key is the
 // cell, the smallest point index, so that the answer does not depend on the order in which the
 // points took their slots; kNoPoint when none.
-__host__ __device__ inline unsigned int pointOfCell(unsigned int cell,
-                                                    const unsigned int* bucketCount,
-                                                    const unsigned int* tabKey,
-                                                    const unsigned int* tabValue,
-                                                    unsigned int hashTableSize) {
-    const unsigned int bucket = cell % hashTableSize;
+// The same where the caller knows the cell's bucket, cell % hashTableSize.
+__host__ __device__ inline unsigned int pointOfCellInBucket(unsigned int cell, unsigned int bucket,
+                                                            const unsigned int* bucketCount,
+                                                            const unsigned int* tabKey,
+                                                            const unsigned int* tabValue,
+                                                            unsigned int hashTableSize) {
     const unsigned int stored = bucketCount[bucket] & 0xFFFFu;
     unsigned int best = kNoPoint;
     for (unsigned int s = 0; s < stored && s < kBucketSlots; ++s) {
@@ -75,6 +89,15 @@ __host__ __device__ inline unsigned int pointOfCell(unsigned int cell,
         if (tabKey[slot] == cell && tabValue[slot] < best) best = tabValue[slot];
     }
     return best;
+}
+
+__host__ __device__ inline unsigned int pointOfCell(unsigned int cell,
+                                                    const unsigned int* bucketCount,
+                                                    const unsigned int* tabKey,
+                                                    const unsigned int* tabValue,
+                                                    unsigned int hashTableSize) {
+    return pointOfCellInBucket(cell, cell % hashTableSize, bucketCount, tabKey, tabValue,
+                               hashTableSize);
 }
 
 // The circumcircle of the triangle (a, b, c), in double precision: its centre and squared
@@ -104,6 +127,11 @@ __host__ __device__ inline bool weaverCircumcircle(const float* a, const float* 
 // 5 radius for radii up to 1 and grows with the square of the radius above, as circumradii do.
 __host__ __device__ inline float largestSquaredCircumradius(float radius) {
     return 5.0f * (radius > radius * radius ? radius : radius * radius);
+}
+
+// The edge (a, b) as one 64-bit number, whose order is the lexicographic order of the pairs.
+__host__ __device__ inline unsigned long long weaverEdgeKey(unsigned int a, unsigned int b) {
+    return static_cast<unsigned long long>(a) << 32 | b;
 }
 
 // The first index in sorted[first, last) whose value is `value`, or `last` when none.
