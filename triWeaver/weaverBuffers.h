@@ -6,16 +6,8 @@
 
 #include <vector>
 
+#include "common/deviceArrays.h"
 #include "triWeaver/weaverGeometry.h"
-
-template <typename T, typename Allocator>
-T* devicePointer(thrust::device_vector<T, Allocator>& buffer) {
-    return thrust::raw_pointer_cast(buffer.data());
-}
-template <typename T, typename Allocator>
-const T* devicePointer(const thrust::device_vector<T, Allocator>& buffer) {
-    return thrust::raw_pointer_cast(buffer.data());
-}
 
 // The node's neighbour offset table on the device, one column per axis.
 struct DeviceNeighbourOffsets {
