@@ -17,6 +17,10 @@ bool uploadVectorsAsFloats(const MString& what, const MVectorArray& vectors, uns
                            DeviceTable<float>& table);
 
 // Sets the vector array `name` of `output` to the first `count` vectors of the table
-// (`components` floats each; with 2, z is 0), replacing what the array held.
+// (`components` floats each; with 2, z is 0), replacing what the array held. A vector with a
+// component that is NaN or infinite fails the store: shows
+// lead + ": '<name>': entry <i> is not finite" (the first such entry; without the lead and its
+// ": " when lead is empty), and the caller fails its compute before setting its output.
 MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTable<float>& table,
-                         unsigned int count, unsigned int components = 3);
+                         unsigned int count, unsigned int components = 3,
+                         const MString& lead = MString());

@@ -404,7 +404,8 @@ MStatus zuPointsRotation::computeRotations(const MPlug& plug, MDataBlock& block)
     const char* names[5] = {"aimDirection", "aimWorldUp", "rotationRGB", "intersection", "distanceToEdge"};
     DeviceTable<float>* tables[5] = {&direction, &up, &rgb, &intersection, &distance};
     for (int k = 0; k < (settings.localAim ? 5 : 3); ++k) {
-        status = masked ? storeVectors(output, names[k], results[k], kept) : storeVectorTable(output, names[k], *tables[k], kept);
+        status = masked ? storeVectors(output, names[k], results[k], kept, 3, plug.name())
+                        : storeVectorTable(output, names[k], *tables[k], kept, 3, plug.name());
         if (!status) return status;
     }
     return setOutputPoints(block, outPoints, plug, data);

@@ -231,7 +231,7 @@ MStatus zuPointsScale::computeScales(const MPlug& plug, MDataBlock& block) {
     MObject data;
     status = createPassThroughSet(input.set(), {{"scale", MFnArrayAttrsData::kVectorArray}}, output, data);
     if (!status) return status;
-    status = storeVectorTable(output, "scale", scale, n);
+    status = storeVectorTable(output, "scale", scale, n, 3, plug.name());
     if (!status) return status;
     return setOutputPoints(block, outPoints, plug, data);
 }
