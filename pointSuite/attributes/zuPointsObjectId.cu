@@ -41,13 +41,14 @@ struct Candidates {
     std::vector<float> weights;
 };
 
-MStatus readCandidates(MDataBlock& block, const MString& nodeName, Candidates& candidates) {
+MStatus readCandidates(MDataBlock& block, const MString& nodeName, DeviceMemoryTally& memory,
+                       Candidates& candidates) {
     MStatus status;
     MArrayDataHandle array = block.inputArrayValue(zuPointsObjectId::randomId, &status);
     STATUS_RETURN_ON_ERROR(status, "block.inputArrayValue(randomId)");
     const unsigned int count = array.elementCount(&status);
     STATUS_RETURN_ON_ERROR(status, "randomCount = randomDataHandle.elementCount");
-    if (!deviceMemoryFits(8ull * count, "Not enough memory on GPU for random input data")) return MS::kFailure;
+    if (!memory.fits(8ull * count, "Not enough memory on GPU for random input data")) return MS::kFailure;
     double total = 0;
     status = forEachArrayElement(block, zuPointsObjectId::randomId, count, [&](unsigned int k, MDataHandle& element) {
         const int value = element.child(zuPointsObjectId::randomIdVal).asInt();
@@ -158,7 +159,8 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
     const unsigned int base = static_cast<unsigned int>(block.inputValue(baseId, &status).asInt());
     STATUS_RETURN_ON_ERROR(status, "handle = block.inputValue( baseId )");
     Candidates candidates;
-    status = readCandidates(block, nodeName, candidates);
+    DeviceMemoryTally memory;
+    status = readCandidates(block, nodeName, memory, candidates);
     if (!status) return status;
 
     VertexColorLayers layers;
@@ -177,8 +179,8 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
         if (!status) return status;
         status = readLayerIds(block, layers.count, rgbId);
         if (!status) return status;
-        if (!deviceMemoryFits(layers.colorBytes() + triangles.bytes() + 12ull * layers.count,
-                              "Not enough memory on GPU for color sets"))
+        if (!memory.fits(layers.colorBytes() + triangles.bytes() + 12ull * layers.count,
+                         "Not enough memory on GPU for color sets"))
             return MS::kFailure;
         status = readVertexColors(mesh, MColor(0, 0, 0, 0), kNodeName, layers);
         if (!status) return status;
@@ -193,8 +195,8 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
     const bool drawsRandoms = layers.count > 0 || !candidates.ids.empty() || hasColor;
     const unsigned int randomCount = drawsRandoms ? kRandomTableSize : 0;
     // The colours, the output and the random table.
-    if (!deviceMemoryFits((hasColor ? 12ull * n : 0) + 4ull * n, "Not enough memory on GPU") ||
-        !deviceMemoryFits(4ull * randomCount, "Not enough memory on GPU for random data"))
+    if (!memory.fits((hasColor ? 12ull * n : 0) + 4ull * n, "Not enough memory on GPU") ||
+        !memory.fits(4ull * randomCount, "Not enough memory on GPU for random data"))
         return MS::kFailure;
 
     thrust::device_vector<unsigned int> randomIndex, deviceRgbId, corners;

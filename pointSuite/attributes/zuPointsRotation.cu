@@ -324,15 +324,16 @@ MStatus zuPointsRotation::computeRotations(const MPlug& plug, MDataBlock& block)
     const unsigned long long pointBytes = 97ull * n + (hasColor ? 12ull * n : 0) +
                                           (settings.localAim ? 24ull * n + 4ull * meshPoints.size() : 0) +
                                           triangles.bytes();
-    if (!deviceMemoryFits(pointBytes, "Not enough memory on GPU")) return MS::kFailure;
+    DeviceMemoryTally memory;
+    if (!memory.fits(pointBytes, "Not enough memory on GPU")) return MS::kFailure;
     if (layers.count > 0) {
-        if (!deviceMemoryFits(layers.colorBytes() + 6ull * layers.count, "Not enough memory on GPU for color sets"))
+        if (!memory.fits(layers.colorBytes() + 6ull * layers.count, "Not enough memory on GPU for color sets"))
             return MS::kFailure;
         status = readVertexColors(mesh, MColor(0, 0, 0, 0), kNodeName, layers);
         if (!status) return status;
     }
     const unsigned int randomCount = settings.isRandom ? kRandomTableSize : 0;
-    if (settings.isRandom && !deviceMemoryFits(4ull * randomCount + 60, "Not enough memory on GPU for random data"))
+    if (settings.isRandom && !memory.fits(4ull * randomCount + 60, "Not enough memory on GPU for random data"))
         return MS::kFailure;
 
     if (!uploadPointArrays(input, arrays)) return MS::kFailure;

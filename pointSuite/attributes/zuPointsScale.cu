@@ -182,6 +182,7 @@ MStatus zuPointsScale::computeScales(const MPlug& plug, MDataBlock& block) {
     VertexColorLayers layers;
     LayerSettings layerSettings;
     PointTriangles triangles;
+    DeviceMemoryTally memory;
     MDataHandle meshHandle = block.inputValue(inMesh, &status);
     STATUS_RETURN_ON_ERROR(status, "getting inMesh");
     MFnMesh mesh;
@@ -195,15 +196,15 @@ MStatus zuPointsScale::computeScales(const MPlug& plug, MDataBlock& block) {
         if (!status) return status;
         status = readLayerSettings(block, MFnDependencyNode(thisMObject()).name(), layers.count, layerSettings);
         if (!status) return status;
-        if (!deviceMemoryFits(layers.colorBytes() + triangles.bytes() + 10ull * layers.count,
-                              "Not enough memory on GPU for color sets"))
+        if (!memory.fits(layers.colorBytes() + triangles.bytes() + 10ull * layers.count,
+                         "Not enough memory on GPU for color sets"))
             return MS::kFailure;
         status = readVertexColors(mesh, MColor(1, 1, 1, 1), kNodeName, layers);
         if (!status) return status;
     }
-    // The colours, the output and the random table.
+    // The colours, the output with its doubles on their way down, and the random table.
     const unsigned int randomCount = settings.isRandom() ? kRandomTableSize : 0;
-    if (!deviceMemoryFits((hasColor ? 12ull * n : 0) + 12ull * n + 4ull * randomCount, "Not enough memory on GPU"))
+    if (!memory.fits((hasColor ? 12ull * n : 0) + 12ull * n + 24ull * n + 4ull * randomCount, "Not enough memory on GPU"))
         return MS::kFailure;
 
     thrust::device_vector<float> colors, weights, factors, randoms;
