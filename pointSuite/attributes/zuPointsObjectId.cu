@@ -53,7 +53,8 @@ MStatus readCandidates(MDataBlock& block, const MString& nodeName, DeviceMemoryT
     status = forEachArrayElement(block, zuPointsObjectId::randomId, count, [&](unsigned int k, MDataHandle& element) {
         const int value = element.child(zuPointsObjectId::randomIdVal).asInt();
         const float weight = element.child(zuPointsObjectId::randomIdProbability).asFloat();
-        if (!checkFinite(nodeName + ".randomId[" + static_cast<int>(k) + "].randomIdProbability", weight))
+        const MString lead = nodeName + ".randomId[" + static_cast<int>(k) + "].";
+        if (!checkNonNegative(lead + "randomIdVal", value) || !checkFinite(lead + "randomIdProbability", weight))
             return MStatus(MS::kFailure);
         candidates.ids.push_back(static_cast<unsigned int>(value));
         candidates.weights.push_back(weight < 0 ? 0.0f : weight);
@@ -68,11 +69,16 @@ MStatus readCandidates(MDataBlock& block, const MString& nodeName, DeviceMemoryT
     return MS::kSuccess;
 }
 
-MStatus readLayerIds(MDataBlock& block, unsigned int count, std::vector<unsigned int>& rgbId) {
-    return forEachArrayElement(block, zuPointsObjectId::vertexColor, count, [&](unsigned int, MDataHandle& element) {
+MStatus readLayerIds(MDataBlock& block, const MString& nodeName, unsigned int count, std::vector<unsigned int>& rgbId) {
+    return forEachArrayElement(block, zuPointsObjectId::vertexColor, count, [&](unsigned int l, MDataHandle& element) {
+        const MString lead = nodeName + ".vertexColor[" + static_cast<int>(l) + "].vertexColorId";
+        int channel = 0;
         for (const MObject* child : {&zuPointsObjectId::vertexColorId1, &zuPointsObjectId::vertexColorId2,
-                                     &zuPointsObjectId::vertexColorId3})
-            rgbId.push_back(static_cast<unsigned int>(element.child(*child).asInt()));
+                                     &zuPointsObjectId::vertexColorId3}) {
+            const int id = element.child(*child).asInt();
+            if (!checkNonNegative(lead + (++channel), id)) return MStatus(MS::kFailure);
+            rgbId.push_back(static_cast<unsigned int>(id));
+        }
         return MStatus(MS::kSuccess);
     });
 }
@@ -156,8 +162,11 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
         return MS::kFailure;
     const unsigned int n = input.set().getVectorData("position").length();
     const MString nodeName = MFnDependencyNode(thisMObject()).name();
-    const unsigned int base = static_cast<unsigned int>(block.inputValue(baseId, &status).asInt());
+    const int base = block.inputValue(baseId, &status).asInt();
     STATUS_RETURN_ON_ERROR(status, "handle = block.inputValue( baseId )");
+    const int seedValue = block.inputValue(seed).asInt();
+    if (!checkNonNegative(thisMObject(), baseId, base) || !checkNonNegative(thisMObject(), seed, seedValue))
+        return MS::kFailure;
     Candidates candidates;
     DeviceMemoryTally memory;
     status = readCandidates(block, nodeName, memory, candidates);
@@ -177,7 +186,7 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
         status = readPointTriangles(input, mesh, n, ": Points triID missing", "zuPointsObjectId: Points UV missing",
                                     false, triangles);
         if (!status) return status;
-        status = readLayerIds(block, layers.count, rgbId);
+        status = readLayerIds(block, nodeName, layers.count, rgbId);
         if (!status) return status;
         if (!memory.fits(layers.colorBytes() + triangles.bytes() + 12ull * layers.count,
                          "Not enough memory on GPU for color sets"))
@@ -191,7 +200,6 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
     MDataHandle colorIdsHandle = block.inputValue(inColorIds);
     const int* colorIdsView = colorIdsHandle.asInt3();  // valid while the handle lives
     const int colorIds[3] = {colorIdsView[0], colorIdsView[1], colorIdsView[2]};
-    const unsigned long long seedValue = static_cast<unsigned int>(block.inputValue(seed).asInt());
     const bool drawsRandoms = layers.count > 0 || !candidates.ids.empty() || hasColor;
     const unsigned int randomCount = drawsRandoms ? kRandomTableSize : 0;
     // The colours, the output and the random table.
@@ -210,9 +218,9 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
     upload(rgbId, deviceRgbId);
     upload(layers.colors, colors);
     upload(triangles.corners, corners);
-    status = makeRandomTable(seedValue, randomCount, randoms);
+    status = makeRandomTable(static_cast<unsigned int>(seedValue), randomCount, randoms);
     if (!status) return status;
-    launchOneDimensional(computePointId, n, ids.get(), base, devicePointer(randomIndex),
+    launchOneDimensional(computePointId, n, ids.get(), static_cast<unsigned int>(base), devicePointer(randomIndex),
                          devicePointer(probability), static_cast<unsigned int>(candidates.ids.size()), total,
                          layers.count, devicePointer(colors), devicePointer(deviceRgbId), layers.vertexCount,
                          devicePointer(corners), uvs.get(), triID.get(), hasColor,

@@ -82,7 +82,9 @@ MStatus readSettings(MDataBlock& block, const MObject& node, RotationSettings& s
         return MS::kFailure;
     settings.offset[1] = static_cast<float>(settings.offset[1] / 360.0);
     settings.offset[2] = static_cast<float>(settings.offset[2] / 360.0);
-    settings.seed = static_cast<unsigned int>(block.inputValue(R::seed).asInt());
+    const int seed = block.inputValue(R::seed).asInt();
+    if (!checkNonNegative(node, R::seed, seed)) return MS::kFailure;
+    settings.seed = static_cast<unsigned int>(seed);
 
     float* rd = settings.randomData;
     if (!readFloats(block, node, {&R::randomR, &R::randomG, &R::randomB}, rd, true, 0, 1) ||

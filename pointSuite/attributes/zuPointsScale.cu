@@ -71,7 +71,9 @@ MStatus readSettings(MDataBlock& block, const MObject& node, ScaleSettings& sett
     STATUS_RETURN_ON_ERROR(status, "handle = block.inputValue( inColorFactor, &status );");
     if (!clampFinite(node, zuPointsScale::inColorFactor, 0, 1, settings.inColorFactor))
         return MS::kFailure;
-    settings.seed = static_cast<unsigned int>(block.inputValue(zuPointsScale::seed).asInt());
+    const int seed = block.inputValue(zuPointsScale::seed).asInt();
+    if (!checkNonNegative(node, zuPointsScale::seed, seed)) return MS::kFailure;
+    settings.seed = static_cast<unsigned int>(seed);
     return MS::kSuccess;
 }
 
