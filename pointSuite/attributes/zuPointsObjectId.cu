@@ -113,16 +113,13 @@ __global__ void computePointId(unsigned int* id, unsigned int baseId, const unsi
         const TriangleCorners t = triangleCorners(triIds, samplesTriID[i]);
         const float u = uvs[2ull * i], v = uvs[2ull * i + 1];
         for (unsigned short l = 0; l < layersCount; ++l) {
-            const float* c0 = layerColor(colors, l, meshPointsCount, t.first);
-            const float* c1 = layerColor(colors, l, meshPointsCount, t.second);
-            const float* c2 = layerColor(colors, l, meshPointsCount, t.third);
-            const float alpha = blendFromFirstCorner(clampTo(c0[3], 0.0f, 1.0f), clampTo(c1[3], 0.0f, 1.0f),
-                                                     clampTo(c2[3], 0.0f, 1.0f), u, v);
+            const CornerColors c = cornerColors(colors, l, meshPointsCount, t);
+            const float alpha = blendedAlpha(c, CornerBlend::fromFirstCorner, u, v);
             if (alpha < 0.0001f) continue;
             if (alpha < 0.999999f && randomNumbers[(i + 2) % randomsNumber] > alpha) continue;
-            const float r = blendFromFirstCorner(c0[0], c1[0], c2[0], u, v);
-            const float g = blendFromFirstCorner(c0[1], c1[1], c2[1], u, v);
-            const float b = blendFromFirstCorner(c0[2], c1[2], c2[2], u, v);
+            const float r = blendedChannel(c, 0, CornerBlend::fromFirstCorner, u, v);
+            const float g = blendedChannel(c, 1, CornerBlend::fromFirstCorner, u, v);
+            const float b = blendedChannel(c, 2, CornerBlend::fromFirstCorner, u, v);
             const float sum = (r + g) + b;
             if (sum < 0.0001f) continue;
             const unsigned int channel = pickChannel(r, r + g, randomNumbers[i % randomsNumber] * sum);

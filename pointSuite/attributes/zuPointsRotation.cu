@@ -202,11 +202,8 @@ __global__ void computeDirectionVector(
         const float u = uvs[2ull * i], v = uvs[2ull * i + 1];
         for (unsigned short l = 0; l < layersCount; ++l) {
             if (activeLayer > -1 && l != static_cast<unsigned short>(activeLayer)) continue;
-            const float* c0 = layerColor(colors, l, meshPointsCount, t.first);
-            const float* c1 = layerColor(colors, l, meshPointsCount, t.second);
-            const float* c2 = layerColor(colors, l, meshPointsCount, t.third);
-            const float alpha = blendByWeights(clampTo(c0[3], 0.0f, 1.0f), clampTo(c1[3], 0.0f, 1.0f),
-                                               clampTo(c2[3], 0.0f, 1.0f), u, v);
+            const CornerColors c = cornerColors(colors, l, meshPointsCount, t);
+            const float alpha = blendedAlpha(c, CornerBlend::byWeights, u, v);
             if (layerTypes[l] == 1 && static_cast<double>(alpha) == 0.0) {
                 visible[i] = false;
                 continue;
@@ -214,10 +211,10 @@ __global__ void computeDirectionVector(
             visible[i] = true;
             const float w = weights[l];
             if (static_cast<double>(w) == 0.0 || static_cast<double>(alpha) == 0.0) continue;
-            const float cr = blendByWeights(clampTo(c0[0], -1.0f, 1.0f), clampTo(c1[0], -1.0f, 1.0f),
-                                            clampTo(c2[0], -1.0f, 1.0f), u, v);
-            const float cg = blendByWeights(c0[1], c1[1], c2[1], u, v);
-            const float cb = blendByWeights(c0[2], c1[2], c2[2], u, v);
+            const float cr = blendByWeights(clampTo(c.first[0], -1.0f, 1.0f), clampTo(c.second[0], -1.0f, 1.0f),
+                                            clampTo(c.third[0], -1.0f, 1.0f), u, v);
+            const float cg = blendedChannel(c, 1, CornerBlend::byWeights, u, v);
+            const float cb = blendedChannel(c, 2, CornerBlend::byWeights, u, v);
             const float k = alpha * w;
             if (layerTypes[l] == 0) {
                 r = clampTo(r * (1.0f - k) + k * cr, -1.0f, 1.0f);

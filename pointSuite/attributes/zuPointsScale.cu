@@ -119,15 +119,12 @@ __global__ void computeScale(float* scale, bool uniform, float scaleX, float sca
         const float u = uvs[2ull * i], v = uvs[2ull * i + 1];
         for (unsigned short l = 0; l < layersCount; ++l) {
             if (weights[l] == 0.0f) continue;
-            const float* c0 = layerColor(colors, l, meshPointsCount, t.first);
-            const float* c1 = layerColor(colors, l, meshPointsCount, t.second);
-            const float* c2 = layerColor(colors, l, meshPointsCount, t.third);
-            const float alpha = blendFromFirstCorner(clampTo(c0[3], 0.0f, 1.0f), clampTo(c1[3], 0.0f, 1.0f),
-                                                     clampTo(c2[3], 0.0f, 1.0f), u, v);
+            const CornerColors c = cornerColors(colors, l, meshPointsCount, t);
+            const float alpha = blendedAlpha(c, CornerBlend::fromFirstCorner, u, v);
             if (alpha == 0.0f) continue;
-            const float r = blendFromFirstCorner(c0[0], c1[0], c2[0], u, v);
-            const float g = blendFromFirstCorner(c0[1], c1[1], c2[1], u, v);
-            const float b = blendFromFirstCorner(c0[2], c1[2], c2[2], u, v);
+            const float r = blendedChannel(c, 0, CornerBlend::fromFirstCorner, u, v);
+            const float g = blendedChannel(c, 1, CornerBlend::fromFirstCorner, u, v);
+            const float b = blendedChannel(c, 2, CornerBlend::fromFirstCorner, u, v);
             if (layerTypes[l] == 0) {
                 const float s = alpha * weights[l];
                 mx = mx * (1.0f - s) + s * r;
