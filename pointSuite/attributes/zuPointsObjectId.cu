@@ -12,6 +12,7 @@
 #include "common/deviceArrays.h"
 #include "common/gpuServices.h"
 #include "common/inputChecks.h"
+#include "common/meshLayers.h"
 #include "common/nodeAttributes.h"
 #include "common/pointSetInput.h"
 #include "common/pointSetOutput.h"
@@ -169,28 +170,16 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
     status = readCandidates(block, nodeName, memory, candidates);
     if (!status) return status;
 
-    VertexColorLayers layers;
+    MeshLayers mesh;
     std::vector<unsigned int> rgbId;
-    PointTriangles triangles;
-    MDataHandle meshHandle = block.inputValue(inMesh, &status);
-    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
-    MFnMesh mesh;
-    if (mesh.setObject(meshHandle.asMesh())) {
-        status = countVertexColorLayers(block, vertexColor, "vertexColor", mesh, layers);
-        if (!status) return status;
-    }
-    if (layers.count > 0) {
-        status = readPointTriangles(input, mesh, n, ": Points triID missing", "zuPointsObjectId: Points UV missing",
-                                    false, triangles);
-        if (!status) return status;
-        status = readLayerIds(block, nodeName, layers.count, rgbId);
-        if (!status) return status;
-        if (!memory.fits(layers.colorBytes() + triangles.bytes() + 12ull * layers.count,
-                         "Not enough memory on GPU for color sets"))
-            return MS::kFailure;
-        status = readVertexColors(mesh, MColor(0, 0, 0, 0), kNodeName, layers);
-        if (!status) return status;
-    }
+    const MeshLayerRules rules{inMesh, vertexColor, "vertexColor", "zuPointsObjectId: Points UV missing", false,
+                               MColor(0, 0, 0, 0), kNodeName, 12, true};
+    status = readMeshLayers(block, thisMObject(), input, n, rules, [&](unsigned int count) {
+        return readLayerIds(block, nodeName, count, rgbId);
+    }, memory, mesh);
+    if (!status) return status;
+    VertexColorLayers& layers = mesh.layers;
+    PointTriangles& triangles = mesh.triangles;
     bool hasColor = false;
     std::vector<float> hostColor;
     if (!readPerPointColor(block, thisMObject(), inColor, n, hasColor, hostColor)) return MS::kFailure;

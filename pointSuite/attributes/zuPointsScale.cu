@@ -11,6 +11,7 @@
 #include "common/deviceArrays.h"
 #include "common/gpuServices.h"
 #include "common/inputChecks.h"
+#include "common/meshLayers.h"
 #include "common/nodeAttributes.h"
 #include "common/pointSetInput.h"
 #include "common/pointSetOutput.h"
@@ -46,13 +47,6 @@ struct ScaleSettings {
     bool isRandom() const { return spread[0] != 0 || spread[1] != 0 || spread[2] != 0; }
 };
 
-// The layer settings of the vertexColor elements: types 0 or 1, factors as set, weights
-// within [0, 1].
-struct LayerSettings {
-    std::vector<short> types;
-    std::vector<float> factors, weights;
-};
-
 MStatus readSettings(MDataBlock& block, const MObject& node, ScaleSettings& settings) {
     MStatus status;
     settings.uniform = block.inputValue(zuPointsScale::uniform, &status).asBool();
@@ -75,22 +69,6 @@ MStatus readSettings(MDataBlock& block, const MObject& node, ScaleSettings& sett
     if (!checkNonNegative(node, zuPointsScale::seed, seed)) return MS::kFailure;
     settings.seed = static_cast<unsigned int>(seed);
     return MS::kSuccess;
-}
-
-MStatus readLayerSettings(MDataBlock& block, const MString& nodeName, unsigned int count,
-                          LayerSettings& layers) {
-    return forEachArrayElement(block, zuPointsScale::vertexColor, count, [&](unsigned int l, MDataHandle& element) {
-        const short type = element.child(zuPointsScale::vertexColorType).asShort();
-        const float factor = element.child(zuPointsScale::vertexColorFactor).asFloat();
-        const float weight = element.child(zuPointsScale::vertexColorWeight).asFloat();
-        const MString lead = nodeName + ".vertexColor[" + static_cast<int>(l) + "].";
-        if (!checkFinite(lead + "vertexColorFactor", factor) || !checkFinite(lead + "vertexColorWeight", weight))
-            return MStatus(MS::kFailure);
-        layers.types.push_back(type < 0 ? 0 : (type > 1 ? 1 : type));
-        layers.factors.push_back(factor);
-        layers.weights.push_back(clampTo(weight, 0.0f, 1.0f));
-        return MStatus(MS::kSuccess);
-    });
 }
 
 }  // namespace
@@ -178,29 +156,18 @@ MStatus zuPointsScale::computeScales(const MPlug& plug, MDataBlock& block) {
         return MS::kFailure;
 
     // Layers, with where each point lies on the mesh.
-    VertexColorLayers layers;
+    MeshLayers mesh;
     LayerSettings layerSettings;
-    PointTriangles triangles;
     DeviceMemoryTally memory;
-    MDataHandle meshHandle = block.inputValue(inMesh, &status);
-    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
-    MFnMesh mesh;
-    if (mesh.setObject(meshHandle.asMesh())) {
-        status = countVertexColorLayers(block, vertexColor, "influences", mesh, layers);
-        if (!status) return status;
-    }
-    if (layers.count > 0) {
-        status = readPointTriangles(input, mesh, n, ": Points triID missing", "zuPointsScale: Points UV missing",
-                                    false, triangles);
-        if (!status) return status;
-        status = readLayerSettings(block, MFnDependencyNode(thisMObject()).name(), layers.count, layerSettings);
-        if (!status) return status;
-        if (!memory.fits(layers.colorBytes() + triangles.bytes() + 10ull * layers.count,
-                         "Not enough memory on GPU for color sets"))
-            return MS::kFailure;
-        status = readVertexColors(mesh, MColor(1, 1, 1, 1), kNodeName, layers);
-        if (!status) return status;
-    }
+    const MeshLayerRules rules{inMesh, vertexColor, "influences", "zuPointsScale: Points UV missing", false,
+                               MColor(1, 1, 1, 1), kNodeName, 10, true};
+    status = readMeshLayers(block, thisMObject(), input, n, rules, [&](unsigned int count) {
+        return readLayerSettings(block, thisMObject(), vertexColor, vertexColorType, vertexColorWeight,
+                                 &vertexColorFactor, count, layerSettings);
+    }, memory, mesh);
+    if (!status) return status;
+    VertexColorLayers& layers = mesh.layers;
+    PointTriangles& triangles = mesh.triangles;
     // The colours, the output with its doubles on their way down, and the random table.
     const unsigned int randomCount = settings.isRandom() ? kRandomTableSize : 0;
     if (!memory.fits((hasColor ? 12ull * n : 0) + 12ull * n + 24ull * n + 4ull * randomCount, "Not enough memory on GPU"))
