@@ -94,6 +94,21 @@ PointSet pointsOnTheTriangle(int count) {
     return points;
 }
 
+// Under AddressSanitizer freed memory stays resident for a while (its quarantine), so what a
+// compute reads on the host before a check shrinks the budget by an unforeseeable amount: there
+// only the refusal of the sum is asserted, by any of the node's memory messages.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kFreedMemoryStaysResident = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kFreedMemoryStaysResident = true;
+#else
+constexpr bool kFreedMemoryStaysResident = false;
+#endif
+#else
+constexpr bool kFreedMemoryStaysResident = false;
+#endif
+
 // The groups of buffers a compute checks one after another (the points' tables, the colour
 // sets) are added up: under a budget of 3 MB the many points fit, and so does the large colour
 // set, but not both together.
@@ -130,8 +145,13 @@ TEST_F(AttributeMemory, TheGroupsOfOneComputeAreCheckedTogether) {
                 }
                 if (manyPoints && manyVertices) {
                     EXPECT_FALSE(status);
-                    EXPECT_EQ(errorsShown(), std::vector<std::string>{c.error});
-                } else {
+                    ASSERT_EQ(errorsShown().size(), 1u);
+                    if (kFreedMemoryStaysResident) {
+                        EXPECT_EQ(errorsShown()[0].rfind("Not enough memory on GPU", 0), 0u) << errorsShown()[0];
+                    } else {
+                        EXPECT_EQ(errorsShown()[0], c.error);
+                    }
+                } else if (!kFreedMemoryStaysResident) {
                     EXPECT_TRUE(status) << (errorsShown().empty() ? "" : errorsShown()[0]);
                 }
                 ASSERT_TRUE(run("delete node; delete shape"));
