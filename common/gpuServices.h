@@ -24,6 +24,21 @@ dim3 gridForCountOneDimensional(unsigned int n);
 bool gpuMemoryCheck(unsigned long long bytes);
 // gpuMemoryCheck(bytes), showing `messageWhenShort` as an error when the bytes do not fit.
 bool deviceMemoryFits(unsigned long long bytes, const char* messageWhenShort);
+// The device memory of one compute, added up group by group: each group's bytes join the total
+// of the groups before, and that total is checked (deviceMemoryFits) with the group's message,
+// so buffers that fit one by one but not together are refused.
+class DeviceMemoryTally {
+public:
+    // Adds `bytes` to the total; true when the total fits, else shows messageWhenShort.
+    bool fits(unsigned long long bytes, const char* messageWhenShort) {
+        total_ += bytes;
+        return deviceMemoryFits(total_, messageWhenShort);
+    }
+    unsigned long long total() const { return total_; }
+
+private:
+    unsigned long long total_ = 0;
+};
 // The rule the check applies: a request fits when it is at most the free memory.
 inline bool fitsInFreeMemory(unsigned long long bytes, unsigned long long freeBytes) { return bytes <= freeBytes; }
 

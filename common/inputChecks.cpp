@@ -34,6 +34,14 @@ bool checkFinite(const MString& plugName, double value) {
     return std::isfinite(value) || refuse(plugName, value, "must be finite");
 }
 
+bool checkNonNegative(const MObject& node, const MObject& attribute, int value) {
+    return value >= 0 || refuse(node, attribute, value, "must be 0 or more");
+}
+
+bool checkNonNegative(const MString& plugName, int value) {
+    return value >= 0 || refuse(plugName, value, "must be 0 or more");
+}
+
 bool clampFinite(const MObject& node, const MObject& attribute, float low, float high, float& value) {
     if (!checkFinite(node, attribute, value)) return false;
     value = value < low ? low : (value > high ? high : value);

@@ -16,6 +16,11 @@ bool checkFinitePositive(const MObject& node, const MObject& attribute, double v
 // "node.vertexColor[2].vertexColorFactor").
 bool checkFinite(const MString& plugName, double value);
 
+// value is 0 or more (indices and seeds, whose attributes have the minimum 0).
+bool checkNonNegative(const MObject& node, const MObject& attribute, int value);
+// The same, the message led by plugName (for plugs of array elements).
+bool checkNonNegative(const MString& plugName, int value);
+
 // The value of a float attribute whose limits are [low, high]: a value arriving past them is
 // taken at the nearer limit; one that is not finite is refused as checkFinite refuses it.
 bool clampFinite(const MObject& node, const MObject& attribute, float low, float high, float& value);

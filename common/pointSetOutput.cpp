@@ -1,7 +1,10 @@
 #include "common/pointSetOutput.h"
 
+#include <maya/MGlobal.h>
 #include <maya/MIntArray.h>
 #include <maya/MVectorArray.h>
+
+#include <cmath>
 
 #include "common/arrayCopy.h"
 #include "common/statusCheck.h"
@@ -26,14 +29,30 @@ MStatus createPassThroughSet(MFnArrayAttrsData& input, std::initializer_list<Pro
 }
 
 MStatus storeVectors(MFnArrayAttrsData& output, const char* name, const float* values,
-                     unsigned int count, unsigned int components) {
+                     unsigned int count, unsigned int components, const MString& lead) {
     MStatus status;
     MVectorArray array = output.vectorArray(name, &status);  // shares the set's storage
     STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.vectorArray(") + name + ")\n");
     array.setLength(count);
-    for (unsigned int i = 0; i < count; ++i, values += components)
-        array[i] = MVector(values[0], values[1], components == 3 ? values[2] : 0.0f);
-    return MS::kSuccess;
+    bool finite = true;
+    for (unsigned int i = 0; i < count; ++i, values += components) {
+        const float z = components == 3 ? values[2] : 0.0f;
+        finite = finite && std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(z);
+        array[i] = MVector(values[0], values[1], z);
+    }
+    if (finite) return MS::kSuccess;
+    showFirstNotFiniteVector(array, lead, name);
+    return MS::kFailure;
+}
+
+void showFirstNotFiniteVector(const MVectorArray& vectors, const MString& lead, const char* name) {
+    for (unsigned int i = 0; i < vectors.length(); ++i) {
+        const MVector& v = vectors[i];
+        if (std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) continue;
+        const MString where = MString("'") + name + "': entry " + static_cast<int>(i) + " is not finite";
+        MGlobal::displayError(lead.length() ? lead + ": " + where : where);
+        return;
+    }
 }
 
 MStatus storeInts(MFnArrayAttrsData& output, const char* name, const unsigned int* values,

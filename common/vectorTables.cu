@@ -9,6 +9,7 @@
 
 #include "common/deviceLaunch.h"
 #include "common/gpuServices.h"
+#include "common/pointSetOutput.h"
 #include "common/statusCheck.h"
 
 static_assert(sizeof(MVector) == 3 * sizeof(double), "vector arrays hold x, y, z doubles in turn");
@@ -30,13 +31,19 @@ __global__ void vectorsToFloats(const double* vectors, float* values, unsigned i
     if (!finite) atomicExch(notFinite, 1);
 }
 
-// vectors[3 i + k] = values[c i + k], and 0 for z with 2 components.
+// vectors[3 i + k] = values[c i + k], and 0 for z with 2 components; *notFinite = 1 where a
+// value is NaN or infinite.
 __global__ void floatsToVectors(const float* values, double* vectors, unsigned int components,
-                                unsigned int count) {
+                                unsigned int count, int* notFinite) {
     const unsigned int i = twoDimensionalThreadIndex();
     if (i >= count) return;
-    for (unsigned int k = 0; k < 3; ++k)
-        vectors[3ull * i + k] = k < components ? values[static_cast<unsigned long long>(components) * i + k] : 0.0;
+    bool finite = true;
+    for (unsigned int k = 0; k < 3; ++k) {
+        const float value = k < components ? values[static_cast<unsigned long long>(components) * i + k] : 0.0f;
+        finite = finite && fabsf(value) <= 3.40282347e38f;
+        vectors[3ull * i + k] = value;
+    }
+    if (!finite) atomicExch(notFinite, 1);
 }
 
 }  // namespace
@@ -67,20 +74,37 @@ bool uploadVectorsAsFloats(const MString& what, const MVectorArray& vectors, uns
 }
 
 MStatus copyTableToVectors(DeviceTable<float>& table, MVectorArray& array, unsigned int count,
-                           unsigned int components) {
+                           unsigned int components, bool* notFinite) {
+    if (notFinite) *notFinite = false;
     array.setLength(count);
     if (count == 0) return MS::kSuccess;
     double* host = &array[0].x;
+    thrust::device_vector<int> flag(1, 0);
 #if defined(GPU_BACKEND_CUDA)
     thrust::device_vector<double> staged(3ull * count);
-    launchTwoDimensional(floatsToVectors, count, 256, const_cast<const float*>(table.get()), devicePointer(staged), components, count);
+    launchTwoDimensional(floatsToVectors, count, 256, const_cast<const float*>(table.get()), devicePointer(staged),
+                         components, count, devicePointer(flag));
     if (!kernelLaunchSucceeded("floatsToVectors")) return MS::kFailure;
     thrust::copy(staged.begin(), staged.end(), host);
 #else
-    launchTwoDimensional(floatsToVectors, count, 256, const_cast<const float*>(table.get()), host, components, count);
+    launchTwoDimensional(floatsToVectors, count, 256, const_cast<const float*>(table.get()), host, components, count,
+                         devicePointer(flag));
     if (!kernelLaunchSucceeded("floatsToVectors")) return MS::kFailure;
 #endif
+    if (notFinite) *notFinite = flag[0] != 0;
     return MS::kSuccess;
+}
+
+MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTable<float>& table,
+                         unsigned int count, unsigned int components, const MString& lead) {
+    MStatus status;
+    MVectorArray array = output.vectorArray(name, &status);  // shares the set's storage
+    STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.vectorArray(") + name + ")\n");
+    bool notFinite = false;
+    status = copyTableToVectors(table, array, count, components, &notFinite);
+    if (!status || !notFinite) return status;
+    showFirstNotFiniteVector(array, lead, name);
+    return MS::kFailure;
 }
 
 MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTable<float>& table,

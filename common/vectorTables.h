@@ -17,11 +17,16 @@ bool uploadVectorsAsFloats(const MString& what, const MVectorArray& vectors, uns
                            DeviceTable<float>& table);
 
 // Sets the vector array `name` of `output` to the first `count` vectors of the table
-// (`components` floats each; with 2, z is 0), replacing what the array held.
+// (`components` floats each; with 2, z is 0), replacing what the array held. A vector with a
+// component that is NaN or infinite fails the store: shows
+// lead + ": '<name>': entry <i> is not finite" (the first such entry; without the lead and its
+// ": " when lead is empty), and the caller fails its compute before setting its output.
 MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTable<float>& table,
-                         unsigned int count, unsigned int components = 3);
+                         unsigned int count, unsigned int components = 3,
+                         const MString& lead = MString());
 
 // Sets `array` (a plain vector array, or one sharing a data object's storage) to the first
-// `count` vectors of the table, `components` floats each (with 2, z is 0).
+// `count` vectors of the table, `components` floats each (with 2, z is 0). With notFinite,
+// sets it to whether a component came out NaN or infinite.
 MStatus copyTableToVectors(DeviceTable<float>& table, MVectorArray& array, unsigned int count,
-                           unsigned int components = 3);
+                           unsigned int components = 3, bool* notFinite = nullptr);

@@ -3,13 +3,16 @@
 #include <maya/MArrayDataHandle.h>
 #include <maya/MColorArray.h>
 #include <maya/MFloatPointArray.h>
+#include <maya/MFnAttribute.h>
 #include <maya/MGlobal.h>
 #include <maya/MIntArray.h>
+#include <maya/MPlug.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "common/inputChecks.h"
 #include "common/pointSetInput.h"
 #include "common/statusCheck.h"
 
@@ -63,6 +66,26 @@ MStatus forEachArrayElement(MDataBlock& block, const MObject& elements, unsigned
         if (!status) return status;
     }
     return MS::kSuccess;
+}
+
+MStatus readLayerSettings(MDataBlock& block, const MObject& node, const MObject& elements, const MObject& type,
+                          const MObject& weight, const MObject* factor, unsigned int count,
+                          LayerSettings& settings) {
+    const MString elementsName = MPlug(node, elements).name();
+    return forEachArrayElement(block, elements, count, [&](unsigned int l, MDataHandle& element) {
+        const MString lead = elementsName + "[" + static_cast<int>(l) + "].";
+        const short typeValue = element.child(type).asShort();
+        const float weightValue = element.child(weight).asFloat();
+        if (factor) {
+            const float factorValue = element.child(*factor).asFloat();
+            if (!checkFinite(lead + MFnAttribute(*factor).name(), factorValue)) return MStatus(MS::kFailure);
+            settings.factors.push_back(factorValue);
+        }
+        if (!checkFinite(lead + MFnAttribute(weight).name(), weightValue)) return MStatus(MS::kFailure);
+        settings.types.push_back(typeValue < 0 ? 0 : (typeValue > 1 ? 1 : typeValue));
+        settings.weights.push_back(weightValue > 0.0f ? (weightValue < 1.0f ? weightValue : 1.0f) : 0.0f);
+        return MStatus(MS::kSuccess);
+    });
 }
 
 MStatus readVertexColors(const MFnMesh& mesh, const MColor& unsetColor, const char* nodeName,

@@ -50,6 +50,19 @@ MStatus countVertexColorLayers(MDataBlock& block, const MObject& elements, const
 MStatus forEachArrayElement(MDataBlock& block, const MObject& elements, unsigned int count,
                             const std::function<MStatus(unsigned int, MDataHandle&)>& read);
 
+// The settings of the first `count` elements of a layer node's compound array `elements`, as
+// the layer kernels take them: each type taken at the nearer of 0 and 1, each weight refused when
+// not finite and taken within [0, 1], and, where the elements have a factor child, each factor
+// refused when not finite (before the weight). A refusal shows
+// "<node>.<elements>[<k>].<child>: must be finite, not <value>" and fails.
+struct LayerSettings {
+    std::vector<short> types;
+    std::vector<float> factors, weights;  // factors stays empty without a factor child
+};
+MStatus readLayerSettings(MDataBlock& block, const MObject& node, const MObject& elements, const MObject& type,
+                          const MObject& weight, const MObject* factor, unsigned int count,
+                          LayerSettings& settings);
+
 // Fills layers.colors from the first layers.count colour sets; a vertex without a colour in a
 // set reads as `unsetColor`. A set that does not give one finite colour per vertex is refused:
 // shows nodeName + ": colour set '<name>' ..." and fails, before anything reaches the device.

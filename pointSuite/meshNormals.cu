@@ -3,20 +3,57 @@
 #include <thrust/device_vector.h>
 #include <thrust/sort.h>
 
+#include <math.h>
+
 #include "common/gpuServices.h"
 #include "pointSuite/deviceFunctions.h"
 #include "common/deviceLaunch.h"
 
 namespace {
 
-// v / |v| in place; a vector without length becomes (0, 0, 0).
+// The largest magnitude of x, y and z.
+__host__ __device__ inline float largestMagnitude(float x, float y, float z) {
+    return fmaxf(fabsf(x), fmaxf(fabsf(y), fabsf(z)));
+}
+
+// v / |v| in place; a vector without length becomes (0, 0, 0). Where the sum of squares leaves
+// the float range, v is first divided by its largest component, so every finite v gives a unit
+// vector; elsewhere the plain division stands, bit for bit.
 __host__ __device__ inline void normalizeOrZero(float& x, float& y, float& z) {
+    if (isinf(x * x + y * y + z * z)) {
+        const float largest = largestMagnitude(x, y, z);
+        if (!isfinite(largest)) {
+            x = y = z = 0.0f;
+            return;
+        }
+        x /= largest, y /= largest, z /= largest;
+    }
     const float length = sqrtf(x * x + y * y + z * z);
     if (length > 0.0f) {
         x /= length, y /= length, z /= length;
     } else {
         x = y = z = 0.0f;
     }
+}
+
+// (b - a) x (c - a) as (nx, ny, nz), with the direction kept where the plain product leaves the
+// float range: the edges are then halved and each divided by its largest component first.
+__host__ __device__ inline void faceNormalDirection(const float* a, const float* b, const float* c, float& nx,
+                                                    float& ny, float& nz) {
+    float abx = b[0] - a[0], aby = b[1] - a[1], abz = b[2] - a[2];
+    float acx = c[0] - a[0], acy = c[1] - a[1], acz = c[2] - a[2];
+    nx = aby * acz - abz * acy;
+    ny = abz * acx - abx * acz;
+    nz = abx * acy - aby * acx;
+    if (isfinite(nx) && isfinite(ny) && isfinite(nz)) return;
+    abx = 0.5f * b[0] - 0.5f * a[0], aby = 0.5f * b[1] - 0.5f * a[1], abz = 0.5f * b[2] - 0.5f * a[2];
+    acx = 0.5f * c[0] - 0.5f * a[0], acy = 0.5f * c[1] - 0.5f * a[1], acz = 0.5f * c[2] - 0.5f * a[2];
+    const float ab = largestMagnitude(abx, aby, abz), ac = largestMagnitude(acx, acy, acz);
+    if (ab > 0.0f) abx /= ab, aby /= ab, abz /= ab;
+    if (ac > 0.0f) acx /= ac, acy /= ac, acz /= ac;
+    nx = aby * acz - abz * acy;
+    ny = abz * acx - abx * acz;
+    nz = abx * acy - aby * acx;
 }
 
 }  // namespace
@@ -28,11 +65,8 @@ __global__ void calculateNormalVector(const float* points, const unsigned int* t
     const float* a = points + 3 * triIds[3 * i];
     const float* b = points + 3 * triIds[3 * i + 1];
     const float* c = points + 3 * triIds[3 * i + 2];
-    const float abx = b[0] - a[0], aby = b[1] - a[1], abz = b[2] - a[2];
-    const float acx = c[0] - a[0], acy = c[1] - a[1], acz = c[2] - a[2];
-    float nx = aby * acz - abz * acy;
-    float ny = abz * acx - abx * acz;
-    float nz = abx * acy - aby * acx;
+    float nx, ny, nz;
+    faceNormalDirection(a, b, c, nx, ny, nz);
     normalizeOrZero(nx, ny, nz);
     normal[3 * i] = nx;
     normal[3 * i + 1] = ny;

@@ -6,7 +6,8 @@
 #include <maya/MStatus.h>
 
 // normal[3i..3i+2] = the unit normal (B - A) x (C - A) of triangle i; (0, 0, 0) for a degenerate
-// triangle, whose cross product has no length.
+// triangle, whose cross product has no length. Finite corners give a finite normal, also near
+// the float range.
 __global__ void calculateNormalVector(const float* points, const unsigned int* triIds,
                                       float* normal, unsigned int numTris);
 

@@ -33,3 +33,32 @@ __host__ __device__ inline float blendByWeights(float q0, float q1, float q2, fl
 __host__ __device__ inline float clampTo(float x, float low, float high) {
     return x > low ? (x < high ? x : high) : low;
 }
+
+// Which of the two corner blends a kernel uses.
+enum class CornerBlend { fromFirstCorner, byWeights };
+
+__host__ __device__ inline float blendCorners(CornerBlend blend, float q0, float q1, float q2, float u, float v) {
+    return blend == CornerBlend::byWeights ? blendByWeights(q0, q1, q2, u, v) : blendFromFirstCorner(q0, q1, q2, u, v);
+}
+
+// The colours of one layer at the three corners of a point's triangle.
+struct CornerColors {
+    const float *first, *second, *third;
+};
+__host__ __device__ inline CornerColors cornerColors(const float* colors, unsigned int layer, unsigned int vertexCount,
+                                                     TriangleCorners t) {
+    return {layerColor(colors, layer, vertexCount, t.first), layerColor(colors, layer, vertexCount, t.second),
+            layerColor(colors, layer, vertexCount, t.third)};
+}
+
+// Channel k (0 red, 1 green, 2 blue) of the corners blended at (u, v).
+__host__ __device__ inline float blendedChannel(const CornerColors& c, unsigned int k, CornerBlend blend, float u,
+                                                float v) {
+    return blendCorners(blend, c.first[k], c.second[k], c.third[k], u, v);
+}
+
+// The alpha at (u, v): each corner's alpha within [0, 1], then blended.
+__host__ __device__ inline float blendedAlpha(const CornerColors& c, CornerBlend blend, float u, float v) {
+    return blendCorners(blend, clampTo(c.first[3], 0.0f, 1.0f), clampTo(c.second[3], 0.0f, 1.0f),
+                        clampTo(c.third[3], 0.0f, 1.0f), u, v);
+}

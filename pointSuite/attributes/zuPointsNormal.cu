@@ -90,7 +90,7 @@ MStatus zuPointsNormal::computeNormals(const MPlug& plug, MDataBlock& block) {
     status = createPassThroughSet(input.set(), {{"normal", MFnArrayAttrsData::kVectorArray}}, output, data);
     if (!status) return status;
     const std::vector<float> normals = normalsOfPoints(hostNormals, triID);
-    status = storeVectors(output, "normal", normals.data(), triID.length());
+    status = storeVectors(output, "normal", normals.data(), triID.length(), 3, plug.name());
     if (!status) return status;
     return setOutputPoints(block, outPoints, plug, data);
 }

@@ -12,6 +12,7 @@
 #include "common/deviceArrays.h"
 #include "common/gpuServices.h"
 #include "common/inputChecks.h"
+#include "common/meshLayers.h"
 #include "common/nodeAttributes.h"
 #include "common/pointSetInput.h"
 #include "common/pointSetOutput.h"
@@ -41,18 +42,20 @@ struct Candidates {
     std::vector<float> weights;
 };
 
-MStatus readCandidates(MDataBlock& block, const MString& nodeName, Candidates& candidates) {
+MStatus readCandidates(MDataBlock& block, const MString& nodeName, DeviceMemoryTally& memory,
+                       Candidates& candidates) {
     MStatus status;
     MArrayDataHandle array = block.inputArrayValue(zuPointsObjectId::randomId, &status);
     STATUS_RETURN_ON_ERROR(status, "block.inputArrayValue(randomId)");
     const unsigned int count = array.elementCount(&status);
     STATUS_RETURN_ON_ERROR(status, "randomCount = randomDataHandle.elementCount");
-    if (!deviceMemoryFits(8ull * count, "Not enough memory on GPU for random input data")) return MS::kFailure;
+    if (!memory.fits(8ull * count, "Not enough memory on GPU for random input data")) return MS::kFailure;
     double total = 0;
     status = forEachArrayElement(block, zuPointsObjectId::randomId, count, [&](unsigned int k, MDataHandle& element) {
         const int value = element.child(zuPointsObjectId::randomIdVal).asInt();
         const float weight = element.child(zuPointsObjectId::randomIdProbability).asFloat();
-        if (!checkFinite(nodeName + ".randomId[" + static_cast<int>(k) + "].randomIdProbability", weight))
+        const MString lead = nodeName + ".randomId[" + static_cast<int>(k) + "].";
+        if (!checkNonNegative(lead + "randomIdVal", value) || !checkFinite(lead + "randomIdProbability", weight))
             return MStatus(MS::kFailure);
         candidates.ids.push_back(static_cast<unsigned int>(value));
         candidates.weights.push_back(weight < 0 ? 0.0f : weight);
@@ -67,11 +70,16 @@ MStatus readCandidates(MDataBlock& block, const MString& nodeName, Candidates& c
     return MS::kSuccess;
 }
 
-MStatus readLayerIds(MDataBlock& block, unsigned int count, std::vector<unsigned int>& rgbId) {
-    return forEachArrayElement(block, zuPointsObjectId::vertexColor, count, [&](unsigned int, MDataHandle& element) {
+MStatus readLayerIds(MDataBlock& block, const MString& nodeName, unsigned int count, std::vector<unsigned int>& rgbId) {
+    return forEachArrayElement(block, zuPointsObjectId::vertexColor, count, [&](unsigned int l, MDataHandle& element) {
+        const MString lead = nodeName + ".vertexColor[" + static_cast<int>(l) + "].vertexColorId";
+        int channel = 0;
         for (const MObject* child : {&zuPointsObjectId::vertexColorId1, &zuPointsObjectId::vertexColorId2,
-                                     &zuPointsObjectId::vertexColorId3})
-            rgbId.push_back(static_cast<unsigned int>(element.child(*child).asInt()));
+                                     &zuPointsObjectId::vertexColorId3}) {
+            const int id = element.child(*child).asInt();
+            if (!checkNonNegative(lead + (++channel), id)) return MStatus(MS::kFailure);
+            rgbId.push_back(static_cast<unsigned int>(id));
+        }
         return MStatus(MS::kSuccess);
     });
 }
@@ -106,16 +114,13 @@ __global__ void computePointId(unsigned int* id, unsigned int baseId, const unsi
         const TriangleCorners t = triangleCorners(triIds, samplesTriID[i]);
         const float u = uvs[2ull * i], v = uvs[2ull * i + 1];
         for (unsigned short l = 0; l < layersCount; ++l) {
-            const float* c0 = layerColor(colors, l, meshPointsCount, t.first);
-            const float* c1 = layerColor(colors, l, meshPointsCount, t.second);
-            const float* c2 = layerColor(colors, l, meshPointsCount, t.third);
-            const float alpha = blendFromFirstCorner(clampTo(c0[3], 0.0f, 1.0f), clampTo(c1[3], 0.0f, 1.0f),
-                                                     clampTo(c2[3], 0.0f, 1.0f), u, v);
+            const CornerColors c = cornerColors(colors, l, meshPointsCount, t);
+            const float alpha = blendedAlpha(c, CornerBlend::fromFirstCorner, u, v);
             if (alpha < 0.0001f) continue;
             if (alpha < 0.999999f && randomNumbers[(i + 2) % randomsNumber] > alpha) continue;
-            const float r = blendFromFirstCorner(c0[0], c1[0], c2[0], u, v);
-            const float g = blendFromFirstCorner(c0[1], c1[1], c2[1], u, v);
-            const float b = blendFromFirstCorner(c0[2], c1[2], c2[2], u, v);
+            const float r = blendedChannel(c, 0, CornerBlend::fromFirstCorner, u, v);
+            const float g = blendedChannel(c, 1, CornerBlend::fromFirstCorner, u, v);
+            const float b = blendedChannel(c, 2, CornerBlend::fromFirstCorner, u, v);
             const float sum = (r + g) + b;
             if (sum < 0.0001f) continue;
             const unsigned int channel = pickChannel(r, r + g, randomNumbers[i % randomsNumber] * sum);
@@ -155,46 +160,37 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
         return MS::kFailure;
     const unsigned int n = input.set().getVectorData("position").length();
     const MString nodeName = MFnDependencyNode(thisMObject()).name();
-    const unsigned int base = static_cast<unsigned int>(block.inputValue(baseId, &status).asInt());
+    const int base = block.inputValue(baseId, &status).asInt();
     STATUS_RETURN_ON_ERROR(status, "handle = block.inputValue( baseId )");
+    const int seedValue = block.inputValue(seed).asInt();
+    if (!checkNonNegative(thisMObject(), baseId, base) || !checkNonNegative(thisMObject(), seed, seedValue))
+        return MS::kFailure;
     Candidates candidates;
-    status = readCandidates(block, nodeName, candidates);
+    DeviceMemoryTally memory;
+    status = readCandidates(block, nodeName, memory, candidates);
     if (!status) return status;
 
-    VertexColorLayers layers;
+    MeshLayers mesh;
     std::vector<unsigned int> rgbId;
-    PointTriangles triangles;
-    MDataHandle meshHandle = block.inputValue(inMesh, &status);
-    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
-    MFnMesh mesh;
-    if (mesh.setObject(meshHandle.asMesh())) {
-        status = countVertexColorLayers(block, vertexColor, "vertexColor", mesh, layers);
-        if (!status) return status;
-    }
-    if (layers.count > 0) {
-        status = readPointTriangles(input, mesh, n, ": Points triID missing", "zuPointsObjectId: Points UV missing",
-                                    false, triangles);
-        if (!status) return status;
-        status = readLayerIds(block, layers.count, rgbId);
-        if (!status) return status;
-        if (!deviceMemoryFits(layers.colorBytes() + triangles.bytes() + 12ull * layers.count,
-                              "Not enough memory on GPU for color sets"))
-            return MS::kFailure;
-        status = readVertexColors(mesh, MColor(0, 0, 0, 0), kNodeName, layers);
-        if (!status) return status;
-    }
+    const MeshLayerRules rules{inMesh, vertexColor, "vertexColor", "zuPointsObjectId: Points UV missing", false,
+                               MColor(0, 0, 0, 0), kNodeName, 12, true};
+    status = readMeshLayers(block, thisMObject(), input, n, rules, [&](unsigned int count) {
+        return readLayerIds(block, nodeName, count, rgbId);
+    }, memory, mesh);
+    if (!status) return status;
+    VertexColorLayers& layers = mesh.layers;
+    PointTriangles& triangles = mesh.triangles;
     bool hasColor = false;
     std::vector<float> hostColor;
     if (!readPerPointColor(block, thisMObject(), inColor, n, hasColor, hostColor)) return MS::kFailure;
     MDataHandle colorIdsHandle = block.inputValue(inColorIds);
     const int* colorIdsView = colorIdsHandle.asInt3();  // valid while the handle lives
     const int colorIds[3] = {colorIdsView[0], colorIdsView[1], colorIdsView[2]};
-    const unsigned long long seedValue = static_cast<unsigned int>(block.inputValue(seed).asInt());
     const bool drawsRandoms = layers.count > 0 || !candidates.ids.empty() || hasColor;
     const unsigned int randomCount = drawsRandoms ? kRandomTableSize : 0;
     // The colours, the output and the random table.
-    if (!deviceMemoryFits((hasColor ? 12ull * n : 0) + 4ull * n, "Not enough memory on GPU") ||
-        !deviceMemoryFits(4ull * randomCount, "Not enough memory on GPU for random data"))
+    if (!memory.fits((hasColor ? 12ull * n : 0) + 4ull * n, "Not enough memory on GPU") ||
+        !memory.fits(4ull * randomCount, "Not enough memory on GPU for random data"))
         return MS::kFailure;
 
     thrust::device_vector<unsigned int> randomIndex, deviceRgbId, corners;
@@ -208,9 +204,9 @@ MStatus zuPointsObjectId::computeIds(const MPlug& plug, MDataBlock& block) {
     upload(rgbId, deviceRgbId);
     upload(layers.colors, colors);
     upload(triangles.corners, corners);
-    status = makeRandomTable(seedValue, randomCount, randoms);
+    status = makeRandomTable(static_cast<unsigned int>(seedValue), randomCount, randoms);
     if (!status) return status;
-    launchOneDimensional(computePointId, n, ids.get(), base, devicePointer(randomIndex),
+    launchOneDimensional(computePointId, n, ids.get(), static_cast<unsigned int>(base), devicePointer(randomIndex),
                          devicePointer(probability), static_cast<unsigned int>(candidates.ids.size()), total,
                          layers.count, devicePointer(colors), devicePointer(deviceRgbId), layers.vertexCount,
                          devicePointer(corners), uvs.get(), triID.get(), hasColor,

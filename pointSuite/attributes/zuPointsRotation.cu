@@ -13,6 +13,7 @@
 #include "common/deviceArrays.h"
 #include "common/gpuServices.h"
 #include "common/inputChecks.h"
+#include "common/meshLayers.h"
 #include "common/nodeAttributes.h"
 #include "common/pointSetInput.h"
 #include "common/pointSetOutput.h"
@@ -82,7 +83,9 @@ MStatus readSettings(MDataBlock& block, const MObject& node, RotationSettings& s
         return MS::kFailure;
     settings.offset[1] = static_cast<float>(settings.offset[1] / 360.0);
     settings.offset[2] = static_cast<float>(settings.offset[2] / 360.0);
-    settings.seed = static_cast<unsigned int>(block.inputValue(R::seed).asInt());
+    const int seed = block.inputValue(R::seed).asInt();
+    if (!checkNonNegative(node, R::seed, seed)) return MS::kFailure;
+    settings.seed = static_cast<unsigned int>(seed);
 
     float* rd = settings.randomData;
     if (!readFloats(block, node, {&R::randomR, &R::randomG, &R::randomB}, rd, true, 0, 1) ||
@@ -104,23 +107,6 @@ MStatus readSettings(MDataBlock& block, const MObject& node, RotationSettings& s
             return MS::kFailure;
         }
     return MS::kSuccess;
-}
-
-struct LayerSettings {
-    std::vector<short> types;
-    std::vector<float> weights;
-};
-
-MStatus readLayerSettings(MDataBlock& block, const MString& nodeName, unsigned int count, LayerSettings& layers) {
-    return forEachArrayElement(block, R::vertexColor, count, [&](unsigned int l, MDataHandle& element) {
-        const short type = element.child(R::vertexColorType).asShort();
-        const float weight = element.child(R::vertexColorWeight).asFloat();
-        if (!checkFinite(nodeName + ".vertexColor[" + static_cast<int>(l) + "].vertexColorWeight", weight))
-            return MStatus(MS::kFailure);
-        layers.types.push_back(type < 0 ? 0 : (type > 1 ? 1 : type));
-        layers.weights.push_back(clampTo(weight, 0.0f, 1.0f));
-        return MStatus(MS::kSuccess);
-    });
 }
 
 // The point arrays as device tables of floats, all of n points.
@@ -200,11 +186,8 @@ __global__ void computeDirectionVector(
         const float u = uvs[2ull * i], v = uvs[2ull * i + 1];
         for (unsigned short l = 0; l < layersCount; ++l) {
             if (activeLayer > -1 && l != static_cast<unsigned short>(activeLayer)) continue;
-            const float* c0 = layerColor(colors, l, meshPointsCount, t.first);
-            const float* c1 = layerColor(colors, l, meshPointsCount, t.second);
-            const float* c2 = layerColor(colors, l, meshPointsCount, t.third);
-            const float alpha = blendByWeights(clampTo(c0[3], 0.0f, 1.0f), clampTo(c1[3], 0.0f, 1.0f),
-                                               clampTo(c2[3], 0.0f, 1.0f), u, v);
+            const CornerColors c = cornerColors(colors, l, meshPointsCount, t);
+            const float alpha = blendedAlpha(c, CornerBlend::byWeights, u, v);
             if (layerTypes[l] == 1 && static_cast<double>(alpha) == 0.0) {
                 visible[i] = false;
                 continue;
@@ -212,10 +195,10 @@ __global__ void computeDirectionVector(
             visible[i] = true;
             const float w = weights[l];
             if (static_cast<double>(w) == 0.0 || static_cast<double>(alpha) == 0.0) continue;
-            const float cr = blendByWeights(clampTo(c0[0], -1.0f, 1.0f), clampTo(c1[0], -1.0f, 1.0f),
-                                            clampTo(c2[0], -1.0f, 1.0f), u, v);
-            const float cg = blendByWeights(c0[1], c1[1], c2[1], u, v);
-            const float cb = blendByWeights(c0[2], c1[2], c2[2], u, v);
+            const float cr = blendByWeights(clampTo(c.first[0], -1.0f, 1.0f), clampTo(c.second[0], -1.0f, 1.0f),
+                                            clampTo(c.third[0], -1.0f, 1.0f), u, v);
+            const float cg = blendedChannel(c, 1, CornerBlend::byWeights, u, v);
+            const float cb = blendedChannel(c, 2, CornerBlend::byWeights, u, v);
             const float k = alpha * w;
             if (layerTypes[l] == 0) {
                 r = clampTo(r * (1.0f - k) + k * cr, -1.0f, 1.0f);
@@ -290,49 +273,38 @@ MStatus zuPointsRotation::computeRotations(const MPlug& plug, MDataBlock& block)
 
     // The mesh: its layers, and its triangles and points where the layers or the edge measures
     // need them.
-    VertexColorLayers layers;
+    MeshLayers mesh;
     LayerSettings layerSettings;
-    PointTriangles triangles;
     std::vector<float> meshPoints;
-    MDataHandle meshHandle = block.inputValue(inMesh, &status);
-    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
-    MFnMesh mesh;
-    const bool hasMesh = mesh.setObject(meshHandle.asMesh()) == MS::kSuccess;
-    if (!hasMesh && settings.localAim) {
-        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() + ": missing inMesh, can not compute localAimDirection");
-        return MS::kFailure;
-    }
-    if (hasMesh) {
-        status = countVertexColorLayers(block, vertexColor, "influences", mesh, layers);
-        if (!status) return status;
-    }
-    if (layers.count > 0 || settings.localAim) {
-        status = readPointTriangles(input, mesh, n, ": Points triID missing", ": Points UV missing", true, triangles);
-        if (!status) return status;
-    }
-    if (settings.localAim && !(status = readMeshPoints(mesh, meshPoints))) return status;
-    const short activeLayer =
-        settings.activeLayer < -1 || settings.activeLayer >= layers.count ? -1 : static_cast<short>(settings.activeLayer);
-    if (layers.count > 0) {
-        status = readLayerSettings(block, MFnDependencyNode(thisMObject()).name(), layers.count, layerSettings);
-        if (!status) return status;
-    }
-
+    DeviceMemoryTally memory;
+    const MeshLayerRules rules{inMesh, vertexColor, "influences", ": Points UV missing", true, MColor(0, 0, 0, 0),
+                               kNodeName, 6, false, settings.localAim,
+                               settings.localAim ? ": missing inMesh, can not compute localAimDirection" : nullptr};
+    const auto readLayers = [&](unsigned int count) {
+        return readLayerSettings(block, thisMObject(), vertexColor, vertexColorType, vertexColorWeight, nullptr, count,
+                                 layerSettings);
+    };
     // Per point: triangle, position, normal, uv, rgb, aim, up and visible, and one array's doubles
     // on their way up; the colour; the edge measures with the mesh points and every triangle's
     // corners.
-    const unsigned long long pointBytes = 97ull * n + (hasColor ? 12ull * n : 0) +
-                                          (settings.localAim ? 24ull * n + 4ull * meshPoints.size() : 0) +
-                                          triangles.bytes();
-    if (!deviceMemoryFits(pointBytes, "Not enough memory on GPU")) return MS::kFailure;
-    if (layers.count > 0) {
-        if (!deviceMemoryFits(layers.colorBytes() + 6ull * layers.count, "Not enough memory on GPU for color sets"))
-            return MS::kFailure;
-        status = readVertexColors(mesh, MColor(0, 0, 0, 0), kNodeName, layers);
-        if (!status) return status;
-    }
+    const auto checkPointBytes = [&]() -> MStatus {
+        if (settings.localAim) {
+            const MStatus read = readMeshPoints(mesh.mesh, meshPoints);
+            if (!read) return read;
+        }
+        const unsigned long long pointBytes = 97ull * n + (hasColor ? 12ull * n : 0) +
+                                              (settings.localAim ? 24ull * n + 4ull * meshPoints.size() : 0) +
+                                              mesh.triangles.bytes();
+        return memory.fits(pointBytes, "Not enough memory on GPU") ? MS::kSuccess : MS::kFailure;
+    };
+    status = readMeshLayers(block, thisMObject(), input, n, rules, readLayers, memory, mesh, checkPointBytes);
+    if (!status) return status;
+    VertexColorLayers& layers = mesh.layers;
+    PointTriangles& triangles = mesh.triangles;
+    const short activeLayer =
+        settings.activeLayer < -1 || settings.activeLayer >= layers.count ? -1 : static_cast<short>(settings.activeLayer);
     const unsigned int randomCount = settings.isRandom ? kRandomTableSize : 0;
-    if (settings.isRandom && !deviceMemoryFits(4ull * randomCount + 60, "Not enough memory on GPU for random data"))
+    if (settings.isRandom && !memory.fits(4ull * randomCount + 60, "Not enough memory on GPU for random data"))
         return MS::kFailure;
 
     if (!uploadPointArrays(input, arrays)) return MS::kFailure;
@@ -404,7 +376,8 @@ MStatus zuPointsRotation::computeRotations(const MPlug& plug, MDataBlock& block)
     const char* names[5] = {"aimDirection", "aimWorldUp", "rotationRGB", "intersection", "distanceToEdge"};
     DeviceTable<float>* tables[5] = {&direction, &up, &rgb, &intersection, &distance};
     for (int k = 0; k < (settings.localAim ? 5 : 3); ++k) {
-        status = masked ? storeVectors(output, names[k], results[k], kept) : storeVectorTable(output, names[k], *tables[k], kept);
+        status = masked ? storeVectors(output, names[k], results[k], kept, 3, plug.name())
+                        : storeVectorTable(output, names[k], *tables[k], kept, 3, plug.name());
         if (!status) return status;
     }
     return setOutputPoints(block, outPoints, plug, data);

@@ -11,6 +11,7 @@
 #include "common/deviceArrays.h"
 #include "common/gpuServices.h"
 #include "common/inputChecks.h"
+#include "common/meshLayers.h"
 #include "common/nodeAttributes.h"
 #include "common/pointSetInput.h"
 #include "common/pointSetOutput.h"
@@ -46,13 +47,6 @@ struct ScaleSettings {
     bool isRandom() const { return spread[0] != 0 || spread[1] != 0 || spread[2] != 0; }
 };
 
-// The layer settings of the vertexColor elements: types 0 or 1, factors as set, weights
-// within [0, 1].
-struct LayerSettings {
-    std::vector<short> types;
-    std::vector<float> factors, weights;
-};
-
 MStatus readSettings(MDataBlock& block, const MObject& node, ScaleSettings& settings) {
     MStatus status;
     settings.uniform = block.inputValue(zuPointsScale::uniform, &status).asBool();
@@ -71,24 +65,10 @@ MStatus readSettings(MDataBlock& block, const MObject& node, ScaleSettings& sett
     STATUS_RETURN_ON_ERROR(status, "handle = block.inputValue( inColorFactor, &status );");
     if (!clampFinite(node, zuPointsScale::inColorFactor, 0, 1, settings.inColorFactor))
         return MS::kFailure;
-    settings.seed = static_cast<unsigned int>(block.inputValue(zuPointsScale::seed).asInt());
+    const int seed = block.inputValue(zuPointsScale::seed).asInt();
+    if (!checkNonNegative(node, zuPointsScale::seed, seed)) return MS::kFailure;
+    settings.seed = static_cast<unsigned int>(seed);
     return MS::kSuccess;
-}
-
-MStatus readLayerSettings(MDataBlock& block, const MString& nodeName, unsigned int count,
-                          LayerSettings& layers) {
-    return forEachArrayElement(block, zuPointsScale::vertexColor, count, [&](unsigned int l, MDataHandle& element) {
-        const short type = element.child(zuPointsScale::vertexColorType).asShort();
-        const float factor = element.child(zuPointsScale::vertexColorFactor).asFloat();
-        const float weight = element.child(zuPointsScale::vertexColorWeight).asFloat();
-        const MString lead = nodeName + ".vertexColor[" + static_cast<int>(l) + "].";
-        if (!checkFinite(lead + "vertexColorFactor", factor) || !checkFinite(lead + "vertexColorWeight", weight))
-            return MStatus(MS::kFailure);
-        layers.types.push_back(type < 0 ? 0 : (type > 1 ? 1 : type));
-        layers.factors.push_back(factor);
-        layers.weights.push_back(clampTo(weight, 0.0f, 1.0f));
-        return MStatus(MS::kSuccess);
-    });
 }
 
 }  // namespace
@@ -117,15 +97,12 @@ __global__ void computeScale(float* scale, bool uniform, float scaleX, float sca
         const float u = uvs[2ull * i], v = uvs[2ull * i + 1];
         for (unsigned short l = 0; l < layersCount; ++l) {
             if (weights[l] == 0.0f) continue;
-            const float* c0 = layerColor(colors, l, meshPointsCount, t.first);
-            const float* c1 = layerColor(colors, l, meshPointsCount, t.second);
-            const float* c2 = layerColor(colors, l, meshPointsCount, t.third);
-            const float alpha = blendFromFirstCorner(clampTo(c0[3], 0.0f, 1.0f), clampTo(c1[3], 0.0f, 1.0f),
-                                                     clampTo(c2[3], 0.0f, 1.0f), u, v);
+            const CornerColors c = cornerColors(colors, l, meshPointsCount, t);
+            const float alpha = blendedAlpha(c, CornerBlend::fromFirstCorner, u, v);
             if (alpha == 0.0f) continue;
-            const float r = blendFromFirstCorner(c0[0], c1[0], c2[0], u, v);
-            const float g = blendFromFirstCorner(c0[1], c1[1], c2[1], u, v);
-            const float b = blendFromFirstCorner(c0[2], c1[2], c2[2], u, v);
+            const float r = blendedChannel(c, 0, CornerBlend::fromFirstCorner, u, v);
+            const float g = blendedChannel(c, 1, CornerBlend::fromFirstCorner, u, v);
+            const float b = blendedChannel(c, 2, CornerBlend::fromFirstCorner, u, v);
             if (layerTypes[l] == 0) {
                 const float s = alpha * weights[l];
                 mx = mx * (1.0f - s) + s * r;
@@ -179,31 +156,21 @@ MStatus zuPointsScale::computeScales(const MPlug& plug, MDataBlock& block) {
         return MS::kFailure;
 
     // Layers, with where each point lies on the mesh.
-    VertexColorLayers layers;
+    MeshLayers mesh;
     LayerSettings layerSettings;
-    PointTriangles triangles;
-    MDataHandle meshHandle = block.inputValue(inMesh, &status);
-    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
-    MFnMesh mesh;
-    if (mesh.setObject(meshHandle.asMesh())) {
-        status = countVertexColorLayers(block, vertexColor, "influences", mesh, layers);
-        if (!status) return status;
-    }
-    if (layers.count > 0) {
-        status = readPointTriangles(input, mesh, n, ": Points triID missing", "zuPointsScale: Points UV missing",
-                                    false, triangles);
-        if (!status) return status;
-        status = readLayerSettings(block, MFnDependencyNode(thisMObject()).name(), layers.count, layerSettings);
-        if (!status) return status;
-        if (!deviceMemoryFits(layers.colorBytes() + triangles.bytes() + 10ull * layers.count,
-                              "Not enough memory on GPU for color sets"))
-            return MS::kFailure;
-        status = readVertexColors(mesh, MColor(1, 1, 1, 1), kNodeName, layers);
-        if (!status) return status;
-    }
-    // The colours, the output and the random table.
+    DeviceMemoryTally memory;
+    const MeshLayerRules rules{inMesh, vertexColor, "influences", "zuPointsScale: Points UV missing", false,
+                               MColor(1, 1, 1, 1), kNodeName, 10, true};
+    status = readMeshLayers(block, thisMObject(), input, n, rules, [&](unsigned int count) {
+        return readLayerSettings(block, thisMObject(), vertexColor, vertexColorType, vertexColorWeight,
+                                 &vertexColorFactor, count, layerSettings);
+    }, memory, mesh);
+    if (!status) return status;
+    VertexColorLayers& layers = mesh.layers;
+    PointTriangles& triangles = mesh.triangles;
+    // The colours, the output with its doubles on their way down, and the random table.
     const unsigned int randomCount = settings.isRandom() ? kRandomTableSize : 0;
-    if (!deviceMemoryFits((hasColor ? 12ull * n : 0) + 12ull * n + 4ull * randomCount, "Not enough memory on GPU"))
+    if (!memory.fits((hasColor ? 12ull * n : 0) + 12ull * n + 24ull * n + 4ull * randomCount, "Not enough memory on GPU"))
         return MS::kFailure;
 
     thrust::device_vector<float> colors, weights, factors, randoms;
@@ -231,7 +198,7 @@ MStatus zuPointsScale::computeScales(const MPlug& plug, MDataBlock& block) {
     MObject data;
     status = createPassThroughSet(input.set(), {{"scale", MFnArrayAttrsData::kVectorArray}}, output, data);
     if (!status) return status;
-    status = storeVectorTable(output, "scale", scale, n);
+    status = storeVectorTable(output, "scale", scale, n, 3, plug.name());
     if (!status) return status;
     return setOutputPoints(block, outPoints, plug, data);
 }

@@ -49,14 +49,16 @@ bool deviceMatrix(const MPlug& plug, const MMatrix& m, float matrix[16]) {
 }
 
 // Transforms one vector array on the device and stores it in the output.
+// A result beyond the float range is refused with the output plug's name.
 MStatus transformArray(const char* name, const MVectorArray& values, const MString& plugName,
-                       const thrust::device_vector<float>& matrix, bool translate, MFnArrayAttrsData& output) {
+                       const thrust::device_vector<float>& matrix, bool translate, const MString& outputName,
+                       MFnArrayAttrsData& output) {
     DeviceTable<float> buffer;
     if (!uploadVectorsAsFloats(plugName + ": '" + name + "'", values, 3, buffer)) return MS::kFailure;
     const unsigned int n = values.length();
     launchOneDimensional(transformPoints, n, buffer.get(), devicePointer(matrix), translate, n);
     if (!kernelLaunchSucceededOrShow("transformPoints")) return MS::kFailure;
-    return storeVectorTable(output, name, buffer, n);
+    return storeVectorTable(output, name, buffer, n, 3, outputName);
 }
 
 }  // namespace
@@ -123,12 +125,12 @@ MStatus zuPointsTransform::transform(const MPlug& plug, MDataBlock& block) {
     status = createPassThroughSet(input.set(), {{"position", MFnArrayAttrsData::kVectorArray}},
                                   output, data, aimNames);
     if (!status) return status;
-    status = transformArray("position", position, input.plugName(), matrix, true, output);
+    status = transformArray("position", position, input.plugName(), matrix, true, plug.name(), output);
     if (!status) return status;
     for (const char* name : kAimArrays) {
         if (!input.has(name, MFnArrayAttrsData::kVectorArray)) continue;
         status = transformArray(name, input.set().getVectorData(name), input.plugName(), matrix,
-                                false, output);
+                                false, plug.name(), output);
         if (!status) return status;
     }
     return setOutputPoints(block, outPoints, plug, data);

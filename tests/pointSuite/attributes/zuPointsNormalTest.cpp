@@ -35,6 +35,20 @@ TEST_F(NormalTest, EachPointGetsTheFlatNormalOfItsTriangle) {
     EXPECT_EQ(out.order.front(), "normal");
 }
 
+TEST_F(NormalTest, ATriangleOfAnyFiniteSizeGetsAUnitNormal) {
+    // The triangle (0, 0, 0), (s, 0, 0), (0, 0, -s) faces +y at every scale s.
+    for (const float s : {1e-6f, 1.0f, 1e19f, 1e20f, 3e38f}) {
+        SCOPED_TRACE(s);
+        setMesh(shapes::triangle({0, 0, 0}, {s, 0, 0}, {0, 0, -s}), "normals.inMesh");
+        setPoints("normals.inPoints", PointSet{{}, {{"triID", {0}}}, {}, {}});
+        MStatus status;
+        const PointSet out = evaluate("normals.outPoints", &status);
+        ASSERT_TRUE(status) << (errorsShown().empty() ? "" : errorsShown()[0]);
+        expectNear(out.vectors.at("normal")[0], {0, 1, 0}, 1e-6, "normal");
+        ASSERT_TRUE(run("delete shape"));
+    }
+}
+
 TEST_F(NormalTest, ADegenerateTriangleGivesAZeroNormalAndAnEmptySetSucceeds) {
     setMesh(shapes::triangle({0, 0, 0}, {1, 0, 0}, {2, 0, 0}), "normals.inMesh");
     setPoints("normals.inPoints", PointSet{{}, {{"triID", {0, 0}}}, {}, {}});

@@ -110,6 +110,7 @@ TEST_F(ObjectIdTest, AnEmptySetGivesAnEmptyIndexArray) {
 
 TEST_F(ObjectIdTest, RefusedInputsFailAndLeaveTheOutputAsItWas) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    const PointSet kOnePoint{{{"position", {{0, 0, 0}}}, {"uv", {{0, 0, 0}}}}, {{"triID", {0}}}, {}, {}};
     const struct {
         const char* name;
         PointSet set;
@@ -128,6 +129,12 @@ TEST_F(ObjectIdTest, RefusedInputsFailAndLeaveTheOutputAsItWas) {
          "ids.randomId[0].randomIdProbability", nan, "ids.randomId[0].randomIdProbability: must be finite, not nan"},
         {"infinite weight", PointSet{{{"position", {{0, 0, 0}}}, {"uv", {{0, 0, 0}}}}, {{"triID", {0}}}, {}, {}},
          "ids.randomId[0].randomIdProbability", 1e39, "ids.randomId[0].randomIdProbability: must be finite, not inf"},
+        {"negative baseId", kOnePoint, "ids.baseId", -5, "ids.baseId: must be 0 or more, not -5"},
+        {"negative seed", kOnePoint, "ids.seed", -1, "ids.seed: must be 0 or more, not -1"},
+        {"negative candidate", kOnePoint, "ids.randomId[0].randomIdVal", -5,
+         "ids.randomId[0].randomIdVal: must be 0 or more, not -5"},
+        {"negative layer index", kOnePoint, "ids.vertexColor[0].vertexColorId2", -7,
+         "ids.vertexColor[0].vertexColorId2: must be 0 or more, not -7"},
     };
     for (const auto& r : refusals) {
         SCOPED_TRACE(r.name);

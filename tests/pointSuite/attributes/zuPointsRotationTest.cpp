@@ -226,6 +226,7 @@ TEST_F(RotationTest, RefusedInputsFailAndLeaveTheOutputAsItWas) {
         {"infinite target", onePoint(), "rot.targetY", 1e39, "rot.targetY: must be finite, not inf"},
         {"NaN weight", onePoint(), "rot.vertexColor[0].vertexColorWeight", nan, "rot.vertexColor[0].vertexColorWeight: must be finite, not nan"},
         {"random time times speed", onePoint(), "rot.randTimeB", 1e30, "rot.randTimeB: times the random speeds it goes beyond the float range"},
+        {"negative seed", onePoint(), "rot.seed", -3, "rot.seed: must be 0 or more, not -3"},
     };
     for (const auto& r : refusals) {
         SCOPED_TRACE(r.name);

@@ -166,6 +166,7 @@ TEST_F(ScaleTest, RefusedInputsFailAndLeaveTheOutputAsItWas) {
         {"NaN spread", points(), "sc.scaleRandomY", nan, "sc.scaleRandomY: must be finite, not nan"},
         {"NaN factor", points(), "sc.vertexColor[0].vertexColorFactor", nan,
          "sc.vertexColor[0].vertexColorFactor: must be finite, not nan"},
+        {"negative seed", points(), "sc.seed", -3, "sc.seed: must be 0 or more, not -3"},
     };
     for (const auto& r : refusals) {
         SCOPED_TRACE(r.name);

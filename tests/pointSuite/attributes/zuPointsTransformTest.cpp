@@ -110,14 +110,18 @@ TEST_F(TransformTest, RefusesAMatrixWithoutFiniteEntriesOrWithALastColumnOfZero)
     const double withNan[4][4] = {{1, 0, 0, 0}, {0, nan, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
     const double withInf[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {inf, 0, 0, 1}};
     const double huge[4][4] = {{1e300, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+    const double translation[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {1, 1, 1, 1}};
     for (const auto* rows : {withNan, withInf, huge, noLastColumn}) {
+        setMatrix(translation);
+        ASSERT_EQ(evaluate("move.outPoints").vectors.at("position")[0], MVector(2, 3, 4));
         mayahost::clearRecordedMessages();
         setMatrix(rows);
         MStatus status;
-        evaluate("move.outPoints", &status);
+        const PointSet kept = evaluate("move.outPoints", &status);
         EXPECT_FALSE(status);
         ASSERT_EQ(errorsShown().size(), 1u);
         EXPECT_EQ(errorsShown()[0].rfind("move.inWorldMatrix: ", 0), 0u) << errorsShown()[0];
+        EXPECT_EQ(kept.vectors.at("position")[0], MVector(2, 3, 4)) << "outPoints keeps its previous value";
     }
 }
 
