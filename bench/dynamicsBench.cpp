@@ -8,9 +8,6 @@
 //
 //   dynamicsBench [--side N] [--points N] [--frames N] [--repeat N]
 #include <maya/MFnArrayAttrsData.h>
-#include <maya/MGlobal.h>
-#include <maya/MPlug.h>
-#include <maya/MSelectionList.h>
 #include <maya/MVectorArray.h>
 
 #include <algorithm>
@@ -23,30 +20,25 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchSupport.h"
+
 namespace {
 
+// A failed command or a missing plug ends the benchmark.
 void run(const std::string& commands) {
-    if (!MGlobal::executeCommand(commands.c_str())) {
-        std::fprintf(stderr, "dynamicsBench: failed: %s\n", commands.c_str());
-        std::exit(1);
-    }
+    if (!bench::run(commands)) std::exit(1);
 }
 
 MPlug plugOf(const std::string& name) {
-    MSelectionList list;
     MPlug plug;
-    if (!list.add(name.c_str()) || !list.getPlug(0, plug)) {
+    if (!bench::findPlug(name, plug)) {
         std::fprintf(stderr, "dynamicsBench: no plug %s\n", name.c_str());
         std::exit(1);
     }
     return plug;
 }
 
-double seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+double seconds(const std::function<void()>& work) { return bench::secondsOf(work); }
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
