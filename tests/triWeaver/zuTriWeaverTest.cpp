@@ -12,7 +12,6 @@
 #include <maya/MSelectionList.h>
 #include <maya/MVectorArray.h>
 #include <mayahost/Messages.h>
-#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,42 +27,18 @@
 #include "graph/Node.h"
 #include "graph/Scene.h"
 #include "plugins/Plugins.h"
+#include "sceneTesting.h"
 #include "shapes.h"
 
 namespace {
 
 using mayahost::Message;
-
-MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
-
-MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    EXPECT_TRUE(list.add(name.c_str())) << name;
-    EXPECT_TRUE(list.getPlug(0, plug)) << name;
-    return plug;
-}
-
-// While this lives the calling thread, and so the plug-in's device layer, runs on at most
-// `threads` processors.
-class DeviceThreads {
-public:
-    explicit DeviceThreads(int threads) {
-        sched_getaffinity(0, sizeof saved_, &saved_);
-        cpu_set_t narrowed;
-        CPU_ZERO(&narrowed);
-        for (int cpu = 0, kept = 0; cpu < CPU_SETSIZE && kept < threads; ++cpu) {
-            if (!CPU_ISSET(cpu, &saved_)) continue;
-            CPU_SET(cpu, &narrowed);
-            ++kept;
-        }
-        sched_setaffinity(0, sizeof narrowed, &narrowed);
-    }
-    ~DeviceThreads() { sched_setaffinity(0, sizeof saved_, &saved_); }
-
-private:
-    cpu_set_t saved_;
-};
+using sceneTesting::DeviceThreads;
+using sceneTesting::kAdderHuge;
+using sceneTesting::kAdderNan;
+using sceneTesting::messages;
+using sceneTesting::plugOf;
+using sceneTesting::run;
 
 struct Mesh {
     std::vector<MPoint> points;
@@ -157,17 +132,10 @@ class TriWeaverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         mayahost::Scene::current().reset();
-        testing::internal::CaptureStdout();
-        for (const char* plugin : {TRIWEAVER_PLUGIN, POINTSUITE_PLUGIN}) {
-            ASSERT_TRUE(mayahost::isPluginLoaded(plugin) || mayahost::loadPlugin(plugin)) << plugin;
-        }
-        testing::internal::GetCapturedStdout();
+        sceneTesting::loadPluginsQuietly({TRIWEAVER_PLUGIN, POINTSUITE_PLUGIN});
         mayahost::clearRecordedMessages();
     }
-    void TearDown() override {
-        mayahost::Scene::current().reset();
-        mayahost::clearRecordedMessages();
-    }
+    void TearDown() override { sceneTesting::resetScene(); }
 
     // A weaver node `weaver` on the point set, its box the points' bounds in x and z.
     void weave(const MObject& points, const std::string& settings = "") {
@@ -210,12 +178,6 @@ protected:
             positions.push_back(p[i]), normals.push_back(n[i]);
     }
 
-    std::vector<std::string> messages(Message::Kind kind) {
-        std::vector<std::string> texts;
-        for (const Message& m : mayahost::recordedMessages())
-            if (m.kind == kind) texts.push_back(m.text);
-        return texts;
-    }
 };
 
 TEST_F(TriWeaverTest, ThreeNearPointsMakeOneTriangleAndAFarPointIsLeftOut) {
@@ -476,10 +438,8 @@ TEST_F(TriWeaverTest, RefusedInputsShowWhyAndKeepTheOutputs) {
 }
 
 TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
-    ASSERT_TRUE(mayahost::loadPlugin(std::string(TEST_PLUGIN_DIR) + "/graphTestPlugin.so"));
-    // The test adder's sum is 3.5 plus its weights, times its gain.
-    const std::string huge = "setAttr \"adder.w[0]\" 1e308; setAttr \"adder.w[1]\" 1e308";
-    const std::string nan = huge + "; setAttr adder.gain 0";
+    ASSERT_TRUE(sceneTesting::loadTestAdder());
+    const std::string &huge = kAdderHuge, &nan = kAdderNan;
     struct Case {
         const char* attribute;
         std::string sum;
