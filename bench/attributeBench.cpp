@@ -134,15 +134,11 @@ bool buildScene() {
 int main(int argc, char** argv) {
     int repeat = 5;
     std::string only;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
-            repeat = std::max(1, std::atoi(argv[++i]));
-        } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
-            only = argv[++i];
-        } else {
-            std::fprintf(stderr, "usage: attributeBench [--repeat N] [--only NODE]\n");
-            return 2;
-        }
+    if (!bench::readOptions(argc, argv,
+                            {{"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }},
+                             {"--only", [&](const char* v) { only = v; }}})) {
+        std::fprintf(stderr, "usage: attributeBench [--repeat N] [--only NODE]\n");
+        return 2;
     }
     if (!buildScene()) return 1;
     // About 0.6 points per r^2 of area; the candidates stay below the scatter's 10,000,000.

@@ -10,6 +10,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,6 +25,31 @@
 #endif
 
 namespace bench {
+
+// A "--name value" option of the command line and what takes its value.
+struct Option {
+    const char* name;
+    std::function<void(const char* value)> take;
+};
+
+// Reads the arguments as "--name value" pairs, giving each known name's value to its option;
+// false where a name is unknown or lacks its value (that pair is skipped, the rest still read).
+inline bool readOptions(int argc, char** argv, std::initializer_list<Option> options) {
+    bool understood = true;
+    for (int i = 1; i < argc; i += 2) {
+        const Option* known = nullptr;
+        for (const Option& option : options)
+            if (!std::strcmp(argv[i], option.name)) known = &option;
+        if (known && i + 1 < argc)
+            known->take(argv[i + 1]);
+        else
+            understood = false;
+    }
+    return understood;
+}
+
+// An option's whole number, at least `least`.
+inline int atLeast(int least, const char* value) { return std::max(least, std::atoi(value)); }
 
 // Runs MEL `commands`; on a failure prints them and returns false.
 inline bool run(const std::string& commands) {

@@ -119,16 +119,12 @@ void benchParticles(unsigned points, int frames) {
 int main(int argc, char** argv) {
     int side = 1000, frames = 100, repeat = 7;
     unsigned points = 100000;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--side"))
-            side = std::max(2, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--points"))
-            points = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (!std::strcmp(argv[i], "--frames"))
-            frames = std::max(1, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--repeat"))
-            repeat = std::max(1, std::atoi(argv[i + 1]));
-    }
+    bench::readOptions(
+        argc, argv,
+        {{"--side", [&](const char* v) { side = bench::atLeast(2, v); }},
+         {"--points", [&](const char* v) { points = unsigned(std::strtoul(v, nullptr, 10)); }},
+         {"--frames", [&](const char* v) { frames = bench::atLeast(1, v); }},
+         {"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }}});
     run("loadPlugin \"" POINTSUITE_PLUGIN "\"");
     benchNoise(side, repeat);
     benchEmitter(points, frames);

@@ -31,9 +31,7 @@
 
 namespace {
 
-using bench::plugOf;
-using bench::run;
-using bench::StageTotals;
+using namespace bench;
 
 const char* const kStages[] = {"mesh preparation", "candidates", "sort",    "hash table",
                                "dart throwing",    "extraction", "normals", "output arrays"};
@@ -114,18 +112,12 @@ void printRow(const Case& c, int load, const Compute& median, const Compute* qui
 int main(int argc, char** argv) {
     int repeat = 3, load = 0;
     std::string only;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
-            repeat = std::max(1, std::atoi(argv[++i]));
-        } else if (!std::strcmp(argv[i], "--mesh") && i + 1 < argc) {
-            only = argv[++i];
-        } else if (!std::strcmp(argv[i], "--load") && i + 1 < argc) {
-            load = std::max(0, std::atoi(argv[++i]));
-        } else {
-            std::fprintf(stderr,
-                         "usage: scatterBench [--repeat N] [--mesh sphere|plane] [--load N]\n");
-            return 2;
-        }
+    if (!readOptions(argc, argv,
+                     {{"--repeat", [&](const char* v) { repeat = atLeast(1, v); }},
+                      {"--mesh", [&](const char* v) { only = v; }},
+                      {"--load", [&](const char* v) { load = atLeast(0, v); }}})) {
+        std::fprintf(stderr, "usage: scatterBench [--repeat N] [--mesh sphere|plane] [--load N]\n");
+        return 2;
     }
     if (!run(std::string("loadPlugin \"") + BENCH_PLUGIN + "\"")) return 1;
     const bench::StageHook install = bench::stageHookOf(BENCH_PLUGIN);

@@ -77,12 +77,10 @@ double medianColorBufferSeconds(const MFloatArray& u, const MFloatArray& v, int 
 int main(int argc, char** argv) {
     unsigned int samples = 1000000;
     int repeat = 5;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--samples"))
-            samples = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (!std::strcmp(argv[i], "--repeat"))
-            repeat = std::max(1, std::atoi(argv[i + 1]));
-    }
+    bench::readOptions(
+        argc, argv,
+        {{"--samples", [&](const char* v) { samples = unsigned(std::strtoul(v, nullptr, 10)); }},
+         {"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }}});
     if (!MGlobal::executeCommand(
             "createNode checker -n plain; createNode checker -n layered; createNode ramp -n rp; "
             "connectAttr rp.outColor layered.color1;"

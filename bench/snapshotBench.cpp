@@ -53,12 +53,10 @@ double secondsOf(const char* command) {
 int main(int argc, char** argv) {
     unsigned int points = 1000000;
     int repeat = 3;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--points"))
-            points = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (!std::strcmp(argv[i], "--repeat"))
-            repeat = std::max(1, std::atoi(argv[i + 1]));
-    }
+    bench::readOptions(
+        argc, argv,
+        {{"--points", [&](const char* v) { points = unsigned(std::strtoul(v, nullptr, 10)); }},
+         {"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }}});
     if (!MGlobal::executeCommand("loadPlugin \"" POINTSUITE_PLUGIN "\"") ||
         !MGlobal::executeCommand(
             "createNode zuDisplayPoints; setAttr zuDisplayPointsShape1.displayDir 1; "

@@ -27,9 +27,7 @@
 
 namespace {
 
-using bench::plugOf;
-using bench::run;
-using bench::StageTotals;
+using namespace bench;
 
 const char* const kStages[] = {"upload",     "hash",     "candidates", "sort",
                                "acceptance", "topology", "repair",     "outputs"};
@@ -99,15 +97,11 @@ bool medianCompute(int repeat, StageTotals& listener, Compute& median) {
 int main(int argc, char** argv) {
     int repeat = 3;
     unsigned int only = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
-            repeat = std::max(1, std::atoi(argv[++i]));
-        } else if (!std::strcmp(argv[i], "--points") && i + 1 < argc) {
-            only = static_cast<unsigned int>(std::max(1, std::atoi(argv[++i])));
-        } else {
-            std::fprintf(stderr, "usage: weaverBench [--repeat N] [--points N]\n");
-            return 2;
-        }
+    if (!readOptions(argc, argv,
+                     {{"--repeat", [&](const char* v) { repeat = atLeast(1, v); }},
+                      {"--points", [&](const char* v) { only = unsigned(atLeast(1, v)); }}})) {
+        std::fprintf(stderr, "usage: weaverBench [--repeat N] [--points N]\n");
+        return 2;
     }
     if (!run("loadPlugin pointSuite") ||
         !run(std::string("loadPlugin \"") + BENCH_PLUGIN + "\""))
