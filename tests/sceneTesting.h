@@ -74,6 +74,13 @@ inline void addTestPluginSearchPath() {
 inline const std::string kAdderHuge = "setAttr \"adder.w[0]\" 1e308; setAttr \"adder.w[1]\" 1e308";
 inline const std::string kAdderNan = kAdderHuge + "; setAttr adder.gain 0";
 
+// A bad value that the adder, set up by `sum`, feeds to `attribute`, and the error it raises.
+struct AdderCase {
+    const char* attribute;
+    std::string sum;
+    const char* message;
+};
+
 inline MStatus loadTestAdder() {
     return mayahost::loadPlugin(std::string(TEST_PLUGIN_DIR) + "/graphTestPlugin.so");
 }

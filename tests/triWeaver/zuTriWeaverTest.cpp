@@ -440,11 +440,7 @@ TEST_F(TriWeaverTest, RefusedInputsShowWhyAndKeepTheOutputs) {
 TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
     ASSERT_TRUE(sceneTesting::loadTestAdder());
     const std::string &huge = kAdderHuge, &nan = kAdderNan;
-    struct Case {
-        const char* attribute;
-        std::string sum;
-        const char* message;
-    } cases[] = {
+    const sceneTesting::AdderCase cases[] = {
         {"radius", "setAttr \"adder.w[0]\" -3.55",
          "weaver.radius: must be finite and above 0, not -0.05"},
         {"radius", "setAttr \"adder.w[0]\" -3.5",
@@ -456,7 +452,7 @@ TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
         {"boundingBoxMaxZ", "setAttr \"adder.w[0]\" 1e300",
          "weaver.boundingBoxMaxZ: must be finite, not inf"},
     };
-    for (const Case& c : cases) {
+    for (const sceneTesting::AdderCase& c : cases) {
         SCOPED_TRACE(c.message);
         TearDown();
         weave(pointSet({{0, 0, 0}, {1, 0, 0.2}, {0.3, 0, 1}}, {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}));

@@ -282,11 +282,7 @@ TEST_F(Emitter, MissingOrMistypedArraysFailWithThePlugsName) {
 TEST_F(Emitter, BadValuesThroughConnectionsEmitNothingAndSaySo) {
     ASSERT_TRUE(sceneTesting::loadTestAdder());
     const std::string &huge = sceneTesting::kAdderHuge, &nan = sceneTesting::kAdderNan;
-    struct Case {
-        const char* attribute;
-        std::string sum;
-        const char* message;
-    } cases[] = {
+    const sceneTesting::AdderCase cases[] = {
         {"rate", nan, "em.rate: must be finite, not nan"},
         {"rate", huge, "em.rate: must be finite, not inf"},
         {"rate", "setAttr \"adder.w[0]\" 1e10",
@@ -296,7 +292,7 @@ TEST_F(Emitter, BadValuesThroughConnectionsEmitNothingAndSaySo) {
         {"speedRandom", huge, "em.speedRandom: must be finite, not inf"},
         {"currentTime", huge, "em.currentTime: must be finite, not inf"},
     };
-    for (const Case& c : cases) {
+    for (const sceneTesting::AdderCase& c : cases) {
         SCOPED_TRACE(c.message);
         TearDown();
         SetUp();

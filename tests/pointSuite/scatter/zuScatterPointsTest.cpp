@@ -461,11 +461,7 @@ TEST_F(ScatterTest, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheOut
     // it makes, past the attributes' limits.
     ASSERT_TRUE(sceneTesting::loadTestAdder());
     const std::string &huge = kAdderHuge, &nan = kAdderNan;
-    struct Case {
-        const char* attribute;
-        std::string sum;
-        const char* message;
-    } cases[] = {
+    const sceneTesting::AdderCase cases[] = {
         {"radius", "setAttr \"adder.w[0]\" -3.55", "scatter.radius: must be finite and above 0, not -0.05"},
         {"radius", "setAttr \"adder.w[0]\" -3.5", "scatter.radius: must be finite and above 0, not 0"},
         {"radius", nan, "scatter.radius: must be finite and above 0, not nan"},
@@ -476,7 +472,7 @@ TEST_F(ScatterTest, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheOut
         {"boundingBoxMaxZ", "setAttr \"adder.w[0]\" 1e300",
          "scatter.boundingBoxMaxZ: must be finite, not inf"},  // beyond single precision
     };
-    for (const Case& c : cases) {
+    for (const sceneTesting::AdderCase& c : cases) {
         SCOPED_TRACE(c.message);
         sceneTesting::resetScene();
         scatterInUnitBox(shapes::quad(), "setAttr scatter.radius 0.2; createNode testAdder -n adder");
