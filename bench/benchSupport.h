@@ -51,6 +51,11 @@ inline bool readOptions(int argc, char** argv, std::initializer_list<Option> opt
 // An option's whole number, at least `least`.
 inline int atLeast(int least, const char* value) { return std::max(least, std::atoi(value)); }
 
+// An option's value as an unsigned count, read as strtoul reads it.
+inline unsigned int countOf(const char* value) {
+    return static_cast<unsigned int>(std::strtoul(value, nullptr, 10));
+}
+
 // Runs MEL `commands`; on a failure prints them and returns false.
 inline bool run(const std::string& commands) {
     if (MGlobal::executeCommand(commands.c_str())) return true;

@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     bench::readOptions(
         argc, argv,
         {{"--side", [&](const char* v) { side = bench::atLeast(2, v); }},
-         {"--points", [&](const char* v) { points = unsigned(std::strtoul(v, nullptr, 10)); }},
+         {"--points", [&](const char* v) { points = bench::countOf(v); }},
          {"--frames", [&](const char* v) { frames = bench::atLeast(1, v); }},
          {"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }}});
     run("loadPlugin \"" POINTSUITE_PLUGIN "\"");

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     int repeat = 5;
     bench::readOptions(
         argc, argv,
-        {{"--samples", [&](const char* v) { samples = unsigned(std::strtoul(v, nullptr, 10)); }},
+        {{"--samples", [&](const char* v) { samples = bench::countOf(v); }},
          {"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }}});
     if (!MGlobal::executeCommand(
             "createNode checker -n plain; createNode checker -n layered; createNode ramp -n rp; "

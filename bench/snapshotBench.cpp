@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     int repeat = 3;
     bench::readOptions(
         argc, argv,
-        {{"--points", [&](const char* v) { points = unsigned(std::strtoul(v, nullptr, 10)); }},
+        {{"--points", [&](const char* v) { points = bench::countOf(v); }},
          {"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }}});
     if (!MGlobal::executeCommand("loadPlugin \"" POINTSUITE_PLUGIN "\"") ||
         !MGlobal::executeCommand(

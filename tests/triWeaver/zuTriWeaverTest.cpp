@@ -33,12 +33,7 @@
 namespace {
 
 using mayahost::Message;
-using sceneTesting::DeviceThreads;
-using sceneTesting::kAdderHuge;
-using sceneTesting::kAdderNan;
-using sceneTesting::messages;
-using sceneTesting::plugOf;
-using sceneTesting::run;
+using namespace sceneTesting;
 
 struct Mesh {
     std::vector<MPoint> points;
@@ -132,10 +127,10 @@ class TriWeaverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         mayahost::Scene::current().reset();
-        sceneTesting::loadPluginsQuietly({TRIWEAVER_PLUGIN, POINTSUITE_PLUGIN});
+        loadPluginsQuietly({TRIWEAVER_PLUGIN, POINTSUITE_PLUGIN});
         mayahost::clearRecordedMessages();
     }
-    void TearDown() override { sceneTesting::resetScene(); }
+    void TearDown() override { resetScene(); }
 
     // A weaver node `weaver` on the point set, its box the points' bounds in x and z.
     void weave(const MObject& points, const std::string& settings = "") {
@@ -438,9 +433,9 @@ TEST_F(TriWeaverTest, RefusedInputsShowWhyAndKeepTheOutputs) {
 }
 
 TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
-    ASSERT_TRUE(sceneTesting::loadTestAdder());
+    ASSERT_TRUE(loadTestAdder());
     const std::string &huge = kAdderHuge, &nan = kAdderNan;
-    const sceneTesting::AdderCase cases[] = {
+    const AdderCase cases[] = {
         {"radius", "setAttr \"adder.w[0]\" -3.55",
          "weaver.radius: must be finite and above 0, not -0.05"},
         {"radius", "setAttr \"adder.w[0]\" -3.5",
@@ -452,7 +447,7 @@ TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
         {"boundingBoxMaxZ", "setAttr \"adder.w[0]\" 1e300",
          "weaver.boundingBoxMaxZ: must be finite, not inf"},
     };
-    for (const sceneTesting::AdderCase& c : cases) {
+    for (const AdderCase& c : cases) {
         SCOPED_TRACE(c.message);
         TearDown();
         weave(pointSet({{0, 0, 0}, {1, 0, 0.2}, {0.3, 0, 1}}, {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}));

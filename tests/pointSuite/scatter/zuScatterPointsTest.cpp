@@ -30,12 +30,7 @@
 namespace {
 
 using mayahost::Message;
-using sceneTesting::DeviceThreads;
-using sceneTesting::kAdderHuge;
-using sceneTesting::kAdderNan;
-using sceneTesting::messages;
-using sceneTesting::plugOf;
-using sceneTesting::run;
+using namespace sceneTesting;
 
 struct PointSet {
     std::vector<std::string> names;
@@ -147,7 +142,7 @@ class ScatterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         mayahost::Scene::current().reset();
-        sceneTesting::loadPluginsQuietly({POINTSUITE_PLUGIN});
+        loadPluginsQuietly({POINTSUITE_PLUGIN});
         mayahost::clearRecordedMessages();
     }
     void TearDown() override {
@@ -459,9 +454,9 @@ TEST_F(ScatterTest, ABoxOverPartOfTheMeshKeepsTheDistanceOnAnyNumberOfThreads) {
 TEST_F(ScatterTest, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheOutput) {
     // The test adder's sum is 3.5 plus its weights, times its gain: a connection passes whatever
     // it makes, past the attributes' limits.
-    ASSERT_TRUE(sceneTesting::loadTestAdder());
+    ASSERT_TRUE(loadTestAdder());
     const std::string &huge = kAdderHuge, &nan = kAdderNan;
-    const sceneTesting::AdderCase cases[] = {
+    const AdderCase cases[] = {
         {"radius", "setAttr \"adder.w[0]\" -3.55", "scatter.radius: must be finite and above 0, not -0.05"},
         {"radius", "setAttr \"adder.w[0]\" -3.5", "scatter.radius: must be finite and above 0, not 0"},
         {"radius", nan, "scatter.radius: must be finite and above 0, not nan"},
@@ -472,9 +467,9 @@ TEST_F(ScatterTest, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheOut
         {"boundingBoxMaxZ", "setAttr \"adder.w[0]\" 1e300",
          "scatter.boundingBoxMaxZ: must be finite, not inf"},  // beyond single precision
     };
-    for (const sceneTesting::AdderCase& c : cases) {
+    for (const AdderCase& c : cases) {
         SCOPED_TRACE(c.message);
-        sceneTesting::resetScene();
+        resetScene();
         scatterInUnitBox(shapes::quad(), "setAttr scatter.radius 0.2; createNode testAdder -n adder");
         const PointSet before = outPoints();
         ASSERT_GT(before.size(), 0u);
