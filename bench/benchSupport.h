@@ -1,7 +1,7 @@
 #pragma once
-// What the benchmarks share: running commands, finding plugs, the stage-time listener and its
-// hook in a benchmark plug-in, wall-clock timing and medians. Error messages go to stderr, led by
-// BENCH_NAME (the benchmark's program name, set by the build).
+// What the benchmarks share: reading options, running commands, finding plugs, the stage-time
+// listener and its hook in a benchmark plug-in, wall-clock timing and medians. Error messages go
+// to stderr, led by BENCH_NAME (the benchmark's program name, set by the build).
 #include <dlfcn.h>
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
