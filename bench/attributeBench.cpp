@@ -12,9 +12,6 @@
 //
 //   attributeBench [--repeat N] [--only NODE]   (--only: that node alone, beside the copy)
 #include <maya/MFnArrayAttrsData.h>
-#include <maya/MGlobal.h>
-#include <maya/MPlug.h>
-#include <maya/MSelectionList.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,28 +24,14 @@
 #include <thread>
 #include <vector>
 
+#include "bench/benchSupport.h"
 #include "common/pointSetOutput.h"
 
 namespace {
 
-bool run(const std::string& commands) {
-    if (MGlobal::executeCommand(commands.c_str())) return true;
-    std::fprintf(stderr, "attributeBench: failed: %s\n", commands.c_str());
-    return false;
-}
-
-MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    list.add(name.c_str());
-    list.getPlug(0, plug);
-    return plug;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using bench::median;
+using bench::plugOf;
+using bench::run;
 
 // The median seconds of `repeat` runs of `step` (false: a failure).
 bool medianSeconds(int repeat, const std::function<bool()>& step, double& seconds) {
@@ -56,7 +39,7 @@ bool medianSeconds(int repeat, const std::function<bool()>& step, double& second
     for (int k = 0; k < repeat; ++k) {
         const auto start = std::chrono::steady_clock::now();
         if (!step()) return false;
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(bench::secondsSince(start));
     }
     seconds = median(times);
     return true;
@@ -79,7 +62,7 @@ bool computeOnce(const TimedNode& timed, double& seconds) {
     MObject data;
     const auto start = std::chrono::steady_clock::now();
     const MStatus status = plugOf(node + ".outPoints").getValue(data);
-    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    seconds = bench::secondsSince(start);
     if (!status) std::fprintf(stderr, "attributeBench: %s failed\n", node.c_str());
     return static_cast<bool>(status);
 }
@@ -151,15 +134,11 @@ bool buildScene() {
 int main(int argc, char** argv) {
     int repeat = 5;
     std::string only;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
-            repeat = std::max(1, std::atoi(argv[++i]));
-        } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
-            only = argv[++i];
-        } else {
-            std::fprintf(stderr, "usage: attributeBench [--repeat N] [--only NODE]\n");
-            return 2;
-        }
+    if (!bench::readOptions(argc, argv,
+                            {{"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }},
+                             {"--only", [&](const char* v) { only = v; }}})) {
+        std::fprintf(stderr, "usage: attributeBench [--repeat N] [--only NODE]\n");
+        return 2;
     }
     if (!buildScene()) return 1;
     // About 0.6 points per r^2 of area; the candidates stay below the scatter's 10,000,000.

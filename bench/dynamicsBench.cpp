@@ -8,9 +8,6 @@
 //
 //   dynamicsBench [--side N] [--points N] [--frames N] [--repeat N]
 #include <maya/MFnArrayAttrsData.h>
-#include <maya/MGlobal.h>
-#include <maya/MPlug.h>
-#include <maya/MSelectionList.h>
 #include <maya/MVectorArray.h>
 
 #include <algorithm>
@@ -23,30 +20,25 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchSupport.h"
+
 namespace {
 
+// A failed command or a missing plug ends the benchmark.
 void run(const std::string& commands) {
-    if (!MGlobal::executeCommand(commands.c_str())) {
-        std::fprintf(stderr, "dynamicsBench: failed: %s\n", commands.c_str());
-        std::exit(1);
-    }
+    if (!bench::run(commands)) std::exit(1);
 }
 
 MPlug plugOf(const std::string& name) {
-    MSelectionList list;
     MPlug plug;
-    if (!list.add(name.c_str()) || !list.getPlug(0, plug)) {
+    if (!bench::findPlug(name, plug)) {
         std::fprintf(stderr, "dynamicsBench: no plug %s\n", name.c_str());
         std::exit(1);
     }
     return plug;
 }
 
-double seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+double seconds(const std::function<void()>& work) { return bench::secondsOf(work); }
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -127,16 +119,12 @@ void benchParticles(unsigned points, int frames) {
 int main(int argc, char** argv) {
     int side = 1000, frames = 100, repeat = 7;
     unsigned points = 100000;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--side"))
-            side = std::max(2, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--points"))
-            points = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (!std::strcmp(argv[i], "--frames"))
-            frames = std::max(1, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--repeat"))
-            repeat = std::max(1, std::atoi(argv[i + 1]));
-    }
+    bench::readOptions(
+        argc, argv,
+        {{"--side", [&](const char* v) { side = bench::atLeast(2, v); }},
+         {"--points", [&](const char* v) { points = bench::countOf(v); }},
+         {"--frames", [&](const char* v) { frames = bench::atLeast(1, v); }},
+         {"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }}});
     run("loadPlugin \"" POINTSUITE_PLUGIN "\"");
     benchNoise(side, repeat);
     benchEmitter(points, frames);

@@ -10,14 +10,10 @@
 // one, measured the moment before.
 //
 //   scatterBench [--repeat N] [--mesh sphere|plane] [--load N]
-#include <dlfcn.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMesh.h>
-#include <maya/MGlobal.h>
 #include <maya/MIntArray.h>
-#include <maya/MPlug.h>
 #include <maya/MPointArray.h>
-#include <maya/MSelectionList.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,34 +26,15 @@
 #include <thread>
 #include <vector>
 
+#include "bench/benchSupport.h"
 #include "common/busyThreads.h"
-#include "common/stageTimer.h"
 
 namespace {
 
+using namespace bench;
+
 const char* const kStages[] = {"mesh preparation", "candidates", "sort",    "hash table",
                                "dart throwing",    "extraction", "normals", "output arrays"};
-
-// Adds up the stage times of one compute.
-class StageTotals : public StageListener {
-public:
-    void stageFinished(const char* stage, double seconds) override { totals[stage] += seconds; }
-    std::map<std::string, double> totals;
-};
-
-bool run(const std::string& commands) {
-    if (MGlobal::executeCommand(commands.c_str())) return true;
-    std::fprintf(stderr, "scatterBench: failed: %s\n", commands.c_str());
-    return false;
-}
-
-MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    list.add(name.c_str());
-    list.getPlug(0, plug);
-    return plug;
-}
 
 // Triangle count and total area of a mesh shape.
 void measure(const std::string& shape, int& triangles, double& area) {
@@ -95,20 +72,18 @@ bool medianCompute(const std::string& node, double radius, int repeat, StageTota
         MObject data;
         const auto start = std::chrono::steady_clock::now();
         const MStatus status = plugOf(node + ".outPoints").getValue(data);
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        const double elapsed = bench::secondsSince(start);
         if (!status) {
             std::fprintf(stderr, "scatterBench: the compute failed\n");
             return false;
         }
         Compute c;
-        c.seconds = elapsed.count();
+        c.seconds = elapsed;
         c.samples = MFnArrayAttrsData(data).count();
         c.stages = listener.totals;
         computes.push_back(c);
     }
-    std::sort(computes.begin(), computes.end(),
-              [](const Compute& a, const Compute& b) { return a.seconds < b.seconds; });
-    median = computes[computes.size() / 2];
+    median = bench::medianRun(computes);
     return true;
 }
 
@@ -122,10 +97,7 @@ struct Case {
 void printRow(const Case& c, int load, const Compute& median, const Compute* quiet) {
     std::printf("%-7s %9d %8.5f %10.0f %8u %4d", c.mesh, c.triangles, c.radius, c.candidates,
                 median.samples, load);
-    for (const char* stage : kStages) {
-        auto it = median.stages.find(stage);
-        std::printf(" %9.1f", it == median.stages.end() ? 0.0 : it->second * 1e3);
-    }
+    bench::printStageTimes(kStages, median.stages, 9);
     const auto output = median.stages.find("output arrays");
     std::printf(" %9.1f %8.2f %9.1f %6.1f%%", median.seconds * 1e3,
                 c.candidates / median.seconds / 1e6, median.samples / median.seconds / 1e3,
@@ -140,29 +112,16 @@ void printRow(const Case& c, int load, const Compute& median, const Compute* qui
 int main(int argc, char** argv) {
     int repeat = 3, load = 0;
     std::string only;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
-            repeat = std::max(1, std::atoi(argv[++i]));
-        } else if (!std::strcmp(argv[i], "--mesh") && i + 1 < argc) {
-            only = argv[++i];
-        } else if (!std::strcmp(argv[i], "--load") && i + 1 < argc) {
-            load = std::max(0, std::atoi(argv[++i]));
-        } else {
-            std::fprintf(stderr,
-                         "usage: scatterBench [--repeat N] [--mesh sphere|plane] [--load N]\n");
-            return 2;
-        }
+    if (!readOptions(argc, argv,
+                     {{"--repeat", [&](const char* v) { repeat = atLeast(1, v); }},
+                      {"--mesh", [&](const char* v) { only = v; }},
+                      {"--load", [&](const char* v) { load = atLeast(0, v); }}})) {
+        std::fprintf(stderr, "usage: scatterBench [--repeat N] [--mesh sphere|plane] [--load N]\n");
+        return 2;
     }
-    if (!run(std::string("loadPlugin \"") + SCATTER_BENCH_PLUGIN + "\"")) return 1;
-    void* library = dlopen(SCATTER_BENCH_PLUGIN, RTLD_NOW | RTLD_NOLOAD);
-    auto install =
-        library
-            ? reinterpret_cast<void (*)(StageListener*)>(dlsym(library, "setScatterStageListener"))
-            : nullptr;
-    if (!install) {
-        std::fprintf(stderr, "scatterBench: the plug-in has no stage hook\n");
-        return 1;
-    }
+    if (!run(std::string("loadPlugin \"") + BENCH_PLUGIN + "\"")) return 1;
+    const bench::StageHook install = bench::stageHookOf(BENCH_PLUGIN);
+    if (!install) return 1;
     StageTotals listener;
     install(&listener);
 

@@ -9,10 +9,7 @@
 #include <maya/MFloatMatrix.h>
 #include <maya/MFloatVectorArray.h>
 #include <maya/MFnVectorArrayData.h>
-#include <maya/MGlobal.h>
-#include <maya/MPlug.h>
 #include <maya/MRenderUtil.h>
-#include <maya/MSelectionList.h>
 #include <maya/MVectorArray.h>
 
 #include <algorithm>
@@ -22,16 +19,11 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/benchSupport.h"
+
 namespace {
 
-double seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using bench::median;
 
 void fail(const char* what) {
     std::fprintf(stderr, "shadingBench: %s failed\n", what);
@@ -48,16 +40,15 @@ double medianSeconds(const char* network, const MFloatArray& u, const MFloatArra
         MStatus status = MRenderUtil::sampleShadingNetwork(
             network, int(u.length()), false, false, camera, nullptr, &uCopy, &vCopy, nullptr,
             nullptr, nullptr, nullptr, nullptr, colors, transparencies);
-        times.push_back(seconds(start));
+        times.push_back(bench::secondsSince(start));
         if (!status || colors.length() != u.length()) fail(network);
     }
     return median(times);
 }
 
 MPlug plugNamed(const char* name) {
-    MSelectionList list;
     MPlug plug;
-    if (!list.add(name) || !list.getPlug(0, plug)) fail(name);
+    if (!bench::findPlug(name, plug)) fail(name);
     return plug;
 }
 
@@ -75,7 +66,7 @@ double medianColorBufferSeconds(const MFloatArray& u, const MFloatArray& v, int 
         MObject colors;
         const auto start = std::chrono::steady_clock::now();
         const MStatus status = outColor.getValue(colors);
-        times.push_back(seconds(start));
+        times.push_back(bench::secondsSince(start));
         if (!status || MFnVectorArrayData(colors).length() != u.length()) fail("zuColorBuffer");
     }
     return median(times);
@@ -86,12 +77,10 @@ double medianColorBufferSeconds(const MFloatArray& u, const MFloatArray& v, int 
 int main(int argc, char** argv) {
     unsigned int samples = 1000000;
     int repeat = 5;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--samples"))
-            samples = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (!std::strcmp(argv[i], "--repeat"))
-            repeat = std::max(1, std::atoi(argv[i + 1]));
-    }
+    bench::readOptions(
+        argc, argv,
+        {{"--samples", [&](const char* v) { samples = bench::countOf(v); }},
+         {"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }}});
     if (!MGlobal::executeCommand(
             "createNode checker -n plain; createNode checker -n layered; createNode ramp -n rp; "
             "connectAttr rp.outColor layered.color1;"

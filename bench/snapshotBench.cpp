@@ -7,7 +7,6 @@
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
-#include <maya/MSelectionList.h>
 #include <maya/MVectorArray.h>
 
 #include <algorithm>
@@ -17,6 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "bench/benchSupport.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ double secondsOf(const char* command) {
         std::fprintf(stderr, "snapshotBench: the snapshot failed\n");
         std::exit(1);
     }
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return bench::secondsSince(start);
 }
 
 }  // namespace
@@ -52,12 +53,10 @@ double secondsOf(const char* command) {
 int main(int argc, char** argv) {
     unsigned int points = 1000000;
     int repeat = 3;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--points"))
-            points = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
-        else if (!std::strcmp(argv[i], "--repeat"))
-            repeat = std::max(1, std::atoi(argv[i + 1]));
-    }
+    bench::readOptions(
+        argc, argv,
+        {{"--points", [&](const char* v) { points = bench::countOf(v); }},
+         {"--repeat", [&](const char* v) { repeat = bench::atLeast(1, v); }}});
     if (!MGlobal::executeCommand("loadPlugin \"" POINTSUITE_PLUGIN "\"") ||
         !MGlobal::executeCommand(
             "createNode zuDisplayPoints; setAttr zuDisplayPointsShape1.displayDir 1; "
@@ -66,10 +65,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "snapshotBench: cannot set up the scene\n");
         return 1;
     }
-    MSelectionList list;
-    MPlug inPoints;
-    list.add("zuDisplayPointsShape1.inPoints");
-    list.getPlug(0, inPoints);
+    MPlug inPoints = bench::plugOf("zuDisplayPointsShape1.inPoints");
     MObject data = sphereOfPoints(points);
     inPoints.setValue(data);
     const char* snapshot = "snapshotView \"snapshotBench.png\" -width 1280 -height 720";

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchSupport.h"
 #include "mesh/MeshGeometry.h"
 
 using mayahost::MeshPoint;
@@ -54,16 +55,10 @@ std::vector<MeshPoint> comb(int corners) {
 
 int main(int argc, char** argv) {
     int corners = 200000, repeat = 3;
-    bool understood = true;
-    for (int i = 1; i < argc; i += 2) {
-        if (i + 1 < argc && std::strcmp(argv[i], "--corners") == 0) {
-            corners = std::atoi(argv[i + 1]);
-        } else if (i + 1 < argc && std::strcmp(argv[i], "--repeat") == 0) {
-            repeat = std::atoi(argv[i + 1]);
-        } else {
-            understood = false;
-        }
-    }
+    const bool understood =
+        bench::readOptions(argc, argv,
+                           {{"--corners", [&](const char* v) { corners = std::atoi(v); }},
+                            {"--repeat", [&](const char* v) { repeat = std::atoi(v); }}});
     if (!understood || corners < 8 || repeat < 1) {
         std::fprintf(stderr, "usage: triangulationBench [--corners N >= 8] [--repeat N >= 1]\n");
         return 2;
@@ -84,8 +79,7 @@ int main(int argc, char** argv) {
             std::vector<int> result;
             const auto start = std::chrono::steady_clock::now();
             mayahost::triangulatePolygon(shape.polygon, result);
-            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-            best = std::min(best, took.count());
+            best = std::min(best, bench::secondsSince(start));
             triangles = result.size() / 3;
         }
         std::printf("%-8s %10zu %10zu %10.3f\n", shape.name, shape.polygon.size(), triangles, best);

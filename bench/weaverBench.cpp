@@ -7,13 +7,9 @@
 // points no triangle uses.
 //
 //   weaverBench [--repeat N] [--points N]   (--points: one scatter of about N points only)
-#include <dlfcn.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMesh.h>
-#include <maya/MGlobal.h>
 #include <maya/MIntArray.h>
-#include <maya/MPlug.h>
-#include <maya/MSelectionList.h>
 
 #include <algorithm>
 #include <chrono>
@@ -27,32 +23,14 @@
 #include <thread>
 #include <vector>
 
-#include "common/stageTimer.h"
+#include "bench/benchSupport.h"
 
 namespace {
 
+using namespace bench;
+
 const char* const kStages[] = {"upload",     "hash",     "candidates", "sort",
                                "acceptance", "topology", "repair",     "outputs"};
-
-class StageTotals : public StageListener {
-public:
-    void stageFinished(const char* stage, double seconds) override { totals[stage] += seconds; }
-    std::map<std::string, double> totals;
-};
-
-bool run(const std::string& commands) {
-    if (MGlobal::executeCommand(commands.c_str())) return true;
-    std::fprintf(stderr, "weaverBench: failed: %s\n", commands.c_str());
-    return false;
-}
-
-MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    list.add(name.c_str());
-    list.getPlug(0, plug);
-    return plug;
-}
 
 struct Quality {
     unsigned int triangles = 0, points = 0, borderEdges = 0, nonManifoldEdges = 0, shells = 0;
@@ -101,18 +79,16 @@ bool medianCompute(int repeat, StageTotals& listener, Compute& median) {
         Compute c;
         const auto start = std::chrono::steady_clock::now();
         const MStatus status = plugOf("weaver.outMesh").getValue(c.mesh);
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        const double elapsed = bench::secondsSince(start);
         if (!status) {
             std::fprintf(stderr, "weaverBench: the compute failed\n");
             return false;
         }
-        c.seconds = elapsed.count();
+        c.seconds = elapsed;
         c.stages = listener.totals;
         computes.push_back(c);
     }
-    std::sort(computes.begin(), computes.end(),
-              [](const Compute& a, const Compute& b) { return a.seconds < b.seconds; });
-    median = computes[computes.size() / 2];
+    median = bench::medianRun(computes);
     return true;
 }
 
@@ -121,28 +97,17 @@ bool medianCompute(int repeat, StageTotals& listener, Compute& median) {
 int main(int argc, char** argv) {
     int repeat = 3;
     unsigned int only = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc) {
-            repeat = std::max(1, std::atoi(argv[++i]));
-        } else if (!std::strcmp(argv[i], "--points") && i + 1 < argc) {
-            only = static_cast<unsigned int>(std::max(1, std::atoi(argv[++i])));
-        } else {
-            std::fprintf(stderr, "usage: weaverBench [--repeat N] [--points N]\n");
-            return 2;
-        }
+    if (!readOptions(argc, argv,
+                     {{"--repeat", [&](const char* v) { repeat = atLeast(1, v); }},
+                      {"--points", [&](const char* v) { only = unsigned(atLeast(1, v)); }}})) {
+        std::fprintf(stderr, "usage: weaverBench [--repeat N] [--points N]\n");
+        return 2;
     }
     if (!run("loadPlugin pointSuite") ||
-        !run(std::string("loadPlugin \"") + WEAVER_BENCH_PLUGIN + "\""))
+        !run(std::string("loadPlugin \"") + BENCH_PLUGIN + "\""))
         return 1;
-    void* library = dlopen(WEAVER_BENCH_PLUGIN, RTLD_NOW | RTLD_NOLOAD);
-    auto install =
-        library
-            ? reinterpret_cast<void (*)(StageListener*)>(dlsym(library, "setWeaverStageListener"))
-            : nullptr;
-    if (!install) {
-        std::fprintf(stderr, "weaverBench: the plug-in has no stage hook\n");
-        return 1;
-    }
+    const bench::StageHook install = bench::stageHookOf(BENCH_PLUGIN);
+    if (!install) return 1;
     StageTotals listener;
     install(&listener);
     if (!run("polySphere -r 1 -sx 200 -sy 101 -n sphere; createNode zuScatterPoints -n scatter;"
@@ -183,10 +148,7 @@ int main(int argc, char** argv) {
             if (!medianCompute(repeat, listener, median)) return 1;
             const Quality q = measure(median.mesh);
             std::printf("%8u %8.5f %5.0fx", count, radius * factor, factor);
-            for (const char* stage : kStages) {
-                const auto it = median.stages.find(stage);
-                std::printf(" %10.1f", it == median.stages.end() ? 0.0 : it->second * 1e3);
-            }
+            bench::printStageTimes(kStages, median.stages, 10);
             std::printf(" %9.1f %9u %8u %7u %7u %6u %6u\n", median.seconds * 1e3, q.triangles,
                         q.borderEdges, before, q.nonManifoldEdges, q.shells, count - q.points);
             std::fflush(stdout);

@@ -30,6 +30,7 @@
 #include "plugins/Plugins.h"
 #include "graph/Scene.h"
 #include "common/cache/cacheFrame.h"
+#include "sceneTesting.h"
 
 namespace cacheTesting {
 
@@ -147,17 +148,8 @@ inline CacheFrame frameOf(const PointSet& set) {
     return frame;
 }
 
-inline MStatus run(const std::string& commands) {
-    return MGlobal::executeCommand(commands.c_str());
-}
-
-inline MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    EXPECT_TRUE(list.add(name.c_str())) << name;
-    EXPECT_TRUE(list.getPlug(0, plug)) << name;
-    return plug;
-}
+using sceneTesting::plugOf;
+using sceneTesting::run;
 
 // Evaluates node.outPoints: the point set it holds afterwards, and the evaluation's status.
 inline MStatus evaluateOutPoints(const std::string& node, PointSet& set) {

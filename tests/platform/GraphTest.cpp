@@ -22,13 +22,15 @@
 
 #include "plugins/Plugins.h"
 #include "graph/Scene.h"
+#include "sceneTesting.h"
 
 using mayahost::Message;
 using mayahost::Scene;
 
 namespace {
 
-MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+using sceneTesting::plugOf;
+using sceneTesting::run;
 
 // The value getAttr gives, as numbers (one for a scalar).
 std::vector<double> values(const std::string& plug) {
@@ -50,14 +52,6 @@ std::string text(const std::string& plug) {
     MString result;
     EXPECT_TRUE(MGlobal::executeCommand(("getAttr " + plug).c_str(), result)) << plug;
     return result.asChar();
-}
-
-MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    EXPECT_TRUE(list.add(name.c_str())) << name;
-    EXPECT_TRUE(list.getPlug(0, plug)) << name;
-    return plug;
 }
 
 MObject nodeOf(const std::string& name) {
@@ -84,18 +78,11 @@ bool errorContains(const std::string& part) {
     return false;
 }
 
-class GraphTest : public ::testing::Test {
+class GraphTest : public sceneTesting::SceneTest {
 protected:
     void SetUp() override {
-        static bool searchPathAdded = false;
-        if (!searchPathAdded) mayahost::addPluginSearchPath(TEST_PLUGIN_DIR);
-        searchPathAdded = true;
-        Scene::current().reset();
-        mayahost::clearRecordedMessages();
-    }
-    void TearDown() override {
-        Scene::current().reset();
-        mayahost::clearRecordedMessages();
+        sceneTesting::addTestPluginSearchPath();
+        SceneTest::SetUp();
     }
 };
 

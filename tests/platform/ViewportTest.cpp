@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "graph/Scene.h"
+#include "sceneTesting.h"
 #include "viewTesting.h"
 #include "viewport/PngFile.h"
 #include "viewport/Viewport.h"
@@ -30,16 +31,13 @@ namespace {
 
 using namespace viewTesting;
 
-MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+using sceneTesting::run;
 
 class ViewportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static bool searchPathAdded = false;
-        if (!searchPathAdded) mayahost::addPluginSearchPath(TEST_PLUGIN_DIR);
-        searchPathAdded = true;
-        Scene::current().reset();
-        mayahost::clearRecordedMessages();
+        sceneTesting::addTestPluginSearchPath();
+        sceneTesting::resetScene();
         dir = std::filesystem::temp_directory_path() /
               ("viewportTest-" + std::to_string(getpid()) + "-" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));

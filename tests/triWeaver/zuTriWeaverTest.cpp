@@ -12,7 +12,6 @@
 #include <maya/MSelectionList.h>
 #include <maya/MVectorArray.h>
 #include <mayahost/Messages.h>
-#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,42 +27,13 @@
 #include "graph/Node.h"
 #include "graph/Scene.h"
 #include "plugins/Plugins.h"
+#include "sceneTesting.h"
 #include "shapes.h"
 
 namespace {
 
 using mayahost::Message;
-
-MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
-
-MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    EXPECT_TRUE(list.add(name.c_str())) << name;
-    EXPECT_TRUE(list.getPlug(0, plug)) << name;
-    return plug;
-}
-
-// While this lives the calling thread, and so the plug-in's device layer, runs on at most
-// `threads` processors.
-class DeviceThreads {
-public:
-    explicit DeviceThreads(int threads) {
-        sched_getaffinity(0, sizeof saved_, &saved_);
-        cpu_set_t narrowed;
-        CPU_ZERO(&narrowed);
-        for (int cpu = 0, kept = 0; cpu < CPU_SETSIZE && kept < threads; ++cpu) {
-            if (!CPU_ISSET(cpu, &saved_)) continue;
-            CPU_SET(cpu, &narrowed);
-            ++kept;
-        }
-        sched_setaffinity(0, sizeof narrowed, &narrowed);
-    }
-    ~DeviceThreads() { sched_setaffinity(0, sizeof saved_, &saved_); }
-
-private:
-    cpu_set_t saved_;
-};
+using namespace sceneTesting;
 
 struct Mesh {
     std::vector<MPoint> points;
@@ -157,17 +127,10 @@ class TriWeaverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         mayahost::Scene::current().reset();
-        testing::internal::CaptureStdout();
-        for (const char* plugin : {TRIWEAVER_PLUGIN, POINTSUITE_PLUGIN}) {
-            ASSERT_TRUE(mayahost::isPluginLoaded(plugin) || mayahost::loadPlugin(plugin)) << plugin;
-        }
-        testing::internal::GetCapturedStdout();
+        loadPluginsQuietly({TRIWEAVER_PLUGIN, POINTSUITE_PLUGIN});
         mayahost::clearRecordedMessages();
     }
-    void TearDown() override {
-        mayahost::Scene::current().reset();
-        mayahost::clearRecordedMessages();
-    }
+    void TearDown() override { resetScene(); }
 
     // A weaver node `weaver` on the point set, its box the points' bounds in x and z.
     void weave(const MObject& points, const std::string& settings = "") {
@@ -210,12 +173,6 @@ protected:
             positions.push_back(p[i]), normals.push_back(n[i]);
     }
 
-    std::vector<std::string> messages(Message::Kind kind) {
-        std::vector<std::string> texts;
-        for (const Message& m : mayahost::recordedMessages())
-            if (m.kind == kind) texts.push_back(m.text);
-        return texts;
-    }
 };
 
 TEST_F(TriWeaverTest, ThreeNearPointsMakeOneTriangleAndAFarPointIsLeftOut) {
@@ -476,15 +433,9 @@ TEST_F(TriWeaverTest, RefusedInputsShowWhyAndKeepTheOutputs) {
 }
 
 TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
-    ASSERT_TRUE(mayahost::loadPlugin(std::string(TEST_PLUGIN_DIR) + "/graphTestPlugin.so"));
-    // The test adder's sum is 3.5 plus its weights, times its gain.
-    const std::string huge = "setAttr \"adder.w[0]\" 1e308; setAttr \"adder.w[1]\" 1e308";
-    const std::string nan = huge + "; setAttr adder.gain 0";
-    struct Case {
-        const char* attribute;
-        std::string sum;
-        const char* message;
-    } cases[] = {
+    ASSERT_TRUE(loadTestAdder());
+    const std::string &huge = kAdderHuge, &nan = kAdderNan;
+    const AdderCase cases[] = {
         {"radius", "setAttr \"adder.w[0]\" -3.55",
          "weaver.radius: must be finite and above 0, not -0.05"},
         {"radius", "setAttr \"adder.w[0]\" -3.5",
@@ -496,7 +447,7 @@ TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
         {"boundingBoxMaxZ", "setAttr \"adder.w[0]\" 1e300",
          "weaver.boundingBoxMaxZ: must be finite, not inf"},
     };
-    for (const Case& c : cases) {
+    for (const AdderCase& c : cases) {
         SCOPED_TRACE(c.message);
         TearDown();
         weave(pointSet({{0, 0, 0}, {1, 0, 0.2}, {0.3, 0, 1}}, {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}));

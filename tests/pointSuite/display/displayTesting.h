@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cacheTesting.h"
+#include "sceneTesting.h"
 #include "viewTesting.h"
 
 namespace displayTesting {
@@ -24,16 +25,9 @@ using namespace viewTesting;
 
 constexpr int kSize = 200;
 
-inline MStatus run(const std::string& commands) {
-    return MGlobal::executeCommand(commands.c_str());
-}
-
-inline MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    EXPECT_TRUE(list.add(name.c_str()) && list.getPlug(0, plug)) << name;
-    return plug;
-}
+using sceneTesting::messages;
+using sceneTesting::plugOf;
+using sceneTesting::run;
 
 // A point set built in code: arrays of each kind by name, added or replaced by name.
 struct Arrays {
@@ -87,10 +81,7 @@ protected:
         mayahost::clearRecordedMessages();
         addFrontCamera(true);
     }
-    void TearDown() override {
-        mayahost::Scene::current().reset();
-        mayahost::clearRecordedMessages();
-    }
+    void TearDown() override { sceneTesting::resetScene(); }
 
     mayahost::RgbaImage snapshot() {
         return viewTesting::snapshot(

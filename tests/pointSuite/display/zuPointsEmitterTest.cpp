@@ -16,13 +16,6 @@ using namespace displayTesting;
 using mayahost::ArrayAttrsData;
 using mayahost::Message;
 
-std::vector<std::string> messages(Message::Kind kind) {
-    std::vector<std::string> texts;
-    for (const Message& m : mayahost::recordedMessages())
-        if (m.kind == kind) texts.push_back(m.text);
-    return texts;
-}
-
 // The emitted particles of one output element.
 struct Particles {
     std::vector<MVector> position, velocity, rgb;
@@ -287,14 +280,9 @@ TEST_F(Emitter, MissingOrMistypedArraysFailWithThePlugsName) {
 }
 
 TEST_F(Emitter, BadValuesThroughConnectionsEmitNothingAndSaySo) {
-    ASSERT_TRUE(mayahost::loadPlugin(std::string(TEST_PLUGIN_DIR) + "/graphTestPlugin.so"));
-    const std::string huge = "setAttr \"adder.w[0]\" 1e308; setAttr \"adder.w[1]\" 1e308";
-    const std::string nan = huge + "; setAttr adder.gain 0";
-    struct Case {
-        const char* attribute;
-        std::string sum;
-        const char* message;
-    } cases[] = {
+    ASSERT_TRUE(sceneTesting::loadTestAdder());
+    const std::string &huge = sceneTesting::kAdderHuge, &nan = sceneTesting::kAdderNan;
+    const sceneTesting::AdderCase cases[] = {
         {"rate", nan, "em.rate: must be finite, not nan"},
         {"rate", huge, "em.rate: must be finite, not inf"},
         {"rate", "setAttr \"adder.w[0]\" 1e10",
@@ -304,7 +292,7 @@ TEST_F(Emitter, BadValuesThroughConnectionsEmitNothingAndSaySo) {
         {"speedRandom", huge, "em.speedRandom: must be finite, not inf"},
         {"currentTime", huge, "em.currentTime: must be finite, not inf"},
     };
-    for (const Case& c : cases) {
+    for (const sceneTesting::AdderCase& c : cases) {
         SCOPED_TRACE(c.message);
         TearDown();
         SetUp();

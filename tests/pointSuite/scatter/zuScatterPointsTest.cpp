@@ -22,46 +22,15 @@
 #include "graph/Node.h"
 #include "plugins/Plugins.h"
 #include "graph/Scene.h"
+#include "sceneTesting.h"
 #include "shapes.h"
 
-#include <sched.h>
 #include <unistd.h>
 
 namespace {
 
 using mayahost::Message;
-
-// While this lives, the calling thread may run on at most `threads` processors; the device layer
-// of the plug-in, which has its own copy of the runtime, sizes each launch's workers by them
-// (cpu backend).
-class DeviceThreads {
-public:
-    explicit DeviceThreads(int threads) {
-        sched_getaffinity(0, sizeof saved_, &saved_);
-        cpu_set_t narrowed;
-        CPU_ZERO(&narrowed);
-        for (int cpu = 0, kept = 0; cpu < CPU_SETSIZE && kept < threads; ++cpu) {
-            if (!CPU_ISSET(cpu, &saved_)) continue;
-            CPU_SET(cpu, &narrowed);
-            ++kept;
-        }
-        sched_setaffinity(0, sizeof narrowed, &narrowed);
-    }
-    ~DeviceThreads() { sched_setaffinity(0, sizeof saved_, &saved_); }
-
-private:
-    cpu_set_t saved_;
-};
-
-MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
-
-MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    EXPECT_TRUE(list.add(name.c_str())) << name;
-    EXPECT_TRUE(list.getPlug(0, plug)) << name;
-    return plug;
-}
+using namespace sceneTesting;
 
 struct PointSet {
     std::vector<std::string> names;
@@ -173,12 +142,7 @@ class ScatterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         mayahost::Scene::current().reset();
-        if (!mayahost::isPluginLoaded("pointSuite")) {
-            testing::internal::CaptureStdout();
-            const MStatus loaded = mayahost::loadPlugin(POINTSUITE_PLUGIN);
-            testing::internal::GetCapturedStdout();
-            ASSERT_TRUE(loaded);
-        }
+        loadPluginsQuietly({POINTSUITE_PLUGIN});
         mayahost::clearRecordedMessages();
     }
     void TearDown() override {
@@ -216,12 +180,6 @@ protected:
                         "setAttr scatter.bmaz 1; " + settings));
     }
 
-    std::vector<std::string> messages(Message::Kind kind) {
-        std::vector<std::string> texts;
-        for (const Message& m : mayahost::recordedMessages())
-            if (m.kind == kind) texts.push_back(m.text);
-        return texts;
-    }
 };
 
 const MVector kUp(0, 1, 0);
@@ -496,14 +454,9 @@ TEST_F(ScatterTest, ABoxOverPartOfTheMeshKeepsTheDistanceOnAnyNumberOfThreads) {
 TEST_F(ScatterTest, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheOutput) {
     // The test adder's sum is 3.5 plus its weights, times its gain: a connection passes whatever
     // it makes, past the attributes' limits.
-    ASSERT_TRUE(mayahost::loadPlugin(std::string(TEST_PLUGIN_DIR) + "/graphTestPlugin.so"));
-    const std::string huge = "setAttr \"adder.w[0]\" 1e308; setAttr \"adder.w[1]\" 1e308";
-    const std::string nan = huge + "; setAttr adder.gain 0";
-    struct Case {
-        const char* attribute;
-        std::string sum;
-        const char* message;
-    } cases[] = {
+    ASSERT_TRUE(loadTestAdder());
+    const std::string &huge = kAdderHuge, &nan = kAdderNan;
+    const AdderCase cases[] = {
         {"radius", "setAttr \"adder.w[0]\" -3.55", "scatter.radius: must be finite and above 0, not -0.05"},
         {"radius", "setAttr \"adder.w[0]\" -3.5", "scatter.radius: must be finite and above 0, not 0"},
         {"radius", nan, "scatter.radius: must be finite and above 0, not nan"},
@@ -514,10 +467,9 @@ TEST_F(ScatterTest, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheOut
         {"boundingBoxMaxZ", "setAttr \"adder.w[0]\" 1e300",
          "scatter.boundingBoxMaxZ: must be finite, not inf"},  // beyond single precision
     };
-    for (const Case& c : cases) {
+    for (const AdderCase& c : cases) {
         SCOPED_TRACE(c.message);
-        mayahost::Scene::current().reset();
-        mayahost::clearRecordedMessages();
+        resetScene();
         scatterInUnitBox(shapes::quad(), "setAttr scatter.radius 0.2; createNode testAdder -n adder");
         const PointSet before = outPoints();
         ASSERT_GT(before.size(), 0u);
