@@ -9,6 +9,8 @@
 #include <iostream>
 #include <limits>
 
+#include "common/statusCheck.h"
+
 PointSetInput::PointSetInput(const MObject& node, const MObject& attribute)
     : node_(node), attribute_(attribute), plugName_(MPlug(node, attribute).name()) {}
 
@@ -130,4 +132,14 @@ bool readPerPointColor(MDataBlock& block, const MObject& node, const MObject& at
     if (!vectorsAsFloats(MPlug(node, attribute).name(), values, 3, colors)) return false;
     inUse = true;
     return true;
+}
+
+MStatus readInputMesh(MDataBlock& block, const MObject& node, const MObject& attribute,
+                      MFnMesh& mesh) {
+    MStatus status;
+    MDataHandle handle = block.inputValue(attribute, &status);
+    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
+    status = mesh.setObject(handle.asMesh());
+    if (!status) MGlobal::displayError(MPlug(node, attribute).name() + ": please supply inMesh");
+    return status;
 }

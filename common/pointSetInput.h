@@ -9,6 +9,7 @@
 // that); a shorter or longer one is refused with checkLength's message, never clamped.
 #include <maya/MDataBlock.h>
 #include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnMesh.h>
 #include <maya/MIntArray.h>
 #include <maya/MObject.h>
 #include <maya/MStatus.h>
@@ -68,6 +69,12 @@ private:
 // The first point whose triangle index is negative or not below triangleCount, or -1 when
 // every index is in range.
 long long firstTriangleOutOfRange(const MIntArray& triID, unsigned int triangleCount);
+
+// Attaches `mesh` to the mesh on the node's `attribute`. A failed read writes "ERROR getting
+// inMesh" and the status text to standard error; no mesh there shows the plug's name followed by
+// ": please supply inMesh". Both return the failing status.
+MStatus readInputMesh(MDataBlock& block, const MObject& node, const MObject& attribute,
+                      MFnMesh& mesh);
 
 // x, y (and z for 3 components) of every vector as floats, in point order. When a component
 // is not finite as a float (NaN, infinite, or beyond the float range), shows

@@ -46,13 +46,8 @@ MStatus zuPointsNormal::compute(const MPlug& plug, MDataBlock& block) {
 
 MStatus zuPointsNormal::computeNormals(const MPlug& plug, MDataBlock& block) {
     MStatus status;
-    MDataHandle meshHandle = block.inputValue(inMesh, &status);
-    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
-    MFnMesh mesh(meshHandle.asMesh(), &status);
-    if (!status) {
-        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() + ": please supply inMesh");
-        return status;
-    }
+    MFnMesh mesh;
+    if (!(status = readInputMesh(block, thisMObject(), inMesh, mesh))) return status;
     PointSetInput input(thisMObject(), inPoints);
     status = input.read(block, ": please supply inPoints");
     if (!status) return status;

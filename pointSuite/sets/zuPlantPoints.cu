@@ -94,13 +94,8 @@ MStatus zuPlantPoints::compute(const MPlug& plug, MDataBlock& block) {
 MStatus zuPlantPoints::plant(const MPlug& plug, MDataBlock& block) {
     const MObject node = thisMObject();
     MStatus status;
-    MDataHandle meshHandle = block.inputValue(inMesh, &status);
-    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
     MFnMesh mesh;
-    if (!(status = mesh.setObject(meshHandle.asMesh()))) {
-        MGlobal::displayError(MPlug(node, inMesh).name() + ": please supply inMesh");
-        return status;
-    }
+    if (!(status = readInputMesh(block, node, inMesh, mesh))) return status;
     PointSetInput input(node, inPoints);
     if (!(status = input.read(block, ": please supply inPoints"))) return status;
     if (!input.requireArray("triID", MFnArrayAttrsData::kIntArray,

@@ -96,13 +96,8 @@ struct ColourInputs {
 MStatus readVertexColourInputs(MDataBlock& block, const MObject& node, PointSetInput& input,
                                unsigned int n, ColourInputs& colour) {
     MStatus status;
-    MDataHandle meshHandle = block.inputValue(S::inMesh, &status);
-    STATUS_RETURN_ON_ERROR(status, "getting inMesh");
     MFnMesh mesh;
-    if (!mesh.setObject(meshHandle.asMesh())) {
-        MGlobal::displayError(MPlug(node, S::inMesh).name() + ": please supply inMesh");
-        return MS::kFailure;
-    }
+    if (!readInputMesh(block, node, S::inMesh, mesh)) return MS::kFailure;
     colour.vertexCount = static_cast<unsigned int>(mesh.numVertices());
     if (!requireColourArray(input, "triID", MFnArrayAttrsData::kIntArray, "zuPointsSelection: Points triID missing"))
         return MS::kFailure;
