@@ -1,16 +1,20 @@
 // The cpu backend's launch workers: one team per copy of the runtime, started on the first launch
-// large enough to share, asleep between launches.
+// large enough to share.
 //
 // A launch splits its blocks into chunks that the calling thread and the workers take from one
 // counter. The caller never waits for a worker that has not started: once the caller finds no
-// chunk left it closes the launch, and only the workers that took chunks before that are waited
-// for. On a loaded machine a worker that wakes late costs nothing, and none spins.
+// chunk left it closes the launch, and only the workers that took a seat before that are waited
+// for. Launches often follow each other within microseconds (a loop of short kernels), so a
+// worker that leaves one watches for the next for a short while before it sleeps; an idle team
+// sleeps and burns no core.
 #include <gpu/runtime.h>
 #include <sched.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -24,6 +28,11 @@ constexpr long long kMinThreadsToShare = 1024;
 // Larger grids give each host thread about this many chunks of whole blocks, so that the last
 // chunks are short and a thread that the system holds back while others run holds back little.
 constexpr long long kChunksPerThread = 8;
+// How long a worker that has left a launch, or the caller waiting for the workers of its launch,
+// watches before it sleeps.
+constexpr std::chrono::microseconds kSpinTime{50};
+// The most workers a team has, whatever hostThreads() says.
+constexpr int kMaxWorkers = 1023;
 
 int processorsAvailable() {
     cpu_set_t set;
@@ -50,6 +59,42 @@ struct Launch {
     }
 };
 
+inline void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+// Spins until `done()` or the spin time has passed; true when done() held.
+template <typename Done>
+bool spinUntil(Done done) {
+    const auto end = std::chrono::steady_clock::now() + kSpinTime;
+    for (int i = 0;; ++i) {
+        if (done()) return true;
+        cpuRelax();
+        if ((i & 15) == 15 && std::chrono::steady_clock::now() >= end) return done();
+    }
+}
+
+// The team's state in one word, so that a worker takes a seat in the open launch, or learns that
+// it has closed, in one atomic step: the launch's number, whether it is open, the seats it still
+// offers and the workers seated in it.
+class TeamState {
+public:
+    static constexpr std::uint64_t kSeated = 1;              // bits 0..15
+    static constexpr std::uint64_t kSeat = 1ull << 16;       // bits 16..31
+    static constexpr std::uint64_t kOpen = 1ull << 32;       // bit 32
+    static constexpr std::uint64_t kNumber = 1ull << 33;     // bits 33..63
+    static constexpr std::uint64_t kSeatsMask = 0xFFFFull << 16;
+
+    static std::uint64_t number(std::uint64_t s) { return s / kNumber; }
+    static bool open(std::uint64_t s) { return (s & kOpen) != 0; }
+    static unsigned seats(std::uint64_t s) { return static_cast<unsigned>((s >> 16) & 0xFFFF); }
+    static unsigned seated(std::uint64_t s) { return static_cast<unsigned>(s & 0xFFFF); }
+};
+
 class WorkerTeam {
 public:
     ~WorkerTeam() {
@@ -64,52 +109,102 @@ public:
     // Runs the launch on the calling thread and up to `helpers` workers. False, having run
     // nothing, when the team is busy with a launch from another thread.
     bool share(Launch& launch, int helpers) {
-        std::unique_lock<std::mutex> lock(mutex_);  // never held while blocks run
-        if (launch_ != nullptr) return false;       // another host thread's launch
-        try {
-            while (static_cast<int>(workers_.size()) < helpers)
-                workers_.emplace_back([this] { work(); });
-        } catch (const std::system_error&) {  // no more threads: share with those there are
-            helpers = static_cast<int>(workers_.size());
-        }
+        if (inUse_.exchange(true, std::memory_order_acquire)) return false;
+        helpers = startWorkers(std::min(helpers, kMaxWorkers));
         launch_ = &launch;
-        open_ = true;
-        wanted_ = helpers;
-        lock.unlock();
-        for (int i = 0; i < helpers; ++i) wake_.notify_one();
+        const std::uint64_t number = ++launches_;
+        state_.store(number * TeamState::kNumber | TeamState::kOpen |
+                         static_cast<std::uint64_t>(helpers) * TeamState::kSeat,
+                     std::memory_order_seq_cst);
+        if (sleepers_.load(std::memory_order_seq_cst) > 0) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            wake_.notify_all();
+        }
 
         launch.takeChunks();
 
-        lock.lock();
-        open_ = false;  // workers that wake from now on find nothing to join
-        finished_.wait(lock, [this] { return joined_ == 0; });
-        launch_ = nullptr;
+        // Close: workers that look from now on find no seat; wait for those seated.
+        const std::uint64_t closed =
+            state_.fetch_and(~(TeamState::kOpen | TeamState::kSeatsMask),
+                             std::memory_order_acq_rel);
+        if (TeamState::seated(closed) > 0 && !spinUntil([this] { return nobodySeated(); })) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            finished_.wait(lock, [this] { return nobodySeated(); });
+        }
+        inUse_.store(false, std::memory_order_release);
         return true;
     }
 
 private:
+    // Starts workers up to `wanted`; how many of them there are.
+    int startWorkers(int wanted) {
+        if (static_cast<int>(workers_.size()) >= wanted) return wanted;
+        std::lock_guard<std::mutex> lock(mutex_);
+        try {
+            while (static_cast<int>(workers_.size()) < wanted)
+                workers_.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {  // no more threads: share with those there are
+        }
+        return std::min(wanted, static_cast<int>(workers_.size()));
+    }
+
+    bool nobodySeated() const {
+        return TeamState::seated(state_.load(std::memory_order_acquire)) == 0;
+    }
+
     void work() {
-        std::unique_lock<std::mutex> lock(mutex_);
+        std::uint64_t lastSeen = 0;  // the number of the last launch this worker looked at
         for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || (open_ && wanted_ > 0); });
-            if (stopping_) return;
-            Launch* launch = launch_;
-            --wanted_;
-            ++joined_;
-            lock.unlock();
-            launch->takeChunks();
-            lock.lock();
-            if (--joined_ == 0) finished_.notify_one();
+            auto newer = [&] {
+                return TeamState::number(state_.load(std::memory_order_seq_cst)) != lastSeen;
+            };
+            if (!spinUntil(newer) && !sleepUntil(newer)) return;
+            std::uint64_t s = state_.load(std::memory_order_acquire);
+            lastSeen = TeamState::number(s);
+            if (takeSeat(s, lastSeen)) {
+                launch_->takeChunks();
+                leaveSeat();
+            }
         }
     }
 
+    // Sleeps until `newer()`; false when the team stops.
+    template <typename Newer>
+    bool sleepUntil(Newer newer) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        sleepers_.fetch_add(1, std::memory_order_seq_cst);
+        wake_.wait(lock, [&] { return stopping_ || newer(); });
+        sleepers_.fetch_sub(1, std::memory_order_relaxed);
+        return !stopping_;
+    }
+
+    // Takes a seat in launch `number` while it is open and has one left.
+    bool takeSeat(std::uint64_t s, std::uint64_t number) {
+        while (TeamState::number(s) == number && TeamState::open(s) && TeamState::seats(s) > 0) {
+            if (state_.compare_exchange_weak(s, s - TeamState::kSeat + TeamState::kSeated,
+                                             std::memory_order_acquire))
+                return true;
+        }
+        return false;
+    }
+
+    void leaveSeat() {
+        const std::uint64_t s =
+            state_.fetch_sub(TeamState::kSeated, std::memory_order_release) - TeamState::kSeated;
+        if (!TeamState::open(s) && TeamState::seated(s) == 0) {
+            std::lock_guard<std::mutex> lock(mutex_);  // the caller may be about to sleep
+            finished_.notify_one();
+        }
+    }
+
+    std::atomic<std::uint64_t> state_{0};
+    std::atomic<bool> inUse_{false};  // a host thread's launch holds the team
+    std::atomic<int> sleepers_{0};
+    Launch* launch_ = nullptr;  // the open launch; read by a worker once seated
+    std::uint64_t launches_ = 0;
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
     std::vector<std::thread> workers_;
-    Launch* launch_ = nullptr;  // the launch under way, until every worker has left it
-    bool open_ = false;         // whether workers may still join it
-    int wanted_ = 0;            // workers the open launch still takes
-    int joined_ = 0;            // workers running chunks of it
     bool stopping_ = false;
 };
 
@@ -119,7 +214,6 @@ WorkerTeam& team() {
 }
 
 }  // namespace
-
 namespace gpu {
 
 int hostThreads() {
