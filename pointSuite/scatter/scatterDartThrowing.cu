@@ -1,19 +1,18 @@
-#include "pointSuite/scatter/scatterDartThrowing.h"
-
 #include <thrust/copy.h>
 #include <thrust/count.h>
+#include <thrust/fill.h>
 #include <thrust/iterator/counting_iterator.h>
 #include <thrust/reduce.h>
 #include <thrust/scan.h>
 #include <thrust/sequence.h>
 #include <thrust/sort.h>
-#include <thrust/fill.h>
 
 #include <vector>
 
+#include "common/deviceLaunch.h"
 #include "common/stageTimer.h"
 #include "pointSuite/deviceFunctions.h"
-#include "common/deviceLaunch.h"
+#include "pointSuite/scatter/scatterDartThrowing.h"
 
 namespace {
 constexpr unsigned int kNoSample = CellHashTable::kNoSample;
@@ -28,8 +27,7 @@ constexpr unsigned int kPhases = 27;
 // a key, an address and a sample, which keeps the table of H = 4 C buckets within memory.
 
 // Marks the sorted candidates that start a run of equal cell ids.
-__global__ void detectCells(const CellId* cellId, unsigned int* aux,
-                            unsigned int numElements) {
+__global__ void detectCells(const CellId* cellId, unsigned int* aux, unsigned int numElements) {
     const unsigned int j = twoDimensionalThreadIndex();
     if (j >= numElements) return;
     aux[j] = (j == 0 || cellId[j - 1] != cellId[j]) ? 1u : 0u;
@@ -353,10 +351,10 @@ MStatus orderSlotsByCell(PhaseCells& cells, gpu::DeviceBuffer<unsigned int>& tab
         if (!scatterMemoryFits(4ull * lostCount)) return MS::kFailure;
         gpu::DeviceBuffer<unsigned int> lostCells(lostCount);
         thrust::copy_if(gpu::parallel, thrust::counting_iterator<unsigned int>(0),
-                        thrust::counting_iterator<unsigned int>(cells.count),
-                        cells.sample.begin(), lostCells.begin(), IsLost());
-        launchOneDimensional(keepFirstCellsOfFullBuckets, 1, devicePointer(lostCells),
-                             lostCount, devicePointer(cells.key), devicePointer(cells.sample),
+                        thrust::counting_iterator<unsigned int>(cells.count), cells.sample.begin(),
+                        lostCells.begin(), IsLost());
+        launchOneDimensional(keepFirstCellsOfFullBuckets, 1, devicePointer(lostCells), lostCount,
+                             devicePointer(cells.key), devicePointer(cells.sample),
                              devicePointer(tabCells), table.size);
         CUDA_CALL_CHECK(cudaGetLastError());
     }
@@ -460,8 +458,7 @@ MStatus listOccupiedRows(const ScatterGrid& grid, const PhaseCells& cells, Occup
     launchOneDimensional(findOccupiedRows, walks, devicePointer(cells.key), cells.count, offsets,
                          devicePointer(rows.start), static_cast<unsigned int*>(nullptr));
     CUDA_CALL_CHECK(cudaGetLastError());
-    thrust::exclusive_scan(gpu::parallel, rows.start.begin(), rows.start.end(),
-                           rows.start.begin());
+    thrust::exclusive_scan(gpu::parallel, rows.start.begin(), rows.start.end(), rows.start.begin());
     const unsigned int total = rows.start[cells.count];
     if (!scatterMemoryFits(4ull * total)) return MS::kFailure;
     rows.rows.resize(total);
@@ -515,8 +512,8 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
         launchTwoDimensional(updateHashTable, cells.count, 64, devicePointer(cells.start),
                              devicePointer(cells.sample), devicePointer(cells.samplePosition),
                              devicePointer(candidates.x), devicePointer(candidates.y),
-                             devicePointer(candidates.z), devicePointer(map),
-                             acceptedSamplesCount, cells.count, n);
+                             devicePointer(candidates.z), devicePointer(map), acceptedSamplesCount,
+                             cells.count, n);
         CUDA_CALL_CHECK(cudaGetLastError());
     }
 
@@ -531,17 +528,20 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     OccupiedRows rows;
     status = listOccupiedRows(grid, cells, rows);
     if (!status) return status;
-    for (int t = 0; t < trials; ++t) {
-        for (unsigned int phase = 0; phase < kPhases; ++phase) {
-            launchOneDimensional(chooseSamplesInCells, cells.countInPhase[phase],
-                                 devicePointer(cells.byPhase), cells.startOfPhase[phase],
-                                 cells.countInPhase[phase], devicePointer(rows.start),
-                                 devicePointer(rows.rows), devicePointer(cells.start),
-                                 devicePointer(cells.sample), devicePointer(cells.samplePosition),
-                                 devicePointer(cells.refuser), static_cast<short>(t), radius,
-                                 devicePointer(sortedPosition), devicePointer(map), cells.count,
-                                 n);
-            CUDA_CALL_CHECK(cudaGetLastError());
+    {
+        // One short launch per trial and phase: queued together, so that they run back to back.
+        const gpu::LaunchBatch batch;
+        for (int t = 0; t < trials; ++t) {
+            for (unsigned int phase = 0; phase < kPhases; ++phase) {
+                launchOneDimensional(
+                    chooseSamplesInCells, cells.countInPhase[phase], devicePointer(cells.byPhase),
+                    cells.startOfPhase[phase], cells.countInPhase[phase], devicePointer(rows.start),
+                    devicePointer(rows.rows), devicePointer(cells.start),
+                    devicePointer(cells.sample), devicePointer(cells.samplePosition),
+                    devicePointer(cells.refuser), static_cast<short>(t), radius,
+                    devicePointer(sortedPosition), devicePointer(map), cells.count, n);
+                CUDA_CALL_CHECK(cudaGetLastError());
+            }
         }
     }
     launchTwoDimensional(collectSlotSamples, kSlots * static_cast<unsigned int>(table.size), 64,

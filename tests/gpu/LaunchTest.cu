@@ -157,6 +157,66 @@ TEST(Launch, LaunchesFromTwoHostThreadsAtOnceEachRunWhole) {
     }
 }
 
+// Each item takes the value of an item in another block of the previous launch, plus one: a
+// launch that began before the previous one had finished would read a value one short.
+__global__ void stepFromOther(const unsigned int* from, unsigned int* to, int n) {
+    const int i = blockIdx.x * blockDim.x + threadIdx.x;
+    if (i < n) to[i] = from[(i + 7919) % n] + 1;
+}
+
+// A batch of launches of every kind (shared, a few blocks, in order) each sees the whole of the
+// one before, quiet and beside busy threads.
+TEST(LaunchBatch, EachLaunchSeesTheWholeOfTheOneBefore) {
+    HostThreads threads(8);
+    for (int busyThreads : {0, 8}) {
+        SCOPED_TRACE(testing::Message() << busyThreads << " busy threads");
+        BusyThreads busy(busyThreads);
+        const int n = 50000, steps = 60;
+        DeviceArray<unsigned int> a(n), b(n);
+        {
+            const gpu::LaunchBatch batch;
+            for (int k = 0; k < steps; ++k) {
+                const unsigned int* from = k % 2 ? b.get() : a.get();
+                unsigned int* to = k % 2 ? a.get() : b.get();
+                if (k % 3 == 0)
+                    gpuLaunch(stepFromOther, dim3(n / 64 + 1), dim3(64), from, to, n);
+                else if (k % 3 == 1)
+                    gpuLaunch(stepFromOther, dim3(n / 1024 + 1), dim3(1024), from, to, n);
+                else
+                    gpuLaunchInOrder(stepFromOther, dim3(n / 128 + 1), dim3(128), from, to, n);
+                ASSERT_EQ(cudaSuccess, cudaGetLastError());
+            }
+        }
+        const std::vector<unsigned int> last = a.download();
+        for (int i = 0; i < n; ++i) ASSERT_EQ(unsigned(steps), last[i]) << "item " << i;
+    }
+}
+
+__global__ void addValue(unsigned int* total, unsigned int value) { atomicAdd(total, value); }
+
+// A launch in a batch keeps the arguments it was given; a batch inside another runs with the
+// outer one; a refused shape is refused at the launch and queues nothing.
+TEST(LaunchBatch, KeepsArgumentsRunsNestedBatchesAtTheOuterCloseAndRefusesBadShapes) {
+    DeviceArray<unsigned int> total(1);
+    {
+        const gpu::LaunchBatch outer;
+        unsigned int value = 5;
+        gpuLaunch(addValue, dim3(4), dim3(1), total.get(), value);
+        value = 1000;
+        {
+            const gpu::LaunchBatch inner;
+            gpuLaunch(addValue, dim3(1), dim3(2), total.get(), 3u);
+        }
+#if defined(GPU_BACKEND_CPU)
+        EXPECT_EQ(0u, total.download()[0]) << "ran before the outer batch closed";
+#endif
+        gpuLaunch(addValue, dim3(0), dim3(1), total.get(), value);
+        EXPECT_EQ(cudaErrorInvalidConfiguration, cudaGetLastError());
+    }
+    EXPECT_EQ(cudaSuccess, cudaGetLastError());
+    EXPECT_EQ(4u * 5 + 2 * 3, total.download()[0]);
+}
+
 #if defined(GPU_BACKEND_CPU)
 __global__ void throwInBlock(unsigned int* threads, unsigned int faulty) {
     if (blockIdx.x == faulty) throw std::runtime_error("kernel fault");
@@ -182,6 +242,21 @@ TEST(Launch, AKernelThatThrowsEndsTheLaunchWithALaunchFailure) {
         EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
         EXPECT_EQ(cudaSuccess, cudaGetLastError());
     }
+}
+// A kernel that throws in a batch fails the batch at its close; the launches after it do not run.
+TEST(LaunchBatch, AKernelThatThrowsFailsTheBatchAndTheLaunchesAfterIt) {
+    HostThreads threads(8);
+    DeviceArray<unsigned int> before(1), after(1);
+    {
+        const gpu::LaunchBatch batch;
+        gpuLaunch(count, dim3(4096), dim3(64), before.get());
+        gpuLaunch(throwInBlock, dim3(4096), dim3(64), before.get(), 17u);
+        EXPECT_EQ(cudaSuccess, cudaGetLastError());  // the fault is known at the close
+        gpuLaunch(count, dim3(4096), dim3(64), after.get());
+    }
+    EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
+    EXPECT_LE(4096u * 64, before.download()[0]);
+    EXPECT_EQ(0u, after.download()[0]);
 }
 #endif
 

@@ -1,14 +1,15 @@
 // The cpu backend's launch workers: one team per copy of the runtime, started on the first launch
 // large enough to share.
 //
-// A launch splits its blocks into chunks that the calling thread and the workers take from one
-// counter. The caller never waits for a worker that has not started: once the caller finds no
-// chunk left it closes the launch, and only the workers that took a seat before that are waited
-// for. Launches often follow each other within microseconds (a loop of short kernels), so a
-// worker that leaves one watches for the next for a short while before it sleeps; an idle team
-// sleeps and burns no core.
+// What the team runs is a sequence of launches: one launch, or the launches of a batch. Each
+// launch is split into chunks of blocks that the calling thread and the workers take from one
+// counter; the thread that finishes a launch's last chunk opens the next launch, so the workers
+// go on through a batch whether or not the calling thread is running. The caller never waits for
+// a worker that has not started: once the caller finds no chunk left in the last launch it closes
+// the team, and only the workers that took a seat before that are waited for. Launches often
+// follow each other within microseconds (a loop of short kernels), so a worker with nothing to
+// do watches for more for a short while before it sleeps; an idle team sleeps and burns no core.
 #include <gpu/runtime.h>
-#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,6 +20,8 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "hostThreads.h"
 
 namespace {
 
@@ -33,31 +36,6 @@ constexpr long long kChunksPerThread = 8;
 constexpr std::chrono::microseconds kSpinTime{50};
 // The most workers a team has, whatever hostThreads() says.
 constexpr int kMaxWorkers = 1023;
-
-int processorsAvailable() {
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
-std::atomic<int> hostThreadCount{0};  // 0: as many as processorsAvailable()
-
-struct Launch {
-    void (*run)(void* context, long long first, long long last);
-    void* context;
-    long long blocks;
-    long long blocksPerChunk;
-    long long chunks;
-    std::atomic<long long> nextChunk{0};
-
-    // Runs chunks until none is left.
-    void takeChunks() {
-        for (long long c; (c = nextChunk.fetch_add(1, std::memory_order_relaxed)) < chunks;) {
-            const long long first = c * blocksPerChunk;
-            run(context, first, std::min(blocks, first + blocksPerChunk));
-        }
-    }
-};
 
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -78,15 +56,110 @@ bool spinUntil(Done done) {
     }
 }
 
+// One launch of a sequence, in chunks of whole blocks.
+struct Step {
+    const gpu::detail::LaunchCall* call = nullptr;
+    long long blocksPerChunk = 0;
+    long long chunks = 0;
+    std::atomic<long long> nextChunk{0};
+    std::atomic<long long> chunksDone{0};
+
+    // A grid of few kernel threads, or one that runs in order, is one chunk; a larger one gives
+    // each of `threads` host threads about kChunksPerThread chunks.
+    void plan(const gpu::detail::LaunchCall& launch, long long threads) {
+        call = &launch;
+        // Compared by blocks, since the count of threads of the largest grids overflows.
+        const long long fewBlocks =
+            (kMinThreadsToShare + launch.threadsPerBlock - 1) / launch.threadsPerBlock;
+        const long long blocks = std::max(1LL, launch.blocks);
+        blocksPerChunk =
+            launch.inOrder || blocks < fewBlocks
+                ? blocks
+                : (blocks + threads * kChunksPerThread - 1) / (threads * kChunksPerThread);
+        chunks = (blocks + blocksPerChunk - 1) / blocksPerChunk;
+    }
+
+    bool runChunk(long long c) const {
+        const long long first = c * blocksPerChunk;
+        return call->runBlocks(first, std::min(call->blocks, first + blocksPerChunk));
+    }
+};
+
+// Launches that run one after another, each whole before the next begins; any thread may take
+// their chunks. Once a kernel has thrown, the chunks left, of it and of the launches after it,
+// are counted without running.
+class Sequence {
+public:
+    Sequence(const gpu::detail::LaunchCall* const* calls, size_t count, long long threads)
+        : steps_(new Step[count]), count_(count) {
+        for (size_t k = 0; k < count; ++k) steps_[k].plan(*calls[k], threads);
+    }
+
+    // The most threads that any of its launches can use.
+    long long widest() const {
+        long long chunks = 1;
+        for (size_t k = 0; k < count_; ++k) chunks = std::max(chunks, steps_[k].chunks);
+        return chunks;
+    }
+
+    bool failed() const { return failed_.load(std::memory_order_relaxed); }
+
+    // Takes chunks until none is left in the last launch. Chunks of the last launch may still be
+    // running on other threads when it returns.
+    void take() {
+        for (size_t k = current_.load(std::memory_order_acquire); k < count_;
+             k = current_.load(std::memory_order_acquire)) {
+            Step& step = steps_[k];
+            const long long c = step.nextChunk.fetch_add(1, std::memory_order_relaxed);
+            if (c < step.chunks) {
+                if (!failed() && !step.runChunk(c)) failed_.store(true, std::memory_order_relaxed);
+                if (step.chunksDone.fetch_add(1, std::memory_order_acq_rel) + 1 == step.chunks)
+                    open(k + 1);
+            } else if (k + 1 == count_) {
+                return;
+            } else {
+                waitPast(k);
+            }
+        }
+    }
+
+private:
+    void open(size_t k) {
+        current_.store(k, std::memory_order_seq_cst);
+        if (waiters_.load(std::memory_order_seq_cst) > 0) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            opened_.notify_all();
+        }
+    }
+
+    // Returns once launch k has finished.
+    void waitPast(size_t k) {
+        auto past = [&] { return current_.load(std::memory_order_seq_cst) != k; };
+        if (spinUntil(past)) return;
+        std::unique_lock<std::mutex> lock(mutex_);
+        waiters_.fetch_add(1, std::memory_order_seq_cst);
+        opened_.wait(lock, past);
+        waiters_.fetch_sub(1, std::memory_order_relaxed);
+    }
+
+    std::unique_ptr<Step[]> steps_;
+    const size_t count_;
+    std::atomic<size_t> current_{0};  // the launch under way
+    std::atomic<bool> failed_{false};
+    std::atomic<int> waiters_{0};
+    std::mutex mutex_;
+    std::condition_variable opened_;
+};
+
 // The team's state in one word, so that a worker takes a seat in the open launch, or learns that
 // it has closed, in one atomic step: the launch's number, whether it is open, the seats it still
 // offers and the workers seated in it.
 class TeamState {
 public:
-    static constexpr std::uint64_t kSeated = 1;              // bits 0..15
-    static constexpr std::uint64_t kSeat = 1ull << 16;       // bits 16..31
-    static constexpr std::uint64_t kOpen = 1ull << 32;       // bit 32
-    static constexpr std::uint64_t kNumber = 1ull << 33;     // bits 33..63
+    static constexpr std::uint64_t kSeated = 1;           // bits 0..15
+    static constexpr std::uint64_t kSeat = 1ull << 16;    // bits 16..31
+    static constexpr std::uint64_t kOpen = 1ull << 32;    // bit 32
+    static constexpr std::uint64_t kNumber = 1ull << 33;  // bits 33..63
     static constexpr std::uint64_t kSeatsMask = 0xFFFFull << 16;
 
     static std::uint64_t number(std::uint64_t s) { return s / kNumber; }
@@ -106,12 +179,12 @@ public:
         for (std::thread& worker : workers_) worker.join();
     }
 
-    // Runs the launch on the calling thread and up to `helpers` workers. False, having run
-    // nothing, when the team is busy with a launch from another thread.
-    bool share(Launch& launch, int helpers) {
+    // Runs the sequence on the calling thread and up to `helpers` workers. False, having run
+    // nothing, when the team is busy with launches from another thread.
+    bool share(Sequence& sequence, int helpers) {
         if (inUse_.exchange(true, std::memory_order_acquire)) return false;
         helpers = startWorkers(std::min(helpers, kMaxWorkers));
-        launch_ = &launch;
+        sequence_ = &sequence;
         const std::uint64_t number = ++launches_;
         state_.store(number * TeamState::kNumber | TeamState::kOpen |
                          static_cast<std::uint64_t>(helpers) * TeamState::kSeat,
@@ -121,12 +194,11 @@ public:
             wake_.notify_all();
         }
 
-        launch.takeChunks();
+        sequence.take();
 
         // Close: workers that look from now on find no seat; wait for those seated.
-        const std::uint64_t closed =
-            state_.fetch_and(~(TeamState::kOpen | TeamState::kSeatsMask),
-                             std::memory_order_acq_rel);
+        const std::uint64_t closed = state_.fetch_and(~(TeamState::kOpen | TeamState::kSeatsMask),
+                                                      std::memory_order_acq_rel);
         if (TeamState::seated(closed) > 0 && !spinUntil([this] { return nobodySeated(); })) {
             std::unique_lock<std::mutex> lock(mutex_);
             finished_.wait(lock, [this] { return nobodySeated(); });
@@ -153,6 +225,7 @@ private:
     }
 
     void work() {
+        gpu::detail::prepareTeamThread("gpu launches");
         std::uint64_t lastSeen = 0;  // the number of the last launch this worker looked at
         for (;;) {
             auto newer = [&] {
@@ -162,7 +235,7 @@ private:
             std::uint64_t s = state_.load(std::memory_order_acquire);
             lastSeen = TeamState::number(s);
             if (takeSeat(s, lastSeen)) {
-                launch_->takeChunks();
+                sequence_->take();
                 leaveSeat();
             }
         }
@@ -200,7 +273,7 @@ private:
     std::atomic<std::uint64_t> state_{0};
     std::atomic<bool> inUse_{false};  // a host thread's launch holds the team
     std::atomic<int> sleepers_{0};
-    Launch* launch_ = nullptr;  // the open launch; read by a worker once seated
+    Sequence* sequence_ = nullptr;  // what the open launch runs; read by a worker once seated
     std::uint64_t launches_ = 0;
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
@@ -213,41 +286,42 @@ WorkerTeam& team() {
     return workers;
 }
 
+// Runs the sequence with as many workers as it can use, or alone when the team is busy.
+void run(Sequence&& sequence) {
+    const long long helpers = std::min<long long>(gpu::hostThreads() - 1, sequence.widest() - 1);
+    if (helpers <= 0 || !team().share(sequence, static_cast<int>(helpers))) sequence.take();
+    if (sequence.failed()) gpu::detail::recordError(cudaErrorLaunchFailure);
+}
+
+// The launches queued by the batch open on this thread.
+struct Batch {
+    int depth = 0;
+    std::vector<std::unique_ptr<gpu::detail::LaunchCall>> calls;
+};
+thread_local Batch batch;
+
 }  // namespace
-namespace gpu {
-
-int hostThreads() {
-    const int set = hostThreadCount.load(std::memory_order_relaxed);
-    return set > 0 ? set : processorsAvailable();
-}
-
-void setHostThreads(int threads) {
-    hostThreadCount.store(std::max(0, threads), std::memory_order_relaxed);
-}
-
-}  // namespace gpu
 
 namespace gpu::detail {
 
-void runBlocks(long long blocks, long long threadsPerBlock,
-               void (*run)(void* context, long long first, long long last), void* context) {
-    // A grid of few kernel threads runs alone; compared by blocks, since the count of threads
-    // of the largest grids overflows.
-    if (blocks < (kMinThreadsToShare + threadsPerBlock - 1) / threadsPerBlock) {
-        run(context, 0, blocks);
-        return;
-    }
-    Launch launch;
-    launch.run = run;
-    launch.context = context;
-    launch.blocks = blocks;
-    const long long threads = hostThreads();
-    launch.blocksPerChunk =
-        (blocks + threads * kChunksPerThread - 1) / (threads * kChunksPerThread);
-    launch.chunks = (blocks + launch.blocksPerChunk - 1) / launch.blocksPerChunk;
-    const long long helpers = std::min(threads - 1, launch.chunks - 1);
-    if (helpers > 0 && team().share(launch, static_cast<int>(helpers))) return;
-    run(context, 0, blocks);
+void runNow(const LaunchCall& call) {
+    const LaunchCall* const calls[] = {&call};
+    run(Sequence(calls, 1, hostThreads()));
+}
+
+bool batchOpen() { return batch.depth > 0; }
+
+void queue(std::unique_ptr<LaunchCall> call) { batch.calls.push_back(std::move(call)); }
+
+void openBatch() { ++batch.depth; }
+
+void closeBatch() {
+    if (--batch.depth > 0 || batch.calls.empty()) return;
+    std::vector<std::unique_ptr<LaunchCall>> owned;
+    owned.swap(batch.calls);
+    std::vector<const LaunchCall*> calls;
+    for (const auto& call : owned) calls.push_back(call.get());
+    run(Sequence(calls.data(), calls.size(), hostThreads()));
 }
 
 }  // namespace gpu::detail

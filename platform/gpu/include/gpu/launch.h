@@ -5,26 +5,41 @@
 //   gpuLaunch(kernel, grid, block, args...)
 //       Runs `kernel` over every thread of the grid. On the GPU: kernel<<<grid, block>>>. On the
 //       cpu backend a grid of a few blocks runs on the calling thread; a larger one is shared
-//       between the calling thread and the layer's workers (gpu::hostThreads() threads in all),
-//       which sleep between launches. The threads of a block run one after another. Valid only
-//       for kernels whose outcome does not depend on the order of their threads (integer atomics
-//       that only count are fine; the order in which threads take slots with atomicAdd, or float
-//       sums with atomicAdd, are not).
+//       between the calling thread and the layer's workers (gpu::hostThreads() threads in all).
+//       The threads of a block run one after another. Valid only for kernels whose outcome does
+//       not depend on the order of their threads (integer atomics that only count are fine; the
+//       order in which threads take slots with atomicAdd, or float sums with atomicAdd, are
+//       not).
 //
 //   gpuLaunchInOrder(kernel, grid, block, args...)
 //       For kernels whose result depends on the order in which threads take atomics. On the cpu
-//       backend every thread of the grid runs on the calling thread in index order (blocks by
+//       backend every thread of the grid runs on one host thread in index order (blocks by
 //       linear index x + gridDim.x * (y + gridDim.y * z), threads likewise within a block), so
 //       the result is the same on every run. On the GPU: kernel<<<grid, block>>>, in the GPU's
 //       order.
 //
-// Both return when the kernel has run on the cpu backend. A grid or block that CUDA would refuse
-// (a zero dimension, more than 1024 threads a block, ...) runs nothing and records
-// cudaErrorInvalidConfiguration, as CUDA does; read it with cudaGetLastError(). On the cpu
-// backend a kernel that throws ends the launch with cudaErrorLaunchFailure recorded; nothing is
-// thrown to the caller.
+//   gpu::LaunchBatch batch;
+//       The launches made on this thread while the batch is open run one after another, each
+//       whole before the next begins, and all of them have run when the batch closes (at the
+//       end of its scope). On the cpu backend they are queued with their arguments copied and
+//       run at the close, where the workers go from one to the next without waiting for the
+//       calling thread: on a loaded machine a calling thread that the system holds back does not
+//       hold back the launches. On the GPU launches are queued anyway and the batch does
+//       nothing. Between the launches of a batch the caller reads no device data that they write
+//       and frees no buffer that they use, as it would not before a synchronisation on the GPU;
+//       a batch opened inside another belongs to the outer one.
+//
+// Outside a batch both return when the kernel has run on the cpu backend. A grid or block that
+// CUDA would refuse (a zero dimension, more than 1024 threads a block, ...) runs nothing and
+// records cudaErrorInvalidConfiguration at the launch, as CUDA does; read it with
+// cudaGetLastError(). On the cpu backend a kernel that throws ends its launch (and the launches
+// after it in a batch) with cudaErrorLaunchFailure recorded, at the launch or at the batch's
+// close; nothing is thrown to the caller.
 #include <gpu/runtime.h>
 
+#include <memory>
+#include <new>
+#include <tuple>
 #include <utility>
 
 #if defined(__CUDACC__)
@@ -38,6 +53,15 @@ template <typename... Params, typename... Args>
 inline void gpuLaunchInOrder(void (*kernel)(Params...), dim3 grid, dim3 block, Args&&... args) {
     kernel<<<grid, block>>>(std::forward<Args>(args)...);
 }
+
+namespace gpu {
+class LaunchBatch {
+public:
+    LaunchBatch() = default;
+    LaunchBatch(const LaunchBatch&) = delete;
+    LaunchBatch& operator=(const LaunchBatch&) = delete;
+};
+}  // namespace gpu
 
 #elif !defined(GPU_BACKEND_CUDA)
 
@@ -66,42 +90,68 @@ inline void runBlock(long long linear, dim3 grid, dim3 block, void (*kernel)(Par
     }
 }
 
-template <typename Body>
-inline void runRange(void* body, long long first, long long last) {
-    (*static_cast<Body*>(body))(first, last);
+// A launch of `kernel` with copies of its arguments, as each GPU thread gets them.
+template <typename Kernel, typename... Args>
+class KernelCall final : public LaunchCall {
+public:
+    KernelCall(Kernel kernel, dim3 grid, dim3 block, bool inOrder, const Args&... args)
+        : LaunchCall(blockCount(grid), static_cast<long long>(block.x) * block.y * block.z,
+                     inOrder),
+          kernel_(kernel),
+          grid_(grid),
+          block_(block),
+          args_(args...) {}
+
+    bool runBlocks(long long first, long long last) const override {
+        try {
+            for (long long b = first; b < last; ++b)
+                std::apply([&](const Args&... a) { runBlock(b, grid_, block_, kernel_, a...); },
+                           args_);
+        } catch (...) {
+            return false;
+        }
+        return true;
+    }
+
+private:
+    Kernel kernel_;
+    dim3 grid_, block_;
+    std::tuple<Args...> args_;
+};
+
+template <typename Kernel, typename... Args>
+inline void launch(Kernel kernel, dim3 grid, dim3 block, bool inOrder, const Args&... args) {
+    if (!validLaunch(grid, block)) return;
+    using Call = KernelCall<Kernel, Args...>;
+    if (!batchOpen()) return runNow(Call(kernel, grid, block, inOrder, args...));
+    try {
+        queue(std::make_unique<Call>(kernel, grid, block, inOrder, args...));
+    } catch (const std::bad_alloc&) {
+        recordError(cudaErrorMemoryAllocation);
+    }
 }
 
 }  // namespace gpu::detail
 
 template <typename... Params, typename... Args>
 inline void gpuLaunch(void (*kernel)(Params...), dim3 grid, dim3 block, const Args&... args) {
-    if (!gpu::detail::validLaunch(grid, block)) return;
-    bool failed = false;
-    auto body = [&](long long first, long long last) {
-        try {
-            for (long long b = first; b < last && !__atomic_load_n(&failed, __ATOMIC_RELAXED); ++b)
-                gpu::detail::runBlock(b, grid, block, kernel, args...);
-        } catch (...) {
-            __atomic_store_n(&failed, true, __ATOMIC_RELAXED);
-        }
-    };
-    gpu::detail::runBlocks(gpu::detail::blockCount(grid),
-                           static_cast<long long>(block.x) * block.y * block.z,
-                           &gpu::detail::runRange<decltype(body)>, &body);
-    if (failed) gpu::detail::recordError(cudaErrorLaunchFailure);
+    gpu::detail::launch(kernel, grid, block, false, args...);
 }
 
 template <typename... Params, typename... Args>
 inline void gpuLaunchInOrder(void (*kernel)(Params...), dim3 grid, dim3 block,
                              const Args&... args) {
-    if (!gpu::detail::validLaunch(grid, block)) return;
-    const long long blocks = gpu::detail::blockCount(grid);
-    try {
-        for (long long b = 0; b < blocks; ++b)
-            gpu::detail::runBlock(b, grid, block, kernel, args...);
-    } catch (...) {
-        gpu::detail::recordError(cudaErrorLaunchFailure);
-    }
+    gpu::detail::launch(kernel, grid, block, true, args...);
 }
+
+namespace gpu {
+class LaunchBatch {
+public:
+    LaunchBatch() { detail::openBatch(); }
+    ~LaunchBatch() { detail::closeBatch(); }
+    LaunchBatch(const LaunchBatch&) = delete;
+    LaunchBatch& operator=(const LaunchBatch&) = delete;
+};
+}  // namespace gpu
 
 #endif

@@ -30,6 +30,7 @@
 #include <math.h>
 
 #include <cstring>
+#include <memory>
 
 // ---- Runtime subset (defined by the `gpu` library). Calls do not throw; a failing call returns
 // its error and records it as the calling thread's last error.
@@ -314,11 +315,33 @@ void setHostThreads(int threads);
 // ---- For the launcher.
 namespace gpu::detail {
 
-// Calls run(context, first, last) on ranges of blocks that together cover [0, blocks) once, and
-// returns when every call has returned. Few blocks run as one range on the calling thread; more
-// are shared with the layer's workers. `run` must not throw.
-void runBlocks(long long blocks, long long threadsPerBlock,
-               void (*run)(void* context, long long first, long long last), void* context);
+// A kernel's launch: its grid and what runs a range of its blocks.
+class LaunchCall {
+public:
+    LaunchCall(long long blocks, long long threadsPerBlock, bool inOrder)
+        : blocks(blocks), threadsPerBlock(threadsPerBlock), inOrder(inOrder) {}
+    virtual ~LaunchCall() = default;
+    LaunchCall(const LaunchCall&) = delete;
+    LaunchCall& operator=(const LaunchCall&) = delete;
+
+    // Runs blocks [first, last) in order; false when the kernel threw, the rest of the range
+    // left unrun.
+    virtual bool runBlocks(long long first, long long last) const = 0;
+
+    const long long blocks;
+    const long long threadsPerBlock;
+    const bool inOrder;  // all its blocks on one thread, in index order
+};
+
+// Runs `call` before returning, sharing its blocks with the layer's workers unless it runs in
+// order or has few blocks. Records cudaErrorLaunchFailure when the kernel threw.
+void runNow(const LaunchCall& call);
+
+// Whether a LaunchBatch is open on the calling thread; queue() adds to it.
+bool batchOpen();
+void queue(std::unique_ptr<LaunchCall> call);
+void openBatch();
+void closeBatch();
 
 // Records `error` as the calling thread's last error.
 void recordError(cudaError_t error);

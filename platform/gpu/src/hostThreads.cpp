@@ -1,0 +1,86 @@
+#include "hostThreads.h"
+
+#include <gpu/runtime.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/syscall.h>
+#include <tbb/task_scheduler_observer.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+namespace {
+
+std::atomic<int> hostThreadCount{0};  // 0: as many as processorsAvailable()
+
+// The turn that a team thread asks for, in nanoseconds: the shortest the scheduler grants.
+constexpr std::uint64_t kShortTurn = 100000;
+
+// The kernel's sched_attr (sched_getattr(2)); the C library has no wrapper for it.
+struct SchedulingAttributes {
+    std::uint32_t size;
+    std::uint32_t policy;
+    std::uint64_t flags;
+    std::int32_t nice;
+    std::uint32_t priority;
+    std::uint64_t runtime;  // for a normal thread: the turn it asks for
+    std::uint64_t deadline;
+    std::uint64_t period;
+    std::uint32_t utilMin;
+    std::uint32_t utilMax;
+};
+
+void askForShortTurns() {
+    SchedulingAttributes attributes{};
+    if (syscall(SYS_sched_getattr, 0, &attributes, sizeof attributes, 0) != 0) return;
+    if (attributes.policy != SCHED_OTHER && attributes.policy != SCHED_BATCH) return;
+    attributes.size = sizeof attributes;
+    attributes.flags = 0;
+    attributes.runtime = kShortTurn;
+    syscall(SYS_sched_setattr, 0, &attributes, 0);  // refused or ignored: the default turn
+}
+
+// Thrust's TBB threads (gpu::parallel) work in the same short bursts as the launch workers.
+class TbbThreads : public tbb::task_scheduler_observer {
+public:
+    TbbThreads() { observe(true); }
+    ~TbbThreads() override { observe(false); }
+    void on_scheduler_entry(bool isWorker) override {
+        if (isWorker) gpu::detail::prepareTeamThread("gpu parallel");
+    }
+};
+
+const TbbThreads tbbThreads;
+
+}  // namespace
+
+namespace gpu::detail {
+
+int processorsAvailable() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+void prepareTeamThread(const char* name) {
+    pthread_setname_np(pthread_self(), name);
+    askForShortTurns();
+}
+
+}  // namespace gpu::detail
+
+namespace gpu {
+
+int hostThreads() {
+    const int set = hostThreadCount.load(std::memory_order_relaxed);
+    return set > 0 ? set : detail::processorsAvailable();
+}
+
+void setHostThreads(int threads) {
+    hostThreadCount.store(std::max(0, threads), std::memory_order_relaxed);
+}
+
+}  // namespace gpu
