@@ -16,7 +16,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -286,11 +288,20 @@ WorkerTeam& team() {
     return workers;
 }
 
-// Runs the sequence with as many workers as it can use, or alone when the team is busy.
-void run(Sequence&& sequence) {
-    const long long helpers = std::min<long long>(gpu::hostThreads() - 1, sequence.widest() - 1);
-    if (helpers <= 0 || !team().share(sequence, static_cast<int>(helpers))) sequence.take();
-    if (sequence.failed()) gpu::detail::recordError(cudaErrorLaunchFailure);
+// Runs the launches in order with as many workers as they can use, or alone when the team is
+// busy. Nothing runs when there is no memory to plan them.
+void run(const gpu::detail::LaunchCall* const* calls, size_t count) {
+    const long long threads = gpu::hostThreads();
+    std::unique_ptr<Sequence> sequence;
+    try {
+        sequence = std::make_unique<Sequence>(calls, count, threads);
+    } catch (const std::bad_alloc&) {
+        gpu::detail::recordError(cudaErrorMemoryAllocation);
+        return;
+    }
+    const long long helpers = std::min(threads - 1, sequence->widest() - 1);
+    if (helpers <= 0 || !team().share(*sequence, static_cast<int>(helpers))) sequence->take();
+    if (sequence->failed()) gpu::detail::recordError(cudaErrorLaunchFailure);
 }
 
 // The launches queued by the batch open on this thread.
@@ -306,7 +317,7 @@ namespace gpu::detail {
 
 void runNow(const LaunchCall& call) {
     const LaunchCall* const calls[] = {&call};
-    run(Sequence(calls, 1, hostThreads()));
+    run(calls, 1);
 }
 
 bool batchOpen() { return batch.depth > 0; }
@@ -320,8 +331,13 @@ void closeBatch() {
     std::vector<std::unique_ptr<LaunchCall>> owned;
     owned.swap(batch.calls);
     std::vector<const LaunchCall*> calls;
-    for (const auto& call : owned) calls.push_back(call.get());
-    run(Sequence(calls.data(), calls.size(), hostThreads()));
+    try {
+        calls.resize(owned.size());
+    } catch (const std::bad_alloc&) {
+        return recordError(cudaErrorMemoryAllocation);
+    }
+    for (size_t k = 0; k < owned.size(); ++k) calls[k] = owned[k].get();
+    run(calls.data(), calls.size());
 }
 
 }  // namespace gpu::detail

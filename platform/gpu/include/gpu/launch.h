@@ -34,7 +34,8 @@
 // records cudaErrorInvalidConfiguration at the launch, as CUDA does; read it with
 // cudaGetLastError(). On the cpu backend a kernel that throws ends its launch (and the launches
 // after it in a batch) with cudaErrorLaunchFailure recorded, at the launch or at the batch's
-// close; nothing is thrown to the caller.
+// close, and a launch that finds no memory to queue it records cudaErrorMemoryAllocation;
+// nothing is thrown to the caller.
 #include <gpu/runtime.h>
 
 #include <memory>
