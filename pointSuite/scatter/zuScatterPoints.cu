@@ -12,6 +12,8 @@
 #include <maya/MIntArray.h>
 #include <maya/MVectorArray.h>
 
+#include <gpu/launch.h>
+
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -420,6 +422,7 @@ void* zuScatterPoints::creator() { return new zuScatterPoints; }
 MStatus zuScatterPoints::compute(const MPlug& plug, MDataBlock& block) {
     if (plug != outPoints) return MS::kUnknownParameter;
     try {
+        const gpu::ShortTurns turns;  // many short launches: wait for them in short turns
         return scatter(plug, block);
     } catch (const std::exception& error) {
         // Device allocations and Thrust algorithms report their failures by throwing.

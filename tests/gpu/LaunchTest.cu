@@ -1,6 +1,9 @@
 #include <gpu/launch.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 #include <stdexcept>
 #include <thread>
@@ -257,6 +260,37 @@ TEST(LaunchBatch, AKernelThatThrowsFailsTheBatchAndTheLaunchesAfterIt) {
     EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
     EXPECT_LE(4096u * 64, before.download()[0]);
     EXPECT_EQ(0u, after.download()[0]);
+}
+
+// The turn on the processor that the calling thread asks for, in nanoseconds (the runtime field
+// of sched_getattr); 0 where the system gives none.
+unsigned long long callingThreadTurn() {
+    struct {
+        std::uint32_t size, policy;
+        std::uint64_t flags;
+        std::int32_t nice;
+        std::uint32_t priority;
+        std::uint64_t runtime, deadline, period;
+        std::uint32_t utilMin, utilMax;
+    } attributes{};
+    if (syscall(SYS_sched_getattr, 0, &attributes, sizeof attributes, 0) != 0) return 0;
+    return attributes.runtime;
+}
+
+TEST(ShortTurns, TheCallingThreadAsksForShortTurnsWhileOneLivesAndThenGetsItsOwnBack) {
+    const unsigned long long own = callingThreadTurn();
+    {
+        const gpu::ShortTurns turns;
+        const unsigned long long during = callingThreadTurn();
+        if (during == own) GTEST_SKIP() << "this system keeps one turn for every thread";
+        EXPECT_EQ(100000u, during);
+        {
+            const gpu::ShortTurns inner;
+            EXPECT_EQ(100000u, callingThreadTurn());
+        }
+        EXPECT_EQ(100000u, callingThreadTurn()) << "the inner one gave back what it did not take";
+    }
+    EXPECT_EQ(own, callingThreadTurn());
 }
 #endif
 

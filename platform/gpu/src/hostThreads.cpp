@@ -1,5 +1,6 @@
 #include "hostThreads.h"
 
+#include <gpu/launch.h>
 #include <gpu/runtime.h>
 #include <pthread.h>
 #include <sched.h>
@@ -33,14 +34,24 @@ struct SchedulingAttributes {
     std::uint32_t utilMax;
 };
 
-void askForShortTurns() {
-    SchedulingAttributes attributes{};
-    if (syscall(SYS_sched_getattr, 0, &attributes, sizeof attributes, 0) != 0) return;
-    if (attributes.policy != SCHED_OTHER && attributes.policy != SCHED_BATCH) return;
+// The calling thread's scheduling attributes; false where the system has none to give.
+bool readAttributes(SchedulingAttributes& attributes) {
+    attributes = SchedulingAttributes{};
+    return syscall(SYS_sched_getattr, 0, &attributes, sizeof attributes, 0) == 0;
+}
+
+// Sets the calling thread's turn; false where it is not a normal thread or the system refuses.
+bool setTurn(SchedulingAttributes attributes, std::uint64_t turn) {
+    if (attributes.policy != SCHED_OTHER && attributes.policy != SCHED_BATCH) return false;
     attributes.size = sizeof attributes;
     attributes.flags = 0;
-    attributes.runtime = kShortTurn;
-    syscall(SYS_sched_setattr, 0, &attributes, 0);  // refused or ignored: the default turn
+    attributes.runtime = turn;
+    return syscall(SYS_sched_setattr, 0, &attributes, 0) == 0;
+}
+
+void askForShortTurns() {
+    SchedulingAttributes attributes;
+    if (readAttributes(attributes)) setTurn(attributes, kShortTurn);
 }
 
 // Thrust's TBB threads (gpu::parallel) work in the same short bursts as the launch workers.
@@ -73,6 +84,18 @@ void prepareTeamThread(const char* name) {
 }  // namespace gpu::detail
 
 namespace gpu {
+
+ShortTurns::ShortTurns() {
+    SchedulingAttributes attributes;
+    if (!readAttributes(attributes) || attributes.runtime == kShortTurn) return;
+    previousTurn_ = attributes.runtime;
+    changed_ = setTurn(attributes, kShortTurn);
+}
+
+ShortTurns::~ShortTurns() {
+    SchedulingAttributes attributes;
+    if (changed_ && readAttributes(attributes)) setTurn(attributes, previousTurn_);
+}
 
 int hostThreads() {
     const int set = hostThreadCount.load(std::memory_order_relaxed);

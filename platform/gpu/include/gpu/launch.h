@@ -29,6 +29,13 @@
 //       and frees no buffer that they use, as it would not before a synchronisation on the GPU;
 //       a batch opened inside another belongs to the outer one.
 //
+//   gpu::ShortTurns turns;
+//       While it lives, the calling thread asks the system for the short turns on the processor
+//       that the layer's own threads take, and gets its own setting back when it goes: for a
+//       compute that launches many short kernels from a thread that belongs to the host. On a
+//       loaded machine the thread then runs as soon as the launches it waits for are done,
+//       instead of after another program's whole turn. On the GPU it does nothing.
+//
 // Outside a batch both return when the kernel has run on the cpu backend. A grid or block that
 // CUDA would refuse (a zero dimension, more than 1024 threads a block, ...) runs nothing and
 // records cudaErrorInvalidConfiguration at the launch, as CUDA does; read it with
@@ -61,6 +68,13 @@ public:
     LaunchBatch() = default;
     LaunchBatch(const LaunchBatch&) = delete;
     LaunchBatch& operator=(const LaunchBatch&) = delete;
+};
+
+class ShortTurns {
+public:
+    ShortTurns() = default;
+    ShortTurns(const ShortTurns&) = delete;
+    ShortTurns& operator=(const ShortTurns&) = delete;
 };
 }  // namespace gpu
 
@@ -152,6 +166,18 @@ public:
     ~LaunchBatch() { detail::closeBatch(); }
     LaunchBatch(const LaunchBatch&) = delete;
     LaunchBatch& operator=(const LaunchBatch&) = delete;
+};
+
+class ShortTurns {
+public:
+    ShortTurns();
+    ~ShortTurns();
+    ShortTurns(const ShortTurns&) = delete;
+    ShortTurns& operator=(const ShortTurns&) = delete;
+
+private:
+    unsigned long long previousTurn_ = 0;
+    bool changed_ = false;
 };
 }  // namespace gpu
 
