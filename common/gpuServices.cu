@@ -53,13 +53,6 @@ bool kernelLaunchSucceededOrShow(const char* kernelName) {
     return false;
 }
 
-bool locatorIsBounded() { return true; }
-
-MBoundingBox fixedLocatorBox() {
-    const double scale = 5.0;
-    return MBoundingBox(MPoint(-1.0 * scale, 0.0, -1.0 * scale), MPoint(1.0 * scale, 0.0, 1.0 * scale));
-}
-
 __global__ void setTriangleState(bool* triangle_state, const unsigned int* facesID,
                                  const unsigned int* triangles_in_faces, unsigned int numId) {
     unsigned int i = (blockIdx.y * gridDim.x + blockIdx.x) * blockDim.x + threadIdx.x;

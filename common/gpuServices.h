@@ -3,7 +3,6 @@
 // failed launches and runtime calls, and the answers the fixed-size locators give.
 #include <gpu/launch.h>
 #include <gpu/runtime.h>
-#include <maya/MBoundingBox.h>
 #include <maya/MStatus.h>
 
 #include <cstdio>
@@ -62,10 +61,6 @@ bool kernelLaunchSucceededOrShow(const char* kernelName);
         }                                                                 \
     } while (0)
 
-// The answers of the locators whose drawing has a fixed size: always bounded, and the flat
-// square from (-5, 0, -5) to (5, 0, 5) in local space, whatever the node holds.
-bool locatorIsBounded();
-MBoundingBox fixedLocatorBox();
 
 // Marks the triangles of the listed faces: for each i < numId, triangle_state[t] = true for t
 // from triangles_in_faces[facesID[i] - 1] (0 for face 0) up to triangles_in_faces[facesID[i]].

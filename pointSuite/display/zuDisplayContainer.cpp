@@ -7,9 +7,9 @@
 
 #include <cmath>
 
+#include "common/locatorBounds.h"
 #include "common/statusCheck.h"
 #include "pointSuite/display/locatorDrawing.h"
-#include "pointSuite/locatorBounds.h"
 
 const MTypeId zuDisplayContainer::id(0xB9);
 MObject zuDisplayContainer::type;

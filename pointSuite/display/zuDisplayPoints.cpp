@@ -17,9 +17,9 @@
 #include <iomanip>
 #include <sstream>
 
+#include "common/locatorBounds.h"
 #include "common/statusCheck.h"
 #include "pointSuite/display/locatorDrawing.h"
-#include "pointSuite/locatorBounds.h"
 
 const MTypeId zuDisplayPoints::id(0xB4);
 MObject zuDisplayPoints::inPoints;

@@ -9,9 +9,9 @@
 
 #include <string>
 
+#include "common/locatorBounds.h"
 #include "common/statusCheck.h"
 #include "pointSuite/display/locatorDrawing.h"
-#include "pointSuite/locatorBounds.h"
 
 const MTypeId zuNoiseLocator::id(0xC9);
 MObject zuNoiseLocator::curvePoints[3];

@@ -4,6 +4,7 @@
 #include <thrust/device_vector.h>
 
 #include "common/gpuServices.h"
+#include "common/locatorBounds.h"
 
 namespace {
 

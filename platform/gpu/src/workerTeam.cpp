@@ -73,7 +73,7 @@ struct Step {
         // Compared by blocks, since the count of threads of the largest grids overflows.
         const long long fewBlocks =
             (kMinThreadsToShare + launch.threadsPerBlock - 1) / launch.threadsPerBlock;
-        const long long blocks = std::max(1LL, launch.blocks);
+        const long long blocks = launch.blocks;  // at least 1: refused shapes are never queued
         blocksPerChunk =
             launch.inOrder || blocks < fewBlocks
                 ? blocks

@@ -1,5 +1,5 @@
 #pragma once
-// The answers the plug-in's locators share: they are bounded, and those without a box of their
+// The answers the plug-ins' locators share: they are bounded, and those without a box of their
 // own report the flat square from (-5, 0, -5) to (5, 0, 5) in local space, whatever they draw.
 #include <maya/MBoundingBox.h>
 #include <maya/MPoint.h>
