@@ -107,10 +107,3 @@ MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTabl
     return MS::kFailure;
 }
 
-MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTable<float>& table,
-                         unsigned int count, unsigned int components) {
-    MStatus status;
-    MVectorArray array = output.vectorArray(name, &status);  // shares the set's storage
-    STATUS_RETURN_ON_ERROR(status, std::string("in fnArrayAttrsData.vectorArray(") + name + ")\n");
-    return copyTableToVectors(table, array, count, components);
-}

@@ -540,10 +540,10 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
                     devicePointer(cells.sample), devicePointer(cells.samplePosition),
                     devicePointer(cells.refuser), static_cast<short>(t), radius,
                     devicePointer(sortedPosition), devicePointer(map), cells.count, n);
-                CUDA_CALL_CHECK(cudaGetLastError());
             }
         }
     }
+    CUDA_CALL_CHECK(cudaGetLastError());  // the batch's launches have all run here
     launchTwoDimensional(collectSlotSamples, kSlots * static_cast<unsigned int>(table.size), 64,
                          devicePointer(tabCells), devicePointer(table.bucketIndex),
                          devicePointer(cells.sample), table.size);

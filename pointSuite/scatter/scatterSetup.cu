@@ -1,7 +1,5 @@
 #include "pointSuite/scatter/scatterSetup.h"
 
-#include <maya/MGlobal.h>
-
 #include <cmath>
 
 #include "common/gpuServices.h"
@@ -64,7 +62,5 @@ std::string findMeshProblem(const float* points, unsigned int vertexCount,
 }
 
 bool scatterMemoryFits(unsigned long long bytes) {
-    if (gpuMemoryCheck(bytes)) return true;
-    MGlobal::displayError("Not enough memory on GPU");
-    return false;
+    return deviceMemoryFits(bytes, "Not enough memory on GPU");
 }

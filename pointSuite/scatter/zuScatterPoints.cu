@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "common/inputChecks.h"
+#include "common/nodeAttributes.h"
 #include "common/stageTimer.h"
 #include "common/statusCheck.h"
 #include "pointSuite/meshNormals.h"
@@ -331,8 +332,8 @@ void fillOutputArrays(HostSamples& samples, bool withNormals, MFnArrayAttrsData&
 // The device array's values on the host; the device array is released.
 template <typename T, typename Allocator>
 std::vector<T> moveToHost(thrust::device_vector<T, Allocator>& values) {
-    std::vector<T> host(values.size());
-    if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
+    std::vector<T> host;
+    download(values, host);
     thrust::device_vector<T, Allocator>().swap(values);
     return host;
 }
@@ -421,14 +422,10 @@ void* zuScatterPoints::creator() { return new zuScatterPoints; }
 
 MStatus zuScatterPoints::compute(const MPlug& plug, MDataBlock& block) {
     if (plug != outPoints) return MS::kUnknownParameter;
-    try {
+    return guardedCompute(kNodeName, [&] {
         const gpu::ShortTurns turns;  // many short launches: wait for them in short turns
         return scatter(plug, block);
-    } catch (const std::exception& error) {
-        // Device allocations and Thrust algorithms report their failures by throwing.
-        MGlobal::displayError(MString(kNodeName) + ": " + error.what());
-        return MS::kFailure;
-    }
+    });
 }
 
 MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {

@@ -60,7 +60,10 @@ public:
     TbbThreads() { observe(true); }
     ~TbbThreads() override { observe(false); }
     void on_scheduler_entry(bool isWorker) override {
-        if (isWorker) gpu::detail::prepareTeamThread("gpu parallel");
+        thread_local bool prepared = false;  // a worker enters once for every parallel call
+        if (!isWorker || prepared) return;
+        gpu::detail::prepareTeamThread("gpu parallel");
+        prepared = true;
     }
 };
 
