@@ -180,8 +180,8 @@ struct NotDegenerate {
 
 template <typename T>
 std::vector<T> toHost(const thrust::device_vector<T>& values) {
-    std::vector<T> host(values.size());
-    if (!values.empty()) thrust::copy(values.begin(), values.end(), host.begin());
+    std::vector<T> host;
+    download(values, host);
     return host;
 }
 

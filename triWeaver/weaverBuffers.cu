@@ -1,4 +1,3 @@
-#include <maya/MGlobal.h>
 #include <gpu/thrust.h>
 #include <thrust/sort.h>
 
@@ -6,9 +5,7 @@
 #include "triWeaver/weaverBuffers.h"
 
 bool weaverMemoryFits(unsigned long long bytes) {
-    if (gpuMemoryCheck(bytes)) return true;
-    MGlobal::displayError("zuTriWeaver: Not enough memory on GPU");
-    return false;
+    return deviceMemoryFits(bytes, "zuTriWeaver: Not enough memory on GPU");
 }
 
 // key[i] = weaverEdgeKey(pointA[i], pointB[i]).

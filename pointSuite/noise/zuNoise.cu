@@ -13,9 +13,11 @@
 #include <memory>
 #include <vector>
 
+#include "common/deviceArrays.h"
 #include "common/deviceLaunch.h"
 #include "common/gpuServices.h"
 #include "common/inputChecks.h"
+#include "common/nodeAttributes.h"
 #include "common/statusCheck.h"
 #include "pointSuite/display/zuNoiseLocator.h"
 #include "pointSuite/noise/noiseGenerator.h"
@@ -213,27 +215,22 @@ MStatus zuNoise::deform(MDataBlock& block, MItGeometry& iterator, const MMatrix&
     const unsigned int count = points.length();
     if (count == 0) return MS::kSuccess;
     const unsigned long long bytes = 3ull * count * sizeof(double) + 3ull * sizeof(NoiseGenerator);
-    if (!gpuMemoryCheck(bytes)) {
-        MGlobal::displayError("zuNoise: Not enough memory on GPU");
-        return MS::kFailure;
-    }
+    if (!deviceMemoryFits(bytes, "zuNoise: Not enough memory on GPU")) return MS::kFailure;
     std::vector<double> coordinates(3ull * count);
     for (unsigned int i = 0; i < count; ++i)
         for (int c = 0; c < 3; ++c) coordinates[3ull * i + c] = points[i][c];
-    try {
+    const MStatus moved = guardedCompute("zuNoise", [&] {
         thrust::device_vector<double> devicePoints(coordinates.begin(), coordinates.end());
         thrust::device_vector<NoiseGenerator> deviceGenerators(generators.get(),
                                                                generators.get() + 3);
-        launchTwoDimensional(displaceByNoise, count, 128,
-                             thrust::raw_pointer_cast(devicePoints.data()), count,
-                             thrust::raw_pointer_cast(deviceGenerators.data()),
-                             affineOf(space.inverse()), affineOf(space));
-        if (!kernelLaunchSucceededOrShow("displaceByNoise")) return MS::kFailure;
+        launchTwoDimensional(displaceByNoise, count, 128, devicePointer(devicePoints), count,
+                             devicePointer(deviceGenerators), affineOf(space.inverse()),
+                             affineOf(space));
+        if (!kernelLaunchSucceededOrShow("displaceByNoise")) return MStatus(MS::kFailure);
         thrust::copy(devicePoints.begin(), devicePoints.end(), coordinates.begin());
-    } catch (const std::exception& e) {
-        MGlobal::displayError(MString("zuNoise: ") + e.what());
-        return MS::kFailure;
-    }
+        return MStatus(MS::kSuccess);
+    });
+    if (!moved) return moved;
     for (unsigned int i = 0; i < count; ++i)
         points[i] =
             MPoint(coordinates[3ull * i], coordinates[3ull * i + 1], coordinates[3ull * i + 2]);

@@ -10,7 +10,6 @@
 #include <thrust/sequence.h>
 #include <thrust/sort.h>
 
-#include <climits>
 #include <vector>
 
 #include "common/arrayCopy.h"
@@ -22,6 +21,7 @@
 #include "common/pointSetInput.h"
 #include "common/pointSetOutput.h"
 #include "common/statusCheck.h"
+#include "pointSuite/deviceFunctions.h"
 #include "pointSuite/sets/setFunctions.h"
 #include "pointSuite/sets/setKernels.h"
 
@@ -104,14 +104,6 @@ std::vector<float> arrayAsFloats(MFnArrayAttrsData& set, const MString& name, MF
     return values;
 }
 
-// A blended int, truncated toward zero; floats past the int range (an int near it, rounded)
-// are taken at the nearer end.
-int truncatedInt(float value) {
-    if (!(value > static_cast<float>(INT_MIN))) return value != value ? 0 : INT_MIN;
-    if (value >= 2147483648.0f) return INT_MAX;
-    return static_cast<int>(value);
-}
-
 // Stores `count` blended values (three floats per vector) as the array `name` of its kind.
 MStatus storeBlended(MFnArrayAttrsData& output, const MString& name, MFnArrayAttrsData::Type kind,
                      const float* values, unsigned int count) {
@@ -130,7 +122,7 @@ MStatus storeBlended(MFnArrayAttrsData& output, const MString& name, MFnArrayAtt
         MIntArray a = output.intArray(name, &status);
         STATUS_RETURN_ON_ERROR(status, "in fnArrayAttrsData.intArray\n");
         a.setLength(count);
-        for (unsigned int i = 0; i < count; ++i) a[i] = truncatedInt(values[i]);
+        for (unsigned int i = 0; i < count; ++i) a[i] = truncateToInt(values[i]);  // a blended int
     }
     return MS::kSuccess;
 }
