@@ -26,6 +26,7 @@
 #include "common/inputChecks.h"
 #include "common/nodeAttributes.h"
 #include "common/pointSetInput.h"
+#include "common/pointSetOutput.h"
 #include "common/statusCheck.h"
 #include "common/vectorTables.h"
 #include "common/vertexColorLayers.h"
@@ -331,12 +332,8 @@ MStatus runFacingStage(MDataBlock& block, const MObject& node, PointSetInput& in
 
 MStatus setOutput(MDataBlock& block, const MObject& node, const MObject& attribute, const MObject& data,
                   const char* handleText) {
-    MStatus status;
-    MDataHandle handle = block.outputValue(attribute, &status);
-    STATUS_RETURN_ON_ERROR(status, handleText);
-    STATUS_RETURN_ON_ERROR(handle.set(data), "handle.set(outPointsArray)\n");
-    block.setClean(MPlug(node, attribute));
-    return MS::kSuccess;
+    return setOutputData(block, attribute, MPlug(node, attribute), data, handleText,
+                         "handle.set(outPointsArray)\n");
 }
 
 }  // namespace
