@@ -10,7 +10,6 @@
 #include <maya/MGlobal.h>
 #include <maya/MIntArray.h>
 #include <maya/MPlug.h>
-#include <maya/MSelectionList.h>
 #include <maya/MStringArray.h>
 #include <maya/MVectorArray.h>
 #include <mayahost/Messages.h>
@@ -23,6 +22,7 @@
 
 #include "graph/Scene.h"
 #include "plugins/Plugins.h"
+#include "sceneTesting.h"
 #include "shapes.h"
 
 namespace attributeTesting {
@@ -30,15 +30,8 @@ namespace attributeTesting {
 using Vectors = std::vector<MVector>;
 using Ints = std::vector<int>;
 
-inline MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
-
-inline MPlug plugOf(const std::string& name) {
-    MSelectionList list;
-    MPlug plug;
-    EXPECT_TRUE(list.add(name.c_str())) << name;
-    EXPECT_TRUE(list.getPlug(0, plug)) << name;
-    return plug;
-}
+using sceneTesting::plugOf;
+using sceneTesting::run;
 
 // A point set as plain values, by array name; `order` lists the names as the set holds them.
 struct PointSet {
@@ -138,20 +131,12 @@ inline Vectors evaluateVectors(const std::string& plug, MStatus* status = nullpt
     return values;
 }
 
-// The texts of the warnings shown since the last clear.
+// The texts of the warnings, and of the errors, shown since the last clear.
 inline std::vector<std::string> warningsShown() {
-    std::vector<std::string> texts;
-    for (const mayahost::Message& m : mayahost::recordedMessages())
-        if (m.kind == mayahost::Message::kWarning) texts.push_back(m.text);
-    return texts;
+    return sceneTesting::messages(mayahost::Message::kWarning);
 }
-
-// The texts of the errors shown since the last clear.
 inline std::vector<std::string> errorsShown() {
-    std::vector<std::string> texts;
-    for (const mayahost::Message& m : mayahost::recordedMessages())
-        if (m.kind == mayahost::Message::kError) texts.push_back(m.text);
-    return texts;
+    return sceneTesting::messages(mayahost::Message::kError);
 }
 
 inline void expectNear(const MVector& actual, const MVector& expected, double tolerance,
@@ -164,19 +149,11 @@ inline void expectNear(const MVector& actual, const MVector& expected, double to
 class AttributeNodeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        mayahost::Scene::current().reset();
-        if (!mayahost::isPluginLoaded("pointSuite")) {
-            testing::internal::CaptureStdout();
-            const MStatus loaded = mayahost::loadPlugin(POINTSUITE_PLUGIN);
-            testing::internal::GetCapturedStdout();
-            ASSERT_TRUE(loaded);
-        }
+        sceneTesting::resetScene();
+        sceneTesting::loadPluginsQuietly({POINTSUITE_PLUGIN});
         mayahost::clearRecordedMessages();
     }
-    void TearDown() override {
-        mayahost::Scene::current().reset();
-        mayahost::clearRecordedMessages();
-    }
+    void TearDown() override { sceneTesting::resetScene(); }
 
     // Puts the shape on the mesh node `node` (made when absent) and connects its outMesh to
     // `target` (a node's inMesh) when one is given.
