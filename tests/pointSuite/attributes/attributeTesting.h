@@ -139,6 +139,15 @@ inline std::vector<std::string> errorsShown() {
     return sceneTesting::messages(mayahost::Message::kError);
 }
 
+// Evaluates `plug`, whose compute must fail and show `error` alone; what the output kept.
+inline PointSet refusedOutput(const std::string& plug, const std::string& error) {
+    MStatus status;
+    const PointSet kept = evaluate(plug, &status);
+    EXPECT_FALSE(status) << plug;
+    EXPECT_EQ(errorsShown(), std::vector<std::string>{error});
+    return kept;
+}
+
 inline void expectNear(const MVector& actual, const MVector& expected, double tolerance,
                        const std::string& what) {
     EXPECT_NEAR(actual.x, expected.x, tolerance) << what;
