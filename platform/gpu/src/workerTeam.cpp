@@ -10,11 +10,14 @@
 // follow each other within microseconds (a loop of short kernels), so a worker with nothing to
 // do watches for more for a short while before it sleeps; an idle team sleeps and burns no core.
 #include <gpu/runtime.h>
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -57,6 +60,40 @@ bool spinUntil(Done done) {
         if ((i & 15) == 15 && std::chrono::steady_clock::now() >= end) return done();
     }
 }
+
+// What threads sleep on until another thread has changed what they wait for. A woken thread
+// takes no lock on its way back (the word is a futex), so a thread that the system holds back,
+// waker or woken, holds back no one else.
+class Signal {
+public:
+    // Sleeps until done(); `done` reads what a thread changes before it calls notify().
+    template <typename Done>
+    void waitUntil(Done done) {
+        sleepers_.fetch_add(1, std::memory_order_seq_cst);
+        for (;;) {
+            const std::uint32_t seen = word_.load(std::memory_order_seq_cst);
+            if (done()) break;
+            futex(FUTEX_WAIT_PRIVATE, seen);  // returns at once if the word has moved on
+        }
+        sleepers_.fetch_sub(1, std::memory_order_relaxed);
+    }
+
+    // Wakes the threads asleep in waitUntil, so that they look at done() again.
+    void notify() {
+        word_.fetch_add(1, std::memory_order_seq_cst);
+        if (sleepers_.load(std::memory_order_seq_cst) > 0) futex(FUTEX_WAKE_PRIVATE, INT_MAX);
+    }
+
+private:
+    void futex(int operation, std::uint32_t value) {
+        syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&word_), operation, value, nullptr,
+                nullptr, 0);
+    }
+
+    std::atomic<std::uint32_t> word_{0};
+    std::atomic<int> sleepers_{0};
+};
+static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t), "a futex is a word");
 
 // One launch of a sequence, in chunks of whole blocks.
 struct Step {
@@ -128,29 +165,20 @@ public:
 private:
     void open(size_t k) {
         current_.store(k, std::memory_order_seq_cst);
-        if (waiters_.load(std::memory_order_seq_cst) > 0) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            opened_.notify_all();
-        }
+        opened_.notify();
     }
 
     // Returns once launch k has finished.
     void waitPast(size_t k) {
         auto past = [&] { return current_.load(std::memory_order_seq_cst) != k; };
-        if (spinUntil(past)) return;
-        std::unique_lock<std::mutex> lock(mutex_);
-        waiters_.fetch_add(1, std::memory_order_seq_cst);
-        opened_.wait(lock, past);
-        waiters_.fetch_sub(1, std::memory_order_relaxed);
+        if (!spinUntil(past)) opened_.waitUntil(past);
     }
 
     std::unique_ptr<Step[]> steps_;
     const size_t count_;
     std::atomic<size_t> current_{0};  // the launch under way
     std::atomic<bool> failed_{false};
-    std::atomic<int> waiters_{0};
-    std::mutex mutex_;
-    std::condition_variable opened_;
+    Signal opened_;
 };
 
 // The team's state in one word, so that a worker takes a seat in the open launch, or learns that
@@ -173,11 +201,9 @@ public:
 class WorkerTeam {
 public:
     ~WorkerTeam() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
+        stopping_.store(true, std::memory_order_seq_cst);
+        launched_.notify();
+        std::lock_guard<std::mutex> lock(mutex_);
         for (std::thread& worker : workers_) worker.join();
     }
 
@@ -191,20 +217,15 @@ public:
         state_.store(number * TeamState::kNumber | TeamState::kOpen |
                          static_cast<std::uint64_t>(helpers) * TeamState::kSeat,
                      std::memory_order_seq_cst);
-        if (sleepers_.load(std::memory_order_seq_cst) > 0) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            wake_.notify_all();
-        }
+        launched_.notify();
 
         sequence.take();
 
         // Close: workers that look from now on find no seat; wait for those seated.
         const std::uint64_t closed = state_.fetch_and(~(TeamState::kOpen | TeamState::kSeatsMask),
                                                       std::memory_order_acq_rel);
-        if (TeamState::seated(closed) > 0 && !spinUntil([this] { return nobodySeated(); })) {
-            std::unique_lock<std::mutex> lock(mutex_);
-            finished_.wait(lock, [this] { return nobodySeated(); });
-        }
+        auto finished = [this] { return nobodySeated(); };
+        if (TeamState::seated(closed) > 0 && !spinUntil(finished)) left_.waitUntil(finished);
         inUse_.store(false, std::memory_order_release);
         return true;
     }
@@ -246,11 +267,9 @@ private:
     // Sleeps until `newer()`; false when the team stops.
     template <typename Newer>
     bool sleepUntil(Newer newer) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        sleepers_.fetch_add(1, std::memory_order_seq_cst);
-        wake_.wait(lock, [&] { return stopping_ || newer(); });
-        sleepers_.fetch_sub(1, std::memory_order_relaxed);
-        return !stopping_;
+        auto stopping = [this] { return stopping_.load(std::memory_order_seq_cst); };
+        launched_.waitUntil([&] { return stopping() || newer(); });
+        return !stopping();
     }
 
     // Takes a seat in launch `number` while it is open and has one left.
@@ -266,21 +285,18 @@ private:
     void leaveSeat() {
         const std::uint64_t s =
             state_.fetch_sub(TeamState::kSeated, std::memory_order_release) - TeamState::kSeated;
-        if (!TeamState::open(s) && TeamState::seated(s) == 0) {
-            std::lock_guard<std::mutex> lock(mutex_);  // the caller may be about to sleep
-            finished_.notify_one();
-        }
+        if (!TeamState::open(s) && TeamState::seated(s) == 0) left_.notify();
     }
 
     std::atomic<std::uint64_t> state_{0};
     std::atomic<bool> inUse_{false};  // a host thread's launch holds the team
-    std::atomic<int> sleepers_{0};
     Sequence* sequence_ = nullptr;  // what the open launch runs; read by a worker once seated
     std::uint64_t launches_ = 0;
-    std::mutex mutex_;
-    std::condition_variable wake_, finished_;
+    Signal launched_;  // a launch has opened, or the team stops
+    Signal left_;      // the last seated worker has left a closed launch
+    std::mutex mutex_;  // guards workers_
     std::vector<std::thread> workers_;
-    bool stopping_ = false;
+    std::atomic<bool> stopping_{false};
 };
 
 WorkerTeam& team() {
