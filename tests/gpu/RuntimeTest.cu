@@ -37,6 +37,25 @@ TEST(Runtime, CopiesAndFillsRoundTrip) {
     EXPECT_EQ(cudaSuccess, cudaGetLastError());
 }
 
+// Small blocks come from the heap, blocks of a huge page and more are mapped on their own: each
+// is aligned, whole to its last byte and taken back once.
+TEST(Runtime, DeviceBlocksOfEverySizeAreWholeAndAligned) {
+    const size_t hugePage = size_t(2) << 20;
+    for (size_t size : {size_t(1), size_t(255), size_t(4096), hugePage - 1, hugePage,
+                        hugePage + 1, 7 * hugePage + 3}) {
+        SCOPED_TRACE(size);
+        unsigned char* block = nullptr;
+        ASSERT_EQ(cudaSuccess, cudaMalloc(&block, size));
+        EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(block) % 256);
+        ASSERT_EQ(cudaSuccess, cudaMemset(block, 0x5a, size));
+        EXPECT_EQ(0x5a, block[0]);
+        EXPECT_EQ(0x5a, block[size - 1]);
+        EXPECT_EQ(cudaSuccess, cudaFree(block));
+        EXPECT_EQ(cudaErrorInvalidValue, cudaFree(block));  // freed twice: refused, not unmapped
+        EXPECT_EQ(cudaErrorInvalidValue, cudaGetLastError());
+    }
+}
+
 TEST(Runtime, AFailedCallReturnsAndRecordsItsError) {
     static int source[4], target[4];
     const struct {

@@ -1,4 +1,5 @@
 #include <gpu/launch.h>
+#include <gpu/thrust.h>
 #include <thrust/device_vector.h>
 #include <thrust/functional.h>
 #include <thrust/reduce.h>
@@ -40,6 +41,26 @@ TEST(Thrust, SortByKeyOnKeysAKernelWrote) {
             ASSERT_EQ(keyOf(v[j]), k[j]) << "position " << j;  // each value kept its key
         }
     }
+}
+
+// Arrays of several huge pages, and a sort whose scratch is as large: the device memory's own
+// blocks hold what is written to them, and the parallel sort keeps equal keys in order.
+TEST(Thrust, ParallelStableSortOfBuffersBeyondAHugePage) {
+    const int n = 3 << 20;  // 12 MiB of keys
+    gpu::DeviceBuffer<int> keys(n), values(n);
+    gpuLaunch(writeKeys, dim3(n / 256), dim3(256), thrust::raw_pointer_cast(keys.data()),
+              thrust::raw_pointer_cast(values.data()), n);
+    ASSERT_EQ(cudaSuccess, cudaGetLastError());
+    thrust::stable_sort_by_key(gpu::parallel, keys.begin(), keys.end(), values.begin());
+
+    std::vector<int> expected(n);
+    std::iota(expected.begin(), expected.end(), 0);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](int a, int b) { return keyOf(a) < keyOf(b); });
+    EXPECT_EQ(expected, toHost(values));
+    const std::vector<int> k = toHost(keys);
+    EXPECT_TRUE(std::is_sorted(k.begin(), k.end()));
+    EXPECT_EQ(keyOf(expected[n - 1]), k[n - 1]);
 }
 
 TEST(Thrust, ScansAndReductions) {

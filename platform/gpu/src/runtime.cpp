@@ -1,12 +1,14 @@
 // The cpu backend's runtime subset: device memory is host memory, launches are synchronous.
 #include <gpu/runtime.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <new>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace {
 
@@ -18,11 +20,25 @@ cudaError_t fail(cudaError_t error) {
 }
 
 constexpr size_t kAlignment = 256;  // what cudaMalloc guarantees
+constexpr size_t kHugePage = size_t(2) << 20;
 
-// The blocks cudaMalloc handed out and cudaFree has not taken back.
+// Under AddressSanitizer every block comes from the heap, where it checks the bounds of each.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMapLargeBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kMapLargeBlocks = false;
+#else
+constexpr bool kMapLargeBlocks = true;
+#endif
+#else
+constexpr bool kMapLargeBlocks = true;
+#endif
+
+// The blocks cudaMalloc handed out and cudaFree has not taken back, with their sizes.
 struct Allocations {
     std::mutex mutex;
-    std::unordered_set<void*> live;
+    std::unordered_map<void*, size_t> live;
 };
 
 Allocations& allocations() {
@@ -101,9 +117,48 @@ void readMemoryBudget(size_t* free, size_t* total) {
     if (unused < *free) *free = unused;
 }
 
+size_t roundUp(size_t bytes, size_t unit) { return (bytes + unit - 1) / unit * unit; }
+
+// A mapping of `bytes` (a multiple of the page) that starts on a huge page boundary: a huge page
+// more is mapped and what lies before the boundary and after the block is given back.
+void* mapOnHugePages(size_t bytes) {
+    void* mapped =
+        mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    char* const start = static_cast<char*>(mapped);
+    char* const block = reinterpret_cast<char*>(
+        roundUp(reinterpret_cast<std::uintptr_t>(start), kHugePage));
+    if (block > start) munmap(start, static_cast<size_t>(block - start));
+    char* const end = start + bytes + kHugePage;
+    if (end > block + bytes) munmap(block + bytes, static_cast<size_t>(end - (block + bytes)));
+    madvise(block, bytes, MADV_HUGEPAGE);  // a hint: refused or ignored, the block stays good
+    return block;
+}
+
+size_t pageSize() {
+    static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    return page;
+}
+
 }  // namespace
 
 namespace gpu::detail {
+
+void* allocateDevice(size_t bytes) {
+    if (kMapLargeBlocks && bytes >= kHugePage && bytes <= SIZE_MAX - 2 * kHugePage)
+        return mapOnHugePages(roundUp(bytes, pageSize()));
+    if (bytes > SIZE_MAX - kAlignment) return nullptr;
+    return std::aligned_alloc(kAlignment, roundUp(bytes == 0 ? 1 : bytes, kAlignment));
+}
+
+void freeDevice(void* block, size_t bytes) {
+    if (block == nullptr) return;
+    if (kMapLargeBlocks && bytes >= kHugePage) {
+        munmap(block, roundUp(bytes, pageSize()));
+    } else {
+        std::free(block);
+    }
+}
 
 void recordError(cudaError_t error) { lastError = error; }
 
@@ -124,15 +179,14 @@ cudaError_t cudaMalloc(void** devPtr, size_t size) {
     if (devPtr == nullptr) return fail(cudaErrorInvalidValue);
     *devPtr = nullptr;
     if (size == 0) return cudaSuccess;
-    if (size > SIZE_MAX - kAlignment) return fail(cudaErrorMemoryAllocation);
-    void* p = std::aligned_alloc(kAlignment, (size + kAlignment - 1) / kAlignment * kAlignment);
+    void* p = gpu::detail::allocateDevice(size);
     if (p == nullptr) return fail(cudaErrorMemoryAllocation);
     try {
         Allocations& table = allocations();
         std::lock_guard<std::mutex> lock(table.mutex);
-        table.live.insert(p);
+        table.live.emplace(p, size);
     } catch (const std::bad_alloc&) {
-        std::free(p);
+        gpu::detail::freeDevice(p, size);
         return fail(cudaErrorMemoryAllocation);
     }
     *devPtr = p;
@@ -141,12 +195,16 @@ cudaError_t cudaMalloc(void** devPtr, size_t size) {
 
 cudaError_t cudaFree(void* devPtr) {
     if (devPtr == nullptr) return cudaSuccess;
+    size_t size = 0;
     {
         Allocations& table = allocations();
         std::lock_guard<std::mutex> lock(table.mutex);
-        if (table.live.erase(devPtr) == 0) return fail(cudaErrorInvalidValue);
+        const auto block = table.live.find(devPtr);
+        if (block == table.live.end()) return fail(cudaErrorInvalidValue);
+        size = block->second;
+        table.live.erase(block);
     }
-    std::free(devPtr);
+    gpu::detail::freeDevice(devPtr, size);
     return cudaSuccess;
 }
 

@@ -35,8 +35,9 @@
 // ---- Runtime subset (defined by the `gpu` library). Calls do not throw; a failing call returns
 // its error and records it as the calling thread's last error.
 //
-//   cudaMalloc             256-byte aligned host memory; size 0 gives nullptr; too large:
-//                          cudaErrorMemoryAllocation (also the C++ template overload)
+//   cudaMalloc             256-byte aligned host memory from gpu::detail::allocateDevice; size
+//                          0 gives nullptr; too large: cudaErrorMemoryAllocation (also the C++
+//                          template overload)
 //   cudaFree               nullptr is fine; a pointer that cudaMalloc did not return (or one
 //                          already freed): cudaErrorInvalidValue, nothing freed
 //   cudaMemcpy             every cudaMemcpyKind copies host memory; an unknown kind:
@@ -347,6 +348,15 @@ bool batchOpen();
 void queue(std::unique_ptr<LaunchCall> call);
 void openBatch();
 void closeBatch();
+
+// Device memory: `bytes` of host memory aligned to 256 bytes, or nullptr when there is none.
+// Blocks of 2 MiB and more are mapped on their own and asked for in huge pages, where the system
+// gives them: a kernel's first pass over a fresh array then takes one fault per 2 MiB instead of
+// one per page, and the block goes back to the system whole when it is freed (under
+// AddressSanitizer they come from the heap, whose bounds it checks). freeDevice takes the block
+// and the size it was asked for.
+void* allocateDevice(size_t bytes);
+void freeDevice(void* block, size_t bytes);
 
 // Records `error` as the calling thread's last error.
 void recordError(cudaError_t error);
