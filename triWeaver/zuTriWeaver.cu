@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "common/inputChecks.h"
+#include "common/nodeAttributes.h"
 #include "common/stageTimer.h"
 #include "common/statusCheck.h"
 #include "triWeaver/meshTopology.h"
@@ -302,13 +303,7 @@ void* zuTriWeaver::creator() {
 
 MStatus zuTriWeaver::compute(const MPlug& plug, MDataBlock& block) {
     if (plug != outMesh && plug != outPoints) return MS::kUnknownParameter;
-    try {
-        return weave(block);
-    } catch (const std::exception& error) {
-        // Device allocations and Thrust algorithms report their failures by throwing.
-        MGlobal::displayError(MString("zuTriWeaver: ") + error.what());
-        return MS::kFailure;
-    }
+    return guardedCompute("zuTriWeaver", [&] { return weave(block); });
 }
 
 MStatus zuTriWeaver::weave(MDataBlock& block) {

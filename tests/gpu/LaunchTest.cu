@@ -1,14 +1,24 @@
 #include <gpu/launch.h>
+#include <gpu/parallelThreads.h>
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <numeric>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "gpuTesting.h"
+
+#if defined(GPU_BACKEND_CPU)
+#include <tbb/parallel_for.h>
+#include <tbb/task_arena.h>
+#endif
 
 namespace {
 
@@ -291,6 +301,59 @@ TEST(ShortTurns, TheCallingThreadAsksForShortTurnsWhileOneLivesAndThenGetsItsOwn
         EXPECT_EQ(100000u, callingThreadTurn()) << "the inner one gave back what it did not take";
     }
     EXPECT_EQ(own, callingThreadTurn());
+}
+
+// What a TBB worker says of itself while it runs part of a loop: its name and its turn.
+struct WorkerView {
+    std::string name;
+    unsigned long long turn;
+};
+
+// The views of the workers (not the calling thread) that take part in a parallel loop whose
+// steps last long enough for all of them to join.
+std::vector<WorkerView> workersOfALoop() {
+    std::mutex mutex;
+    std::vector<WorkerView> views;
+    const std::thread::id caller = std::this_thread::get_id();
+    tbb::parallel_for(0, 64, [&](int) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (std::this_thread::get_id() == caller) return;
+        char name[16] = {};
+        pthread_getname_np(pthread_self(), name, sizeof name);
+        const std::lock_guard<std::mutex> lock(mutex);
+        views.push_back({name, callingThreadTurn()});
+    });
+    return views;
+}
+
+TEST(ParallelThreads, OnlyTheLayersArenaGivesTbbWorkersItsNameAndTurnAndTheyGetTheirsBack) {
+    if (tbb::this_task_arena::max_concurrency() < 2) GTEST_SKIP() << "TBB has no workers here";
+    bool turnsChange;
+    {
+        const gpu::ShortTurns turns;
+        turnsChange = callingThreadTurn() == 100000u;
+    }
+    auto expectTheirOwn = [&](const std::vector<WorkerView>& views) {
+        for (const WorkerView& view : views) {
+            EXPECT_NE("gpu parallel", view.name);
+            if (turnsChange) {
+                EXPECT_NE(100000u, view.turn);
+            }
+        }
+    };
+    expectTheirOwn(workersOfALoop());  // the host's arena: its workers are left as they are
+
+    std::vector<WorkerView> inside;
+    gpu::runWithParallelThreads([&] { inside = workersOfALoop(); });
+    ASSERT_FALSE(inside.empty()) << "no worker joined the layer's arena";
+    for (const WorkerView& view : inside) {
+        EXPECT_EQ("gpu parallel", view.name);
+        if (turnsChange) {
+            EXPECT_EQ(100000u, view.turn);
+        }
+    }
+
+    expectTheirOwn(workersOfALoop());  // back in the host's arena with their own
 }
 #endif
 

@@ -11,7 +11,8 @@
 //
 //       On the cpu backend the temporary storage of gpu::parallel's algorithms (a sort's copy
 //       of its keys and values, say) comes from the layer's device memory, as a DeviceBuffer's
-//       does (gpu::detail::allocateDevice).
+//       does (gpu::detail::allocateDevice). Called inside gpu::runWithParallelThreads
+//       (<gpu/parallelThreads.h>), they share their work with the layer's own TBB threads.
 //
 //   gpu::DeviceBuffer<T>
 //       A device array whose resize leaves new elements unset, for arrays that a kernel or an
@@ -34,6 +35,7 @@ namespace gpu {
 #if defined(GPU_BACKEND_CUDA)
 inline constexpr auto& parallel = thrust::device;
 #else
+
 namespace detail {
 // What Thrust's algorithms under gpu::parallel take their temporary storage from.
 struct TemporaryStorage {
