@@ -108,6 +108,29 @@ TEST_F(DynamicsTest, AStepOfSeveralFramesEmitsForItsWholeLength) {
     EXPECT_EQ(number("parts.startTime"), 5);
 }
 
+// From before the start frame straight past it: the shape starts at the start frame, not at the
+// time it was last at.
+TEST_F(DynamicsTest, AJumpOverTheStartFrameEmitsFromTheStartFrameOnly) {
+    addEmitterAndParticles();
+    ASSERT_TRUE(run("setAttr parts.startFrame 5; currentTime 1; currentTime 9"));
+    EXPECT_EQ(number("parts.count"), 4);
+    EXPECT_EQ(number("parts.timeStepSize"), 4);
+}
+
+// The start frame and the most particles, each given through a connection.
+TEST_F(DynamicsTest, ConnectedStartFrameAndMaxCountAreEvaluated) {
+    addEmitterAndParticles();
+    ASSERT_TRUE(
+        run("createNode transform -n driver; setAttr driver.translateX 5; "
+            "setAttr driver.translateY 2; connectAttr driver.translateX parts.startFrame; "
+            "connectAttr driver.translateY parts.maxCount; currentTime 5; currentTime 9"));
+    EXPECT_EQ(number("parts.startTime"), 5);
+    EXPECT_EQ(number("parts.count"), 2);
+    EXPECT_EQ(number("parts.isFull"), 0);  // full only from the next step
+    ASSERT_TRUE(run("currentTime 10"));
+    EXPECT_EQ(number("parts.isFull"), 1);
+}
+
 TEST_F(DynamicsTest, AFullShapeTakesNoMoreParticles) {
     addEmitterAndParticles();
     ASSERT_TRUE(run("setAttr em.rate 48; setAttr parts.maxCount 3; currentTime 2"));

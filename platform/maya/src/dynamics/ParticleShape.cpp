@@ -56,7 +56,9 @@ private:
         Scene::current().setValue(*hostNode(), pathOf(attributeOf(attribute)),
                                   [&](Slot& slot, int) { write(slot); });
     }
+    // The input's current value: what a connection brings is evaluated first.
     double number(const MObject& attribute) {
+        Scene::current().evaluate(*hostNode(), pathOf(attributeOf(attribute)));
         return hostNode()->slot(attributeOf(attribute)).number[0];
     }
 
@@ -105,6 +107,10 @@ void ParticleShape::follow(const MTime& now) {
     if (now <= start) {
         rewind(now);
     } else if (now > lastTime) {
+        if (lastTime < start) {  // a jump over the start frame: nothing happens before it
+            rewind(start);
+            lastTime = start;
+        }
         step(now);
     }
     lastTime = now;
