@@ -292,6 +292,40 @@ TEST_F(DynamicsTest, TheDeformerCommandRefusesWhatItCannotDeform) {
     EXPECT_FALSE(Scene::current().findNode("testEmitter1"));
 }
 
+// A deformer whose accessory nodes cannot be set up leaves the scene as it found it: no node of
+// its own, no Orig mesh, and the shape fed as before (by its own geometry, or by the deformer
+// already there).
+TEST_F(DynamicsTest, AFailingDeformerCommandLeavesTheSceneAsItWas) {
+    ASSERT_TRUE(run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n plane"));
+    Scene& scene = Scene::current();
+    mayahost::PlugRef inMesh;
+    std::string error;
+    ASSERT_TRUE(scene.parsePlug("planeShape.inMesh", inMesh, error)) << error;
+    for (const char* feeding : {"its own geometry", "a deformer"}) {
+        SCOPED_TRACE(feeding);
+        const size_t nodesBefore = scene.nodes().size();
+        const mayahost::Connection* before = scene.incoming(inMesh);
+        const std::string sourceBefore = before ? before->source.node->name : "";
+        mayahost::clearRecordedMessages();
+        EXPECT_FALSE(run("deformer -type failingSetupDeformer plane"));
+        ASSERT_FALSE(mayahost::recordedMessages().empty());
+        EXPECT_EQ(mayahost::recordedMessages().front().text,
+                  "deformer: failingSetupDeformer1: the accessory nodes could not be set up: no "
+                  "handle for it");
+        EXPECT_FALSE(scene.findNode("failingSetupDeformer1"));
+        EXPECT_EQ(scene.nodes().size(), nodesBefore);
+        const mayahost::Connection* after = scene.incoming(inMesh);
+        EXPECT_EQ(after ? after->source.node->name : "", sourceBefore);
+        EXPECT_EQ(heights("planeShape"), std::vector<float>(4, sourceBefore.empty() ? 0.0f : 1.0f));
+        if (sourceBefore.empty()) {
+            EXPECT_FALSE(scene.findNode("planeShapeOrig"));
+            ASSERT_TRUE(run("deformer -type testDeformer plane; setAttr offsetHandle1.translateY 1"));
+        }
+    }
+    ASSERT_TRUE(run("setAttr offsetHandle1.translateY 2"));  // the first deformer still works
+    EXPECT_EQ(heights("planeShape"), std::vector<float>(4, 2.0f));
+}
+
 TEST_F(DynamicsTest, PointsThatAreNotFiniteFailTheDeformationAndKeepTheLastOutput) {
     ASSERT_TRUE(
         run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n plane; deformer -type testDeformer plane; "

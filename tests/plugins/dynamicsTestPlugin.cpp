@@ -119,8 +119,29 @@ public:
     }
 };
 
+// A deformer whose accessory nodes cannot be set up: it makes one, then fails.
+class FailingSetupDeformer : public MPxDeformerNode {
+public:
+    static const MTypeId id;
+
+    static void* creator() { return new FailingSetupDeformer; }
+    static MStatus initialize() { return MS::kSuccess; }
+
+    MStatus deform(MDataBlock&, MItGeometry&, const MMatrix&, unsigned) override {
+        return MS::kSuccess;
+    }
+
+    MStatus accessoryNodeSetup(MDagModifier& modifier) override {
+        MStatus status;
+        modifier.createNode("transform", MObject::kNullObj, &status);
+        if (!status) return status;
+        return MStatus(MS::kFailure, "no handle for it");
+    }
+};
+
 const MTypeId TestEmitter::id(0x0012F130);
 const MTypeId TestDeformer::id(0x0012F131);
+const MTypeId FailingSetupDeformer::id(0x0012F132);
 MObject TestEmitter::rewinds, TestDeformer::offset;
 
 }  // namespace
@@ -134,6 +155,10 @@ PLUGIN_EXPORT MStatus initializePlugin(MObject object) {
     if (status)
         status = plugin.registerNode("testDeformer", TestDeformer::id, TestDeformer::creator,
                                      TestDeformer::initialize, MPxNode::kDeformerNode);
+    if (status)
+        status = plugin.registerNode("failingSetupDeformer", FailingSetupDeformer::id,
+                                     FailingSetupDeformer::creator,
+                                     FailingSetupDeformer::initialize, MPxNode::kDeformerNode);
     return status;
 }
 
@@ -141,5 +166,6 @@ PLUGIN_EXPORT MStatus uninitializePlugin(MObject object) {
     MFnPlugin plugin(object);
     MStatus status = plugin.deregisterNode(TestEmitter::id);
     if (status) status = plugin.deregisterNode(TestDeformer::id);
+    if (status) status = plugin.deregisterNode(FailingSetupDeformer::id);
     return status;
 }

@@ -23,26 +23,60 @@ PlugRef plug(Node& node, const std::string& attribute, int index = -1) {
     return PlugRef{node.shared_from_this(), pathOf(node.type->findAttribute(attribute), index)};
 }
 
-// The plug that gives the shape its geometry: what feeds its inMesh, or else the outMesh of a
-// new hidden "<shape>Orig" mesh beside it that keeps the geometry the shape had.
-MStatus geometrySource(Node& shape, PlugRef& source) {
-    Scene& scene = Scene::current();
-    const PlugRef inMesh = plug(shape, "inMesh");
-    if (const Connection* c = scene.incoming(inMesh)) {
-        source = c->source;
-        return scene.disconnect(c->source, inMesh);
+// What the command changes on its way, so that a failure part way puts the scene back as it
+// was: the deformer, the shape's former geometry source (what fed its inMesh, or a new hidden
+// "<shape>Orig" mesh beside it that keeps the geometry the shape had).
+class DeformerEdits {
+public:
+    explicit DeformerEdits(Node& shape) : shape_(shape) {}
+
+    MStatus addDeformer(const std::string& type, const std::string& name, NodePtr& node) {
+        MStatus status;
+        node = deformer_ = Scene::current().createNode(type, name, nullptr, status);
+        return status;
     }
-    MStatus status;
-    NodePtr orig = scene.createNode("mesh", shape.name + "Orig", shape.parent, status);
-    if (!orig) return status;
-    auto data = shape.slot(inMesh.attribute()).data;
-    scene.setValue(*orig, plug(*orig, "inMesh").path,
-                   [&](Slot& slot, int) { slot.data = data ? data->clone() : nullptr; });
-    scene.setValue(*orig, plug(*orig, "visibility").path,
-                   [](Slot& slot, int) { slot.number[0] = 0; });
-    source = plug(*orig, "outMesh");
-    return MS::kSuccess;
-}
+
+    // The plug that gives the shape its geometry, free to feed the deformer.
+    MStatus takeGeometrySource(PlugRef& source) {
+        Scene& scene = Scene::current();
+        const PlugRef inMesh = plug(shape_, "inMesh");
+        if (const Connection* c = scene.incoming(inMesh)) {
+            source = formerSource_ = c->source;
+            return scene.disconnect(c->source, inMesh);
+        }
+        MStatus status;
+        orig_ = scene.createNode("mesh", shape_.name + "Orig", shape_.parent, status);
+        if (!orig_) return status;
+        auto data = shape_.slot(inMesh.attribute()).data;
+        scene.setValue(*orig_, plug(*orig_, "inMesh").path,
+                       [&](Slot& slot, int) { slot.data = data ? data->clone() : nullptr; });
+        scene.setValue(*orig_, plug(*orig_, "visibility").path,
+                       [](Slot& slot, int) { slot.number[0] = 0; });
+        source = plug(*orig_, "outMesh");
+        return MS::kSuccess;
+    }
+
+    // Deletes what was made and gives the shape its former geometry source again: the
+    // connection, or the geometry that the Orig mesh kept.
+    void undo() {
+        Scene& scene = Scene::current();
+        if (deformer_ && deformer_->alive) scene.deleteNode(*deformer_);
+        const PlugRef inMesh = plug(shape_, "inMesh");
+        if (orig_ && orig_->alive) {
+            auto data = orig_->slot(inMesh.attribute()).data;
+            scene.setValue(shape_, inMesh.path,
+                           [&](Slot& slot, int) { slot.data = data ? data->clone() : nullptr; });
+            scene.deleteNode(*orig_);
+        }
+        if (formerSource_.node && formerSource_.node->alive)
+            scene.connect(formerSource_, inMesh, true);
+    }
+
+private:
+    Node& shape_;
+    NodePtr deformer_, orig_;
+    PlugRef formerSource_;
+};
 
 }  // namespace
 
@@ -60,22 +94,26 @@ MAYAHOST_BUILTIN_COMMAND(deformer, args, result) {
     if (!shape)
         return commandError("deformer",
                             "\"" + parsed.positional[0] + "\" is not a mesh or a transform of one");
-    NodePtr node = scene.createNode(parsed.text("type"), parsed.text("name"), nullptr, status);
-    if (!node) return commandError("deformer", status.errorString().asChar());
+    DeformerEdits edits(*shape);
+    auto fail = [&](const std::string& message) {
+        edits.undo();
+        return commandError("deformer", message);
+    };
+    NodePtr node;
+    status = edits.addDeformer(parsed.text("type"), parsed.text("name"), node);
+    if (!node) return fail(status.errorString().asChar());
     auto* deformerNode = dynamic_cast<MPxDeformerNode*>(node->user);
-    if (!deformerNode || node->type->kind != NodeKind::Deformer) {
-        scene.deleteNode(*node);
-        return commandError("deformer", "\"" + parsed.text("type") + "\" is not a deformer type");
-    }
+    if (!deformerNode || node->type->kind != NodeKind::Deformer)
+        return fail("\"" + parsed.text("type") + "\" is not a deformer type");
     PlugRef source;
-    status = geometrySource(*shape, source);
+    status = edits.takeGeometrySource(source);
     const PlugRef inputGeometry{node,
                                 {PlugStep{node->type->findAttribute("input"), 0},
                                  PlugStep{node->type->findAttribute("inputGeometry"), -1}}};
     if (status) status = scene.connect(source, inputGeometry, false);
     if (status)
         status = scene.connect(plug(*node, "outputGeometry", 0), plug(*shape, "inMesh"), false);
-    if (!status) return commandError("deformer", status.errorString().asChar());
+    if (!status) return fail(status.errorString().asChar());
     MDagModifier modifier;
     status = deformerNode->accessoryNodeSetup(modifier);
     if (status == MS::kNotImplemented)
@@ -84,8 +122,8 @@ MAYAHOST_BUILTIN_COMMAND(deformer, args, result) {
         status = modifier.doIt();
     if (!status) {
         modifier.undoIt();
-        return commandError("deformer", node->name + ": the accessory nodes could not be set up: " +
-                                            status.errorString().asChar());
+        return fail(node->name + ": the accessory nodes could not be set up: " +
+                    status.errorString().asChar());
     }
     result.set(node->name);
     return MS::kSuccess;
