@@ -14,7 +14,6 @@
 #include <mayahost/Messages.h>
 #include <mayahost/Plugins.h>
 #include <mayahost/Workspace.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <array>
@@ -34,26 +33,7 @@
 
 namespace cacheTesting {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zuCacheXXXXXX").string();
-        if (mkdtemp(pattern.data())) path_ = pattern + "/";
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    // Ends in "/".
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + name; }
-
-private:
-    std::string path_;
-};
+using sceneTesting::ScratchDir;
 
 inline std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -1,7 +1,7 @@
 #pragma once
-// Helpers for the tests that drive the headless host: commands and plugs by name, the recorded
-// messages, a fresh scene, plug-ins loaded once, the test adder that feeds bad values through a
-// connection, and a limit on the processors the device layer runs on.
+// Helpers for the tests that drive the headless host: a scratch folder, commands and plugs by
+// name, the recorded messages, a fresh scene, plug-ins loaded once, the test adder that feeds bad
+// values through a connection, and a limit on the processors the device layer runs on.
 #include <gtest/gtest.h>
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
@@ -9,15 +9,39 @@
 #include <mayahost/Messages.h>
 #include <mayahost/Plugins.h>
 #include <sched.h>
+#include <stdlib.h>
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "graph/Scene.h"
 #include "plugins/Plugins.h"
 
 namespace sceneTesting {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zuTestXXXXXX").string();
+        if (mkdtemp(pattern.data())) path_ = pattern + "/";
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    // Ends in "/".
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
 
 inline MStatus run(const std::string& commands) {
     return MGlobal::executeCommand(commands.c_str());

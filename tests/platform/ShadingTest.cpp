@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "graph/Scene.h"
+#include "sceneTesting.h"
 #include "viewport/PngFile.h"
 
 using mayahost::Message;
@@ -189,9 +190,8 @@ TEST_F(ShadingTest, ARampBlendsItsEntries) {
 }
 
 TEST_F(ShadingTest, AFileTextureReadsItsPngAtPixelCentres) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "shadingTest-file";
-    std::filesystem::create_directories(dir);
-    const std::string png = (dir / "four.png").string();
+    const sceneTesting::ScratchDir dir;
+    const std::string png = dir / "four.png";
     // Top row red, green; bottom row blue, white.
     mayahost::RgbaImage image;
     image.width = image.height = 2;
@@ -210,7 +210,7 @@ TEST_F(ShadingTest, AFileTextureReadsItsPngAtPixelCentres) {
     expectColor(s.colors[4], {0.5f, 0.5f, 1}, "between the lower two");
 
     // A missing file is an error naming the plug; the results stay empty.
-    const std::string missing = (dir / "none.png").string();
+    const std::string missing = dir / "none.png";
     ASSERT_TRUE(run("setAttr tex.fileTextureName -type \"string\" \"" + missing + "\""));
     s = sample("tex", {{0.5f, 0.5f}});
     EXPECT_FALSE(s.status);
@@ -221,15 +221,13 @@ TEST_F(ShadingTest, AFileTextureReadsItsPngAtPixelCentres) {
     ASSERT_TRUE(run(
         "setAttr tex.fileTextureName -type \"string\" \"\"; setAttr tex.defaultColor 0.25 0 1"));
     expectColor(sample("tex", {{0.5f, 0.5f}}).colors.at(0), {0.25f, 0, 1}, "default");
-    std::filesystem::remove_all(dir);
 }
 
 // An image no file node shows any more is let go: a file read again afterwards gives its new
 // pixels even when its size and time are those it had.
 TEST_F(ShadingTest, AFileTextureKeepsOnlyTheImagesInUse) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "shadingTest-cache";
-    std::filesystem::create_directories(dir);
-    const std::string first = (dir / "first.png").string(), second = (dir / "second.png").string();
+    const sceneTesting::ScratchDir dir;
+    const std::string first = dir / "first.png", second = dir / "second.png";
     auto write = [](const std::string& path, unsigned char r, unsigned char g, unsigned char b) {
         mayahost::RgbaImage image;
         image.width = image.height = 2;
@@ -256,7 +254,6 @@ TEST_F(ShadingTest, AFileTextureKeepsOnlyTheImagesInUse) {
     ASSERT_EQ(std::filesystem::file_size(first), size);
     std::filesystem::last_write_time(first, time);
     expectColor(show(first), {0, 0, 1}, "first, rewritten");
-    std::filesystem::remove_all(dir);
 }
 
 // Rewrites a PNG's header to claim another size, with a valid checksum, leaving its data as is.
@@ -277,10 +274,8 @@ void claimSize(const std::string& path, uint32_t width, uint32_t height) {
 // A file whose header claims far more pixels than its data could hold is refused before the
 // image is allocated; a large image that compresses well still reads.
 TEST_F(ShadingTest, AFileTextureRefusesAHeaderItsDataCannotFill) {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / "shadingTest-claimed";
-    std::filesystem::create_directories(dir);
-    const std::string png = (dir / "claimed.png").string();
+    const sceneTesting::ScratchDir dir;
+    const std::string png = dir / "claimed.png";
     mayahost::RgbaImage image;
     image.width = 4000, image.height = 1000;
     image.pixels.assign(size_t(image.width) * image.height * 4, 128);
@@ -307,7 +302,6 @@ TEST_F(ShadingTest, AFileTextureRefusesAHeaderItsDataCannotFill) {
             Message::kError, "tex.fileTextureName: \"" + png +
                                  "\" is damaged: it is too small for its size (" + claimed + ")"));
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(ShadingTest, SamplingErrors) {
