@@ -12,10 +12,11 @@
 #include <string>
 
 #include "graph/Scene.h"
+#include "sceneTesting.h"
 
 namespace {
 
-MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+using sceneTesting::run;
 
 MColorArray colorsOf(const std::string& plug, const char* set) {
     MSelectionList list;

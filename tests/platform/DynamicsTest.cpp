@@ -13,6 +13,7 @@
 #include "data/DataTypes.h"
 #include "graph/Scene.h"
 #include "mesh/MeshData.h"
+#include "sceneTesting.h"
 #include "viewTesting.h"
 
 using mayahost::ArrayAttrsData;
@@ -20,7 +21,7 @@ using mayahost::Scene;
 
 namespace {
 
-MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+using sceneTesting::run;
 
 // A file in the temporary folder that no other process running these tests uses.
 std::string scratchFile(const std::string& stem, const std::string& extension) {

@@ -32,7 +32,7 @@ namespace {
 
 using Color = std::array<float, 3>;
 
-MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+using sceneTesting::run;
 
 struct Sampled {
     MStatus status;

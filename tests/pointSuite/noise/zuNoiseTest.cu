@@ -16,13 +16,14 @@
 #include "graph/Scene.h"
 #include "mesh/MeshData.h"
 #include "pointSuite/noise/noiseGenerator.h"
+#include "sceneTesting.h"
 
 namespace {
 
 using mayahost::MeshPoint;
 using mayahost::Message;
 
-MStatus run(const std::string& commands) { return MGlobal::executeCommand(commands.c_str()); }
+using sceneTesting::run;
 
 std::vector<std::string> errors() {
     std::vector<std::string> texts;
