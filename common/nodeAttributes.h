@@ -7,7 +7,6 @@
 #include <maya/MObject.h>
 #include <maya/MStatus.h>
 #include <maya/MString.h>
-#include <gpu/parallelThreads.h>
 
 #include <exception>
 #include <initializer_list>
@@ -54,17 +53,14 @@ MStatus createCompoundArray(MObject& compound, const char* longName, const char*
 MStatus addAttributes(std::initializer_list<const MObject*> attributes,
                       std::initializer_list<const MObject*> inputs, const MObject& output);
 
-// Runs a compute body, its parallel algorithms on the device layer's own threads; an exception
-// from a library (a device allocation, a Thrust algorithm) becomes nodeName + ": " + its text as
-// an error and a failure.
+// Runs a compute body; an exception from a library (a device allocation, a Thrust algorithm)
+// becomes nodeName + ": " + its text as an error and a failure.
 template <typename Body>
 MStatus guardedCompute(const char* nodeName, Body&& body) {
-    MStatus status = MS::kFailure;
     try {
-        gpu::runWithParallelThreads([&] { status = body(); });
+        return body();
     } catch (const std::exception& error) {
         MGlobal::displayError(MString(nodeName) + ": " + error.what());
         return MS::kFailure;
     }
-    return status;
 }

@@ -1,13 +1,10 @@
 #include "hostThreads.h"
 
 #include <gpu/launch.h>
-#include <gpu/parallelThreads.h>
 #include <gpu/runtime.h>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/syscall.h>
-#include <tbb/task_arena.h>
-#include <tbb/task_scheduler_observer.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -56,55 +53,6 @@ void askForShortTurns() {
     if (readAttributes(attributes)) setTurn(attributes, kShortTurn);
 }
 
-// A thread's name and turn, as they were before it joined the arena of gpu::parallel.
-struct OwnSettings {
-    char name[16] = {};
-    std::uint64_t turn = 0;
-    bool saved = false;
-};
-thread_local OwnSettings ownSettings;
-
-// TBB's workers serve every arena in the process, the host's own included. One that joins the
-// arena of gpu::parallel's algorithms works in the launch workers' short bursts, under their
-// name, and gets its own name and turn back when it leaves.
-class ParallelWorkers : public tbb::task_scheduler_observer {
-public:
-    explicit ParallelWorkers(tbb::task_arena& arena) : tbb::task_scheduler_observer(arena) {
-        observe(true);
-    }
-    ~ParallelWorkers() override { observe(false); }
-
-    void on_scheduler_entry(bool isWorker) override {
-        OwnSettings& own = ownSettings;
-        SchedulingAttributes attributes;
-        if (!isWorker || own.saved || !readAttributes(attributes)) return;
-        own.turn = attributes.runtime;
-        own.saved = pthread_getname_np(pthread_self(), own.name, sizeof own.name) == 0;
-        if (!own.saved) return;
-        pthread_setname_np(pthread_self(), "gpu parallel");
-        setTurn(attributes, kShortTurn);
-    }
-
-    void on_scheduler_exit(bool isWorker) override {
-        OwnSettings& own = ownSettings;
-        SchedulingAttributes attributes;
-        if (!isWorker || !own.saved) return;
-        own.saved = false;
-        pthread_setname_np(pthread_self(), own.name);
-        if (readAttributes(attributes)) setTurn(attributes, own.turn);
-    }
-};
-
-struct ParallelArena {
-    tbb::task_arena arena;
-    ParallelWorkers workers{arena};
-};
-
-ParallelArena& parallelArena() {
-    static ParallelArena* const arena = new ParallelArena;  // kept to the end: no order of exit
-    return *arena;
-}
-
 }  // namespace
 
 namespace gpu::detail {
@@ -134,10 +82,6 @@ ShortTurns::ShortTurns() {
 ShortTurns::~ShortTurns() {
     SchedulingAttributes attributes;
     if (changed_ && readAttributes(attributes)) setTurn(attributes, previousTurn_);
-}
-
-void runWithParallelThreads(const std::function<void()>& work) {
-    parallelArena().arena.execute(work);
 }
 
 int hostThreads() {

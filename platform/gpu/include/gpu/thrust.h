@@ -11,8 +11,7 @@
 //
 //       On the cpu backend the temporary storage of gpu::parallel's algorithms (a sort's copy
 //       of its keys and values, say) comes from the layer's device memory, as a DeviceBuffer's
-//       does (gpu::detail::allocateDevice). Called inside gpu::runWithParallelThreads
-//       (<gpu/parallelThreads.h>), they share their work with the layer's own TBB threads.
+//       does (gpu::detail::allocateDevice).
 //
 //   gpu::DeviceBuffer<T>
 //       A device array whose resize leaves new elements unset, for arrays that a kernel or an

@@ -12,6 +12,7 @@
 
 #include "data/DataTypes.h"
 #include "dynamics/Dynamics.h"
+#include "graph/NumberRange.h"
 #include "graph/Registry.h"
 #include "graph/Scene.h"
 
@@ -130,7 +131,7 @@ void ParticleShape::rewind(const MTime&) {
 // are at its end.
 void ParticleShape::step(const MTime& now) {
     const double dt = (now - lastTime).as(MTime::kSeconds);
-    const int limit = int(number(maxCount));
+    const int limit = toNearest<int>(number(maxCount));  // below 0: no limit
     store(timeStepSize, [&](Slot& slot) { slot.number[0] = dt; });
     store(isFull,
           [&](Slot& slot) { slot.number[0] = limit >= 0 && particles.size() >= size_t(limit); });
