@@ -36,6 +36,15 @@ void launchTwoDimensionalInOrder(void (*kernel)(Params...), unsigned int n,
                      args...);
 }
 
+// Grid (bands, 1, 1), blocks of threadsPerBlock threads, launched banded (gpu/launch.h): block b
+// works on band b.
+template <typename... Params, typename... Args>
+void launchBanded(void (*kernel)(Params...), unsigned int bands, unsigned int threadsPerBlock,
+                  const Args&... args) {
+    if (bands == 0) return;
+    gpuLaunchBanded(kernel, dim3(bands, 1, 1), dim3(threadsPerBlock, 1, 1), args...);
+}
+
 // Grid (n / 64 + 1, 1, 1), blocks of 64 threads.
 template <typename... Params, typename... Args>
 void launchOneDimensional(void (*kernel)(Params...), unsigned int n, const Args&... args) {

@@ -1,3 +1,4 @@
+#include <thrust/binary_search.h>
 #include <thrust/copy.h>
 #include <thrust/count.h>
 #include <thrust/fill.h>
@@ -6,8 +7,9 @@
 #include <thrust/scan.h>
 #include <thrust/sequence.h>
 #include <thrust/sort.h>
+#include <thrust/transform_reduce.h>
 
-#include <vector>
+#include <algorithm>
 
 #include "common/deviceLaunch.h"
 #include "common/stageTimer.h"
@@ -20,6 +22,9 @@ constexpr unsigned int kNoSample = CellHashTable::kNoSample;
 constexpr unsigned int kLostCell = 0xFFFFFFFEu;
 constexpr unsigned int kSlots = CellHashTable::kSlots;
 constexpr unsigned int kPhases = 27;
+// The most bands a phase's cells are split into; a phase and band key stays within 16 bits.
+constexpr unsigned int kMaximumBands = 1024;
+static_assert(kPhases * kMaximumBands <= 0xFFFFu, "phase and band keys are 16-bit");
 }  // namespace
 
 // The cells of a phase live in per-cell arrays, indexed by the cell's run number r (0..C-1, in
@@ -101,25 +106,35 @@ __global__ void orderBucketSlots(const unsigned int* bucketIndex, unsigned int* 
     }
 }
 
-// The processing phase of cell r: the phase map's entry for the cell's position in its block of
-// 3 x 3 x 3 cells, from the coordinates its id holds.
-__global__ void calculateCellPhase(unsigned short* cellPhase, const CellId* cellKey,
-                                   ScatterGrid grid, const unsigned short* phaseMap,
-                                   unsigned int numElements) {
-    const unsigned int r = oneDimensionalThreadIndex();
-    if (r >= numElements) return;
-    cellPhase[r] = phaseMap[blockPositionOfCell(cellKey[r], grid)];
+// The band of dart-throwing work that a cell belongs to: the cells whose coordinate along one
+// axis of the grid (0 x, 1 y, 2 z) lies in one of `count` consecutive slabs, each `width` (at
+// least 2) cells thick from `first` on. A cell's neighbours within two cells lie in its own band
+// or the two beside it.
+struct CellBands {
+    unsigned int axis = 0;
+    CellId first = 0;
+    CellId width = 2;
+    unsigned int count = 1;
+};
+
+__host__ __device__ inline CellId cellCoordinateAlong(CellId cell, const ScatterGrid& grid,
+                                                      unsigned int axis) {
+    if (axis == 0) return cell % grid.stepZ;
+    if (axis == 2) return (cell / grid.stepZ) % grid.countZ;
+    return cell / grid.stepY;
 }
 
-// At each boundary between two phases in the phase-sorted cell list, the phase before ends and
-// the phase after starts: each counter ends as its phase's end minus its start.
-__global__ void countCellsInPhases(unsigned int* cellCountInPhase, const unsigned short* cellPhase,
-                                   unsigned int numElements) {
-    const unsigned int i = oneDimensionalThreadIndex();
-    if (i + 1 >= numElements) return;
-    if (cellPhase[i] == cellPhase[i + 1]) return;
-    atomicSub(&cellCountInPhase[cellPhase[i + 1]], i + 1);
-    atomicAdd(&cellCountInPhase[cellPhase[i]], i + 1);
+// The phase and band of cell r as one key, phase * bands.count + band: the phase from the phase
+// map's entry for the cell's position in its block of 3 x 3 x 3 cells, from the coordinates its
+// id holds.
+__global__ void calculateCellPhase(unsigned short* cellPhase, const CellId* cellKey,
+                                   ScatterGrid grid, CellBands bands,
+                                   const unsigned short* phaseMap, unsigned int numElements) {
+    const unsigned int r = oneDimensionalThreadIndex();
+    if (r >= numElements) return;
+    const CellId band = (cellCoordinateAlong(cellKey[r], grid, bands.axis) - bands.first) / bands.width;
+    cellPhase[r] = static_cast<unsigned short>(phaseMap[blockPositionOfCell(cellKey[r], grid)] *
+                                               bands.count + band);
 }
 
 // The sorted index one past the last candidate of cell r.
@@ -260,48 +275,62 @@ __global__ void gatherSortedPositions(const unsigned int* map, const float* x, c
     sortedPosition[3ull * j + 2] = z[s];
 }
 
-// One dart per cell of the phase: the cell's (t+1)-th candidate, accepted unless a sample of a
-// cell within two cells along each axis lies within r of it. Any such sample refuses the dart,
-// so the order in which they are looked at does not change the outcome: the sample that refused
-// the cell's last dart, which never moves and lies near, is tried first, then the occupied rows
+// The arrays of a phase's cells that a dart reads and writes.
+struct DartCells {
+    const unsigned int* rowStart;
+    const unsigned int* rows;
+    const unsigned int* start;
+    unsigned int* sample;
+    float* samplePosition;
+    unsigned int* refuser;
+    const float* sortedPosition;
+    const unsigned int* map;
+    unsigned int count;
+    unsigned int candidates;
+};
+
+// Cell own's dart of trial t: the cell's (t+1)-th candidate, accepted unless a sample of a cell
+// within two cells along each axis lies within r of it. Any such sample refuses the dart, so the
+// order in which they are looked at does not change the outcome: the sample that refused the
+// cell's last dart, which never moves and lies near, is tried first, then the occupied rows
 // nearest first. A cell without a sample or absent from the table refuses nothing.
-__global__ void chooseSamplesInCells(const unsigned int* cellIndexes, unsigned int rangeStart,
-                                     unsigned int cellCount, const unsigned int* rowStart,
-                                     const unsigned int* rows, const unsigned int* cellStart,
-                                     unsigned int* cellSample, float* cellSamplePosition,
-                                     unsigned int* cellRefuser, short t, float r,
-                                     const float* sortedPosition, const unsigned int* map,
-                                     unsigned int allCells, unsigned int randomsNumber) {
-    const unsigned int i = oneDimensionalThreadIndex();
-    if (i >= cellCount) return;
-    const unsigned int own = cellIndexes[rangeStart + i];
-    if (cellSample[own] != kNoSample) return;  // seated, or absent from the table
-    const unsigned int candidate = cellStart[own] + static_cast<unsigned int>(t);
-    if (candidate >= cellEnd(cellStart, own, allCells, randomsNumber)) return;
-    const float* p = sortedPosition + 3ull * candidate;
+__device__ inline void throwDartInCell(unsigned int own, short t, float r, const DartCells& c) {
+    if (c.sample[own] != kNoSample) return;  // seated, or absent from the table
+    const unsigned int candidate = c.start[own] + static_cast<unsigned int>(t);
+    if (candidate >= cellEnd(c.start, own, c.count, c.candidates)) return;
+    const float* p = c.sortedPosition + 3ull * candidate;
     const float px = p[0], py = p[1], pz = p[2];
     auto within = [&](unsigned int other) {
-        const float* q = cellSamplePosition + 3 * other;
+        const float* q = c.samplePosition + 3 * other;
         const float ddx = px - q[0], ddy = py - q[1], ddz = pz - q[2];
         return r >= sqrtf(ddx * ddx + ddy * ddy + ddz * ddz);
     };
-    const unsigned int lastRefuser = cellRefuser[own];
+    const unsigned int lastRefuser = c.refuser[own];
     if (lastRefuser != kNoSample && within(lastRefuser)) return;
-    for (unsigned int k = rowStart[own]; k < rowStart[own + 1]; ++k) {
-        const unsigned int first = rows[k] & kRowFirstMask;
-        const unsigned int end = first + (rows[k] >> kRowCountShift);
+    for (unsigned int k = c.rowStart[own]; k < c.rowStart[own + 1]; ++k) {
+        const unsigned int first = c.rows[k] & kRowFirstMask;
+        const unsigned int end = first + (c.rows[k] >> kRowCountShift);
         for (unsigned int other = first; other < end; ++other) {
-            if (other == own || other == lastRefuser || cellSample[other] >= kLostCell) continue;
+            if (other == own || other == lastRefuser || c.sample[other] >= kLostCell) continue;
             if (within(other)) {
-                cellRefuser[own] = other;
+                c.refuser[own] = other;
                 return;
             }
         }
     }
-    cellSample[own] = map[candidate];
-    cellSamplePosition[3 * own] = px;
-    cellSamplePosition[3 * own + 1] = py;
-    cellSamplePosition[3 * own + 2] = pz;
+    c.sample[own] = c.map[candidate];
+    c.samplePosition[3 * own] = px;
+    c.samplePosition[3 * own + 1] = py;
+    c.samplePosition[3 * own + 2] = pz;
+}
+
+// One dart per cell of a phase, block b on the phase's cells of band b: cellIndexes[bandStart[b]]
+// to cellIndexes[bandStart[b + 1] - 1].
+__global__ void chooseSamplesInCells(const unsigned int* cellIndexes, const unsigned int* bandStart,
+                                     DartCells cells, short t, float r) {
+    const unsigned int end = bandStart[blockIdx.x + 1];
+    for (unsigned int i = bandStart[blockIdx.x] + threadIdx.x; i < end; i += blockDim.x)
+        throwDartInCell(cellIndexes[i], t, r, cells);
 }
 
 // Turns each slot's cell into that cell's sample (kNoSample for an empty slot or no sample).
@@ -321,7 +350,8 @@ namespace {
 // phase.
 unsigned long long tableBytes(unsigned long long cells) {
     const unsigned long long buckets = 4 * cells;
-    return buckets * 4 * (1 + kSlots) + cells * (4 * 4 + 8 + 2 + 12) + cells * (4 + 2) + 27 * 8 +
+    return buckets * 4 * (1 + kSlots) + cells * (4 * 4 + 8 + 2 + 12) + cells * (4 + 2) +
+           4ull * (kPhases * kMaximumBands + 1) + 24 +
            8 * kKeyPadding + 64;
 }
 
@@ -332,8 +362,10 @@ struct PhaseCells {
     gpu::DeviceBuffer<unsigned int> sample;   // accepted sample, kNoSample or kLostCell
     gpu::DeviceBuffer<float> samplePosition;  // x, y, z of the accepted sample (set with it)
     gpu::DeviceBuffer<unsigned int> refuser;  // the cell whose sample refused the last dart
-    gpu::DeviceBuffer<unsigned int> byPhase;  // cells grouped by phase, in cell order within
-    std::vector<unsigned int> countInPhase, startOfPhase;
+    gpu::DeviceBuffer<unsigned int> byPhase;  // cells by phase and band, in cell order within
+    CellBands bands;
+    // The first entry of byPhase of each phase and band key, and the count of cells at the end.
+    gpu::DeviceBuffer<unsigned int> bandStart;
     unsigned int count = 0;
 };
 
@@ -402,43 +434,78 @@ MStatus findCells(const gpu::DeviceBuffer<CellId>& pointCellId, PhaseCells& cell
     return orderSlotsByCell(cells, tabCells, table);
 }
 
-// Groups the cells by phase and counts the cells of each phase.
+// The smallest and largest coordinate of a set of cells along each axis.
+struct CellExtent {
+    CellId low[3] = {~CellId(0), ~CellId(0), ~CellId(0)};
+    CellId high[3] = {0, 0, 0};
+};
+
+struct ExtentOfCell {
+    ScatterGrid grid;
+    __host__ __device__ CellExtent operator()(CellId cell) const {
+        CellExtent extent;
+        for (unsigned int axis = 0; axis < 3; ++axis)
+            extent.low[axis] = extent.high[axis] = cellCoordinateAlong(cell, grid, axis);
+        return extent;
+    }
+};
+
+struct MergeExtents {
+    __host__ __device__ CellExtent operator()(const CellExtent& a, const CellExtent& b) const {
+        CellExtent merged;
+        for (unsigned int axis = 0; axis < 3; ++axis) {
+            merged.low[axis] = a.low[axis] < b.low[axis] ? a.low[axis] : b.low[axis];
+            merged.high[axis] = a.high[axis] > b.high[axis] ? a.high[axis] : b.high[axis];
+        }
+        return merged;
+    }
+};
+
+// Bands across the axis along which the cells spread the furthest, as many as kMaximumBands
+// allows and at least two cells thick, so that the bands of a flat or narrow mesh still share
+// its cells out.
+CellBands bandsOfCells(const PhaseCells& cells, const ScatterGrid& grid) {
+    const CellExtent extent =
+        thrust::transform_reduce(gpu::parallel, cells.key.begin(), cells.key.begin() + cells.count,
+                                 ExtentOfCell{grid}, CellExtent(), MergeExtents());
+    CellBands bands;
+    CellId span = 0;
+    for (unsigned int axis = 0; axis < 3; ++axis) {
+        const CellId axisSpan = extent.high[axis] - extent.low[axis] + 1;
+        if (axisSpan <= span) continue;
+        span = axisSpan;
+        bands.axis = axis;
+        bands.first = extent.low[axis];
+    }
+    bands.width = std::max<CellId>(2, (span + kMaximumBands - 1) / kMaximumBands);
+    bands.count = static_cast<unsigned int>((span + bands.width - 1) / bands.width);
+    return bands;
+}
+
+// Groups the cells by phase, and within a phase by band, and finds where each group starts.
 MStatus groupCellsByPhase(const ScatterGrid& grid,
                           const thrust::device_vector<unsigned short>& phaseMap,
                           PhaseCells& cells) {
     const unsigned int cellCount = cells.count;
+    cells.bands = bandsOfCells(cells, grid);
     thrust::device_vector<unsigned short> cellPhase(cellCount);
     launchOneDimensional(calculateCellPhase, cellCount, devicePointer(cellPhase),
-                         devicePointer(cells.key), grid, devicePointer(phaseMap), cellCount);
+                         devicePointer(cells.key), grid, cells.bands, devicePointer(phaseMap),
+                         cellCount);
     CUDA_CALL_CHECK(cudaGetLastError());
     cells.byPhase.resize(cellCount);
     thrust::sequence(gpu::parallel, cells.byPhase.begin(), cells.byPhase.end());
     thrust::stable_sort_by_key(gpu::parallel, cellPhase.begin(), cellPhase.end(),
                                cells.byPhase.begin());
-
-    return countCellsInEachPhase(cellPhase, cells.countInPhase, cells.startOfPhase);
+    const unsigned int keys = kPhases * cells.bands.count;
+    cells.bandStart.resize(keys + 1);
+    thrust::lower_bound(gpu::parallel, cellPhase.begin(), cellPhase.end(),
+                        thrust::counting_iterator<unsigned int>(0),
+                        thrust::counting_iterator<unsigned int>(keys + 1), cells.bandStart.begin());
+    return MS::kSuccess;
 }
 
 }  // namespace
-
-MStatus countCellsInEachPhase(const thrust::device_vector<unsigned short>& sortedPhases,
-                              std::vector<unsigned int>& countInPhase,
-                              std::vector<unsigned int>& startOfPhase) {
-    countInPhase.assign(kPhases, 0u);
-    startOfPhase.assign(kPhases, 0u);
-    const unsigned int cellCount = static_cast<unsigned int>(sortedPhases.size());
-    if (cellCount == 0) return MS::kSuccess;
-    thrust::device_vector<unsigned int> cellCountInPhase(kPhases, 0u);
-    const unsigned short lastPhase = sortedPhases[cellCount - 1];
-    cellCountInPhase[lastPhase] = cellCount;
-    launchOneDimensional(countCellsInPhases, cellCount, devicePointer(cellCountInPhase),
-                         devicePointer(sortedPhases), cellCount);
-    CUDA_CALL_CHECK(cudaGetLastError());
-    thrust::copy(cellCountInPhase.begin(), cellCountInPhase.end(), countInPhase.begin());
-    for (unsigned int phase = 1; phase < kPhases; ++phase)
-        startOfPhase[phase] = startOfPhase[phase - 1] + countInPhase[phase - 1];
-    return MS::kSuccess;
-}
 
 namespace {
 
@@ -529,17 +596,20 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     status = listOccupiedRows(grid, cells, rows);
     if (!status) return status;
     {
-        // One short launch per trial and phase: queued together, so that they run back to back.
+        // One short launch per trial and phase, block b on band b: queued together, so that
+        // they run back to back and each band goes on once the bands beside it have.
+        const DartCells dartCells{devicePointer(rows.start), devicePointer(rows.rows),
+                                  devicePointer(cells.start), devicePointer(cells.sample),
+                                  devicePointer(cells.samplePosition), devicePointer(cells.refuser),
+                                  devicePointer(sortedPosition), devicePointer(map), cells.count,
+                                  n};
         const gpu::LaunchBatch batch;
         for (int t = 0; t < trials; ++t) {
             for (unsigned int phase = 0; phase < kPhases; ++phase) {
-                launchOneDimensional(
-                    chooseSamplesInCells, cells.countInPhase[phase], devicePointer(cells.byPhase),
-                    cells.startOfPhase[phase], cells.countInPhase[phase], devicePointer(rows.start),
-                    devicePointer(rows.rows), devicePointer(cells.start),
-                    devicePointer(cells.sample), devicePointer(cells.samplePosition),
-                    devicePointer(cells.refuser), static_cast<short>(t), radius,
-                    devicePointer(sortedPosition), devicePointer(map), cells.count, n);
+                launchBanded(chooseSamplesInCells, cells.bands.count, 64,
+                             devicePointer(cells.byPhase),
+                             devicePointer(cells.bandStart) + phase * cells.bands.count, dartCells,
+                             static_cast<short>(t), radius);
             }
         }
     }

@@ -6,8 +6,6 @@
 // so the threads of one launch never read a cell that another of them writes.
 #include <maya/MStatus.h>
 
-#include <vector>
-
 #include "pointSuite/scatter/scatterBuffers.h"
 #include "pointSuite/scatter/scatterSetup.h"
 
@@ -23,10 +21,3 @@
 MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, float radius,
                    const ScatterGrid& grid, int trials,
                    const thrust::device_vector<unsigned short>& phaseMap, CellHashTable& table);
-
-// The cells of each of the 27 phases in a list of cells sorted by phase (sortedPhases, phase
-// 0..26 per cell): countInPhase[q] cells from startOfPhase[q] on. A failed launch or runtime
-// call prints "Error at <file>:<line>" and fails.
-MStatus countCellsInEachPhase(const thrust::device_vector<unsigned short>& sortedPhases,
-                              std::vector<unsigned int>& countInPhase,
-                              std::vector<unsigned int>& startOfPhase);

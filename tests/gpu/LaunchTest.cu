@@ -208,6 +208,59 @@ TEST(LaunchBatch, EachLaunchSeesTheWholeOfTheOneBefore) {
     }
 }
 
+// Item j of band b (bands of `width` items, block b on band b) takes the sum of the items at its
+// place in the bands beside it in the launch before (its own where there is none) and b + 1: a
+// block that began before its neighbours of the launch before had finished, or one whose output
+// was overwritten while they still read it, gives another sum.
+__global__ void sumOfNeighbourBands(const unsigned int* from, unsigned int* to, int width,
+                                    int bands) {
+    const int b = blockIdx.x;
+    for (int j = threadIdx.x; j < width; j += blockDim.x) {
+        const int i = b * width + j;
+        to[i] = (b > 0 ? from[i - width] : from[i]) + (b + 1 < bands ? from[i + width] : from[i]) +
+                b + 1;
+    }
+}
+
+// Runs of banded launches give what the launches give one after another, quiet and beside busy
+// threads: a run cut by a plain launch, and a run of another grid after it.
+TEST(LaunchBatch, BandedLaunchesGiveWhatTheyGiveOneAfterAnother) {
+    HostThreads threads(8);
+    const int n = 12000, steps = 100;
+    auto shapeOf = [](int k) { return k < 80 ? std::pair<int, int>{40, 300} : std::pair<int, int>{80, 150}; };
+    std::vector<unsigned int> expected(n, 1u), next(n);
+    for (int k = 0; k < steps; ++k) {
+        const auto [width, bands] = shapeOf(k);
+        for (int i = 0; i < n; ++i) {
+            const int b = i / width;
+            next[i] = (b > 0 ? expected[i - width] : expected[i]) +
+                      (b + 1 < bands ? expected[i + width] : expected[i]) + b + 1;
+        }
+        expected.swap(next);
+    }
+    for (int busyThreads : {0, 8}) {
+        SCOPED_TRACE(testing::Message() << busyThreads << " busy threads");
+        BusyThreads busy(busyThreads);
+        DeviceArray<unsigned int> a(std::vector<unsigned int>(n, 1u)), b(n);
+        {
+            const gpu::LaunchBatch batch;
+            for (int k = 0; k < steps; ++k) {
+                const unsigned int* from = k % 2 ? b.get() : a.get();
+                unsigned int* to = k % 2 ? a.get() : b.get();
+                const auto [width, bands] = shapeOf(k);
+                if (k == 40) {
+                    gpuLaunch(sumOfNeighbourBands, dim3(bands), dim3(32), from, to, width, bands);
+                } else {
+                    gpuLaunchBanded(sumOfNeighbourBands, dim3(bands), dim3(32), from, to, width,
+                                    bands);
+                }
+            }
+        }
+        ASSERT_EQ(cudaSuccess, cudaGetLastError());
+        EXPECT_EQ(expected, a.download());
+    }
+}
+
 __global__ void addValue(unsigned int* total, unsigned int value) { atomicAdd(total, value); }
 
 // A launch in a batch keeps the arguments it was given; a batch inside another runs with the
@@ -273,6 +326,18 @@ TEST(LaunchBatch, AKernelThatThrowsFailsTheBatchAndTheLaunchesAfterIt) {
     EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
     EXPECT_LE(4096u * 64, before.download()[0]);
     EXPECT_EQ(0u, after.download()[0]);
+
+    // In a run of banded launches the blocks that did not need the faulty one may have run; the
+    // batch fails all the same, and nothing after the run runs.
+    DeviceArray<unsigned int> afterRun(1);
+    {
+        const gpu::LaunchBatch batch;
+        for (int k = 0; k < 20; ++k)
+            gpuLaunchBanded(throwInBlock, dim3(512), dim3(8), before.get(), k == 10 ? 300u : 512u);
+        gpuLaunch(count, dim3(4096), dim3(64), afterRun.get());
+    }
+    EXPECT_EQ(cudaErrorLaunchFailure, cudaGetLastError());
+    EXPECT_EQ(0u, afterRun.download()[0]);
 }
 
 // The turn on the processor that the calling thread asks for, in nanoseconds (the runtime field

@@ -95,66 +95,194 @@ private:
 };
 static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t), "a futex is a word");
 
-// One launch of a sequence, in chunks of whole blocks.
-struct Step {
-    const gpu::detail::LaunchCall* call = nullptr;
-    long long blocksPerChunk = 0;
-    long long chunks = 0;
-    std::atomic<long long> nextChunk{0};
-    std::atomic<long long> chunksDone{0};
+// A part of a sequence that threads take pieces of: one launch, or a run of banded launches.
+class Stage {
+public:
+    virtual ~Stage() = default;
+    // The most threads that it can use.
+    virtual long long widest() const = 0;
+    // Runs pieces until none is left to take; true for the thread that has finished the last
+    // piece. Once `failed` holds, pieces are counted without running; a kernel that throws sets
+    // it.
+    virtual bool take(std::atomic<bool>& failed) = 0;
 
-    // A grid of few kernel threads, or one that runs in order, is one chunk; a larger one gives
-    // each of `threads` host threads about kChunksPerThread chunks.
-    void plan(const gpu::detail::LaunchCall& launch, long long threads) {
-        call = &launch;
+protected:
+    static void run(const gpu::detail::LaunchCall& call, long long first, long long last,
+                    std::atomic<bool>& failed) {
+        if (!failed.load(std::memory_order_relaxed) && !call.runBlocks(first, last))
+            failed.store(true, std::memory_order_relaxed);
+    }
+};
+
+// The blocks of one piece when `blocks` are shared by `threads` host threads: about
+// kChunksPerThread pieces each.
+long long blocksPerPiece(long long blocks, long long threads) {
+    return (blocks + threads * kChunksPerThread - 1) / (threads * kChunksPerThread);
+}
+
+// One launch, in chunks of whole blocks that any thread takes. A grid of few kernel threads, or
+// one that runs in order, is one chunk.
+class Step final : public Stage {
+public:
+    Step(const gpu::detail::LaunchCall& launch, long long threads) : call_(launch) {
         // Compared by blocks, since the count of threads of the largest grids overflows.
         const long long fewBlocks =
             (kMinThreadsToShare + launch.threadsPerBlock - 1) / launch.threadsPerBlock;
         const long long blocks = launch.blocks;  // at least 1: refused shapes are never queued
-        blocksPerChunk =
-            launch.inOrder || blocks < fewBlocks
-                ? blocks
-                : (blocks + threads * kChunksPerThread - 1) / (threads * kChunksPerThread);
-        chunks = (blocks + blocksPerChunk - 1) / blocksPerChunk;
+        blocksPerChunk_ = launch.order == gpu::detail::BlockOrder::inOrder || blocks < fewBlocks
+                              ? blocks
+                              : blocksPerPiece(blocks, threads);
+        chunks_ = (blocks + blocksPerChunk_ - 1) / blocksPerChunk_;
     }
 
-    bool runChunk(long long c) const {
-        const long long first = c * blocksPerChunk;
-        return call->runBlocks(first, std::min(call->blocks, first + blocksPerChunk));
+    long long widest() const override { return chunks_; }
+
+    bool take(std::atomic<bool>& failed) override {
+        for (;;) {
+            const long long c = nextChunk_.fetch_add(1, std::memory_order_relaxed);
+            if (c >= chunks_) return false;
+            const long long first = c * blocksPerChunk_;
+            run(call_, first, std::min(call_.blocks, first + blocksPerChunk_), failed);
+            if (chunksDone_.fetch_add(1, std::memory_order_acq_rel) + 1 == chunks_) return true;
+        }
     }
+
+private:
+    const gpu::detail::LaunchCall& call_;
+    long long blocksPerChunk_ = 0;
+    long long chunks_ = 0;
+    std::atomic<long long> nextChunk_{0};
+    std::atomic<long long> chunksDone_{0};
 };
 
-// Launches that run one after another, each whole before the next begins; any thread may take
-// their chunks. Once a kernel has thrown, the chunks left, of it and of the launches after it,
-// are counted without running.
-class Sequence {
+// Banded launches of one grid, one after another: each launch's blocks in groups (tasks), and
+// task i of a launch ready once tasks i - 1 to i + 1 of the launch before have run. Tasks go
+// into a list as they become ready, the first launch's at once, and threads take them from it
+// in that order, so a thread held back in one task holds back only the tasks after it that
+// need it.
+class BandedRun final : public Stage {
 public:
-    Sequence(const gpu::detail::LaunchCall* const* calls, size_t count, long long threads)
-        : steps_(new Step[count]), count_(count) {
-        for (size_t k = 0; k < count; ++k) steps_[k].plan(*calls[k], threads);
+    BandedRun(const gpu::detail::LaunchCall* const* calls, long long launches, long long threads)
+        : calls_(calls),
+          blocksPerTask_(blocksPerPiece(calls[0]->blocks, threads)),
+          tasksPerLaunch_((calls[0]->blocks + blocksPerTask_ - 1) / blocksPerTask_),
+          tasks_(launches * tasksPerLaunch_),
+          waitingFor_(new std::atomic<int>[tasks_]),
+          ready_(new std::atomic<long long>[tasks_]) {
+        for (long long t = 0; t < tasks_; ++t) {
+            const long long i = t % tasksPerLaunch_;
+            const int before = t < tasksPerLaunch_
+                                   ? 0
+                                   : 1 + (i > 0 ? 1 : 0) + (i + 1 < tasksPerLaunch_ ? 1 : 0);
+            waitingFor_[t].store(before, std::memory_order_relaxed);
+            ready_[t].store(t < tasksPerLaunch_ ? t : kEmpty, std::memory_order_relaxed);
+        }
+        readyCount_.store(tasksPerLaunch_, std::memory_order_relaxed);
     }
 
-    // The most threads that any of its launches can use.
+    long long widest() const override { return tasksPerLaunch_; }
+
+    bool take(std::atomic<bool>& failed) override {
+        for (;;) {
+            const long long task = claim();
+            if (task < 0) return false;
+            const long long i = task % tasksPerLaunch_;
+            const long long first = i * blocksPerTask_;
+            const gpu::detail::LaunchCall& call = *calls_[task / tasksPerLaunch_];
+            run(call, first, std::min(call.blocks, first + blocksPerTask_), failed);
+            if (finish(task)) return true;
+        }
+    }
+
+private:
+    static constexpr long long kEmpty = -1;
+
+    // The next task of the ready list, waited for while none is ready; -1 once all are taken.
+    long long claim() {
+        for (;;) {
+            long long next = claimed_.load(std::memory_order_acquire);
+            auto readyOrTaken = [&] {
+                next = claimed_.load(std::memory_order_acquire);
+                return next >= tasks_ || ready_[next].load(std::memory_order_acquire) != kEmpty;
+            };
+            if (!readyOrTaken() && !spinUntil(readyOrTaken)) listed_.waitUntil(readyOrTaken);
+            if (next >= tasks_) return -1;
+            if (claimed_.compare_exchange_weak(next, next + 1, std::memory_order_acq_rel)) {
+                if (next + 1 == tasks_) listed_.notify();  // those waiting for more leave
+                return ready_[next].load(std::memory_order_relaxed);
+            }
+        }
+    }
+
+    // Lists the tasks of the next launch that `task` was the last to hold back; true when it was
+    // the last task of the run.
+    bool finish(long long task) {
+        const long long next = task + tasksPerLaunch_;
+        if (next < tasks_) {
+            const long long i = task % tasksPerLaunch_;
+            bool listed = false;
+            for (long long j = std::max(0ll, i - 1); j <= std::min(tasksPerLaunch_ - 1, i + 1); ++j)
+                if (waitingFor_[next - i + j].fetch_sub(1, std::memory_order_acq_rel) == 1) {
+                    ready_[readyCount_.fetch_add(1, std::memory_order_relaxed)].store(
+                        next - i + j, std::memory_order_release);
+                    listed = true;
+                }
+            if (listed) listed_.notify();
+        }
+        return done_.fetch_add(1, std::memory_order_acq_rel) + 1 == tasks_;
+    }
+
+    const gpu::detail::LaunchCall* const* calls_;
+    const long long blocksPerTask_, tasksPerLaunch_, tasks_;
+    std::unique_ptr<std::atomic<int>[]> waitingFor_;      // tasks of the launch before not yet run
+    std::unique_ptr<std::atomic<long long>[]> ready_;     // the ready list, kEmpty past its end
+    std::atomic<long long> readyCount_{0};                 // entries of the list handed out
+    std::atomic<long long> claimed_{0};                    // entries of the list taken
+    std::atomic<long long> done_{0};
+    Signal listed_;  // a task has joined the list, or the last one was taken
+};
+
+// Whether calls[k] and calls[k + 1] are banded launches of one grid.
+bool bandedPair(const gpu::detail::LaunchCall* const* calls, size_t k) {
+    return calls[k]->order == gpu::detail::BlockOrder::banded &&
+           calls[k + 1]->order == gpu::detail::BlockOrder::banded &&
+           calls[k]->blocks == calls[k + 1]->blocks;
+}
+
+// Launches that run one after another, each whole before the next begins (banded ones as if
+// so); any thread may take their pieces.
+class Sequence {
+public:
+    Sequence(const gpu::detail::LaunchCall* const* calls, size_t count, long long threads) {
+        for (size_t k = 0; k < count;) {
+            size_t end = k + 1;
+            while (end < count && bandedPair(calls, end - 1)) ++end;
+            if (end - k > 1) {
+                stages_.push_back(std::make_unique<BandedRun>(calls + k, end - k, threads));
+            } else {
+                stages_.push_back(std::make_unique<Step>(*calls[k], threads));
+            }
+            k = end;
+        }
+    }
+
+    // The most threads that any of its stages can use.
     long long widest() const {
-        long long chunks = 1;
-        for (size_t k = 0; k < count_; ++k) chunks = std::max(chunks, steps_[k].chunks);
-        return chunks;
+        long long threads = 1;
+        for (const auto& stage : stages_) threads = std::max(threads, stage->widest());
+        return threads;
     }
 
     bool failed() const { return failed_.load(std::memory_order_relaxed); }
 
-    // Takes chunks until none is left in the last launch. Chunks of the last launch may still be
+    // Takes pieces until none is left in the last stage. Pieces of the last stage may still be
     // running on other threads when it returns.
     void take() {
-        for (size_t k = current_.load(std::memory_order_acquire); k < count_;
+        for (size_t k = current_.load(std::memory_order_acquire); k < stages_.size();
              k = current_.load(std::memory_order_acquire)) {
-            Step& step = steps_[k];
-            const long long c = step.nextChunk.fetch_add(1, std::memory_order_relaxed);
-            if (c < step.chunks) {
-                if (!failed() && !step.runChunk(c)) failed_.store(true, std::memory_order_relaxed);
-                if (step.chunksDone.fetch_add(1, std::memory_order_acq_rel) + 1 == step.chunks)
-                    open(k + 1);
-            } else if (k + 1 == count_) {
+            if (stages_[k]->take(failed_)) {
+                open(k + 1);
+            } else if (k + 1 == stages_.size()) {
                 return;
             } else {
                 waitPast(k);
@@ -168,15 +296,14 @@ private:
         opened_.notify();
     }
 
-    // Returns once launch k has finished.
+    // Returns once stage k has finished.
     void waitPast(size_t k) {
         auto past = [&] { return current_.load(std::memory_order_seq_cst) != k; };
         if (!spinUntil(past)) opened_.waitUntil(past);
     }
 
-    std::unique_ptr<Step[]> steps_;
-    const size_t count_;
-    std::atomic<size_t> current_{0};  // the launch under way
+    std::vector<std::unique_ptr<Stage>> stages_;
+    std::atomic<size_t> current_{0};  // the stage under way
     std::atomic<bool> failed_{false};
     Signal opened_;
 };

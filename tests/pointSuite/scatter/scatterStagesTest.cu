@@ -582,49 +582,33 @@ TEST(DartThrowing, NeighboursInTheLastAndFirstBucketsSeeEachOther) {
     }
 }
 
-TEST(DartThrowing, EachPhaseGetsItsOwnRangeOfCells) {
-    struct Case {
-        std::vector<unsigned short> phases;  // sorted
-        std::map<unsigned int, std::pair<unsigned int, unsigned int>> ranges;  // phase: start, count
-    } cases[] = {
-        {{0, 0, 3, 3, 3, 7, 26}, {{0, {0, 2}}, {3, {2, 3}}, {7, {5, 1}}, {26, {6, 1}}}},
-        {{2, 2, 5}, {{2, {0, 2}}, {5, {2, 1}}}},
-        {{13}, {{13, {0, 1}}}},
-        {{}, {}},
-    };
-    for (const Case& c : cases) {
-        const thrust::device_vector<unsigned short> phases(c.phases.begin(), c.phases.end());
-        std::vector<unsigned int> count, start;
-        ASSERT_TRUE(countCellsInEachPhase(phases, count, start));
-        ASSERT_EQ(count.size(), 27u);
-        ASSERT_EQ(start.size(), 27u);
-        unsigned int next = 0;
-        for (unsigned int q = 0; q < 27; ++q) {
-            const auto range = c.ranges.find(q);
-            const unsigned int expected = range == c.ranges.end() ? 0u : range->second.second;
-            EXPECT_EQ(count[q], expected) << "phase " << q;
-            EXPECT_EQ(start[q], next) << "phase " << q;
-            if (range != c.ranges.end()) {
-                EXPECT_EQ(start[q], range->second.first) << "phase " << q;
-            }
-            next += count[q];
-        }
-    }
-}
-
+// Clouds filling a cube, a flat one whose cells all share one coordinate, and one of few cells
+// along each axis, on one thread and on eight, quiet and beside busy threads.
 TEST(DartThrowing, TheResultIsTheSameOnAnyNumberOfThreads) {
-    std::vector<shapes::Point> points;
     unsigned int state = 12345;
     auto next = [&state] { return (state = state * 1664525u + 1013904223u) / 4294967296.0f; };
-    for (int i = 0; i < 200000; ++i) points.push_back({4 * next(), 4 * next(), 4 * next()});
-    std::vector<unsigned int> reference;
-    for (int threads : {1, 8}) {
-        HostThreads use(threads);
-        CellHashTable table;
-        throwDartsAt(points, 1000, 0.05f, 5, &table);
-        const std::vector<unsigned int> samples = toHost(table.samples);
-        if (reference.empty()) reference = samples;
-        EXPECT_EQ(samples, reference) << threads << " threads";
+    const struct {
+        const char* name;
+        float extent, r;
+        bool flat;
+    } clouds[] = {{"cube", 4, 0.05f, false}, {"flat", 4, 0.02f, true}, {"few cells", 2, 0.1f, false}};
+    for (const auto& cloud : clouds) {
+        SCOPED_TRACE(cloud.name);
+        std::vector<shapes::Point> points;
+        for (int i = 0; i < 200000; ++i) {
+            const float x = cloud.extent * next(), y = cloud.extent * next();
+            points.push_back({x, cloud.flat ? 0.5f : y, cloud.extent * next()});
+        }
+        std::vector<unsigned int> reference;
+        for (const auto [threads, busyThreads] : {std::pair{1, 0}, {8, 0}, {8, 8}}) {
+            HostThreads use(threads);
+            BusyThreads busy(busyThreads);
+            CellHashTable table;
+            throwDartsAt(points, 1000, cloud.r, 5, &table);
+            const std::vector<unsigned int> samples = toHost(table.samples);
+            if (reference.empty()) reference = samples;
+            EXPECT_EQ(samples, reference) << threads << " threads, " << busyThreads << " busy";
+        }
     }
 }
 

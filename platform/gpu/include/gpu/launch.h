@@ -18,6 +18,17 @@
 //       the result is the same on every run. On the GPU: kernel<<<grid, block>>>, in the GPU's
 //       order.
 //
+//   gpuLaunchBanded(kernel, grid, block, args...)
+//       For a loop of launches over data in bands, block b of each launch on band b: what block
+//       b of one banded launch touches is touched by blocks b - 1 to b + 1 of the banded
+//       launches before and after it at most, and two blocks two or more apart share nothing
+//       that either writes. In a batch on the cpu backend, a banded launch that follows one of
+//       the same grid starts each block (each group of blocks) once the blocks beside it in the
+//       launch before have run, without waiting for the whole launch: on a loaded machine a
+//       thread that the system holds back holds back only the blocks near its own. The result
+//       is that of running the launches one after another. Otherwise, and on the GPU, it is
+//       gpuLaunch.
+//
 //   gpu::LaunchBatch batch;
 //       The launches made on this thread while the batch is open run one after another, each
 //       whole before the next begins, and all of them have run when the batch closes (at the
@@ -59,6 +70,11 @@ inline void gpuLaunch(void (*kernel)(Params...), dim3 grid, dim3 block, Args&&..
 
 template <typename... Params, typename... Args>
 inline void gpuLaunchInOrder(void (*kernel)(Params...), dim3 grid, dim3 block, Args&&... args) {
+    kernel<<<grid, block>>>(std::forward<Args>(args)...);
+}
+
+template <typename... Params, typename... Args>
+inline void gpuLaunchBanded(void (*kernel)(Params...), dim3 grid, dim3 block, Args&&... args) {
     kernel<<<grid, block>>>(std::forward<Args>(args)...);
 }
 
@@ -109,9 +125,9 @@ inline void runBlock(long long linear, dim3 grid, dim3 block, void (*kernel)(Par
 template <typename Kernel, typename... Args>
 class KernelCall final : public LaunchCall {
 public:
-    KernelCall(Kernel kernel, dim3 grid, dim3 block, bool inOrder, const Args&... args)
+    KernelCall(Kernel kernel, dim3 grid, dim3 block, BlockOrder order, const Args&... args)
         : LaunchCall(blockCount(grid), static_cast<long long>(block.x) * block.y * block.z,
-                     inOrder),
+                     order),
           kernel_(kernel),
           grid_(grid),
           block_(block),
@@ -135,12 +151,12 @@ private:
 };
 
 template <typename Kernel, typename... Args>
-inline void launch(Kernel kernel, dim3 grid, dim3 block, bool inOrder, const Args&... args) {
+inline void launch(Kernel kernel, dim3 grid, dim3 block, BlockOrder order, const Args&... args) {
     if (!validLaunch(grid, block)) return;
     using Call = KernelCall<Kernel, Args...>;
-    if (!batchOpen()) return runNow(Call(kernel, grid, block, inOrder, args...));
+    if (!batchOpen()) return runNow(Call(kernel, grid, block, order, args...));
     try {
-        queue(std::make_unique<Call>(kernel, grid, block, inOrder, args...));
+        queue(std::make_unique<Call>(kernel, grid, block, order, args...));
     } catch (const std::bad_alloc&) {
         recordError(cudaErrorMemoryAllocation);
     }
@@ -150,13 +166,18 @@ inline void launch(Kernel kernel, dim3 grid, dim3 block, bool inOrder, const Arg
 
 template <typename... Params, typename... Args>
 inline void gpuLaunch(void (*kernel)(Params...), dim3 grid, dim3 block, const Args&... args) {
-    gpu::detail::launch(kernel, grid, block, false, args...);
+    gpu::detail::launch(kernel, grid, block, gpu::detail::BlockOrder::any, args...);
 }
 
 template <typename... Params, typename... Args>
 inline void gpuLaunchInOrder(void (*kernel)(Params...), dim3 grid, dim3 block,
                              const Args&... args) {
-    gpu::detail::launch(kernel, grid, block, true, args...);
+    gpu::detail::launch(kernel, grid, block, gpu::detail::BlockOrder::inOrder, args...);
+}
+
+template <typename... Params, typename... Args>
+inline void gpuLaunchBanded(void (*kernel)(Params...), dim3 grid, dim3 block, const Args&... args) {
+    gpu::detail::launch(kernel, grid, block, gpu::detail::BlockOrder::banded, args...);
 }
 
 namespace gpu {

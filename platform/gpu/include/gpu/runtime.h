@@ -322,10 +322,17 @@ void setHostThreads(int threads);
 namespace gpu::detail {
 
 // A kernel's launch: its grid and what runs a range of its blocks.
+// How the blocks of a launch may be shared between host threads (gpu/launch.h).
+enum class BlockOrder {
+    any,      // gpuLaunch: any block on any thread
+    inOrder,  // gpuLaunchInOrder: all its blocks on one thread, in index order
+    banded,   // gpuLaunchBanded: block b waits only for the blocks near b of the launch before
+};
+
 class LaunchCall {
 public:
-    LaunchCall(long long blocks, long long threadsPerBlock, bool inOrder)
-        : blocks(blocks), threadsPerBlock(threadsPerBlock), inOrder(inOrder) {}
+    LaunchCall(long long blocks, long long threadsPerBlock, BlockOrder order)
+        : blocks(blocks), threadsPerBlock(threadsPerBlock), order(order) {}
     virtual ~LaunchCall() = default;
     LaunchCall(const LaunchCall&) = delete;
     LaunchCall& operator=(const LaunchCall&) = delete;
@@ -336,7 +343,7 @@ public:
 
     const long long blocks;
     const long long threadsPerBlock;
-    const bool inOrder;  // all its blocks on one thread, in index order
+    const BlockOrder order;
 };
 
 // Runs `call` before returning, sharing its blocks with the layer's workers unless it runs in
