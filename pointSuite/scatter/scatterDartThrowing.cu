@@ -132,9 +132,10 @@ __global__ void calculateCellPhase(unsigned short* cellPhase, const CellId* cell
                                    const unsigned short* phaseMap, unsigned int numElements) {
     const unsigned int r = oneDimensionalThreadIndex();
     if (r >= numElements) return;
-    const CellId band = (cellCoordinateAlong(cellKey[r], grid, bands.axis) - bands.first) / bands.width;
-    cellPhase[r] = static_cast<unsigned short>(phaseMap[blockPositionOfCell(cellKey[r], grid)] *
-                                               bands.count + band);
+    const CellId band =
+        (cellCoordinateAlong(cellKey[r], grid, bands.axis) - bands.first) / bands.width;
+    cellPhase[r] = static_cast<unsigned short>(
+        phaseMap[blockPositionOfCell(cellKey[r], grid)] * bands.count + band);
 }
 
 // The sorted index one past the last candidate of cell r.
@@ -351,8 +352,7 @@ namespace {
 unsigned long long tableBytes(unsigned long long cells) {
     const unsigned long long buckets = 4 * cells;
     return buckets * 4 * (1 + kSlots) + cells * (4 * 4 + 8 + 2 + 12) + cells * (4 + 2) +
-           4ull * (kPhases * kMaximumBands + 1) + 24 +
-           8 * kKeyPadding + 64;
+           4ull * (kPhases * kMaximumBands + 1) + 24 + 8 * kKeyPadding + 64;
 }
 
 // The per-cell arrays of a phase while its darts are thrown.
@@ -598,10 +598,15 @@ MStatus throwDarts(Candidates& candidates, unsigned int acceptedSamplesCount, fl
     {
         // One short launch per trial and phase, block b on band b: queued together, so that
         // they run back to back and each band goes on once the bands beside it have.
-        const DartCells dartCells{devicePointer(rows.start), devicePointer(rows.rows),
-                                  devicePointer(cells.start), devicePointer(cells.sample),
-                                  devicePointer(cells.samplePosition), devicePointer(cells.refuser),
-                                  devicePointer(sortedPosition), devicePointer(map), cells.count,
+        const DartCells dartCells{devicePointer(rows.start),
+                                  devicePointer(rows.rows),
+                                  devicePointer(cells.start),
+                                  devicePointer(cells.sample),
+                                  devicePointer(cells.samplePosition),
+                                  devicePointer(cells.refuser),
+                                  devicePointer(sortedPosition),
+                                  devicePointer(map),
+                                  cells.count,
                                   n};
         const gpu::LaunchBatch batch;
         for (int t = 0; t < trials; ++t) {

@@ -227,7 +227,9 @@ __global__ void sumOfNeighbourBands(const unsigned int* from, unsigned int* to, 
 TEST(LaunchBatch, BandedLaunchesGiveWhatTheyGiveOneAfterAnother) {
     HostThreads threads(8);
     const int n = 12000, steps = 100;
-    auto shapeOf = [](int k) { return k < 80 ? std::pair<int, int>{40, 300} : std::pair<int, int>{80, 150}; };
+    auto shapeOf = [](int k) {
+        return k < 80 ? std::pair<int, int>{40, 300} : std::pair<int, int>{80, 150};
+    };
     std::vector<unsigned int> expected(n, 1u), next(n);
     for (int k = 0; k < steps; ++k) {
         const auto [width, bands] = shapeOf(k);

@@ -173,9 +173,8 @@ public:
           ready_(new std::atomic<long long>[tasks_]) {
         for (long long t = 0; t < tasks_; ++t) {
             const long long i = t % tasksPerLaunch_;
-            const int before = t < tasksPerLaunch_
-                                   ? 0
-                                   : 1 + (i > 0 ? 1 : 0) + (i + 1 < tasksPerLaunch_ ? 1 : 0);
+            const int before =
+                t < tasksPerLaunch_ ? 0 : 1 + (i > 0 ? 1 : 0) + (i + 1 < tasksPerLaunch_ ? 1 : 0);
             waitingFor_[t].store(before, std::memory_order_relaxed);
             ready_[t].store(t < tasksPerLaunch_ ? t : kEmpty, std::memory_order_relaxed);
         }
@@ -236,10 +235,10 @@ private:
 
     const gpu::detail::LaunchCall* const* calls_;
     const long long blocksPerTask_, tasksPerLaunch_, tasks_;
-    std::unique_ptr<std::atomic<int>[]> waitingFor_;      // tasks of the launch before not yet run
-    std::unique_ptr<std::atomic<long long>[]> ready_;     // the ready list, kEmpty past its end
-    std::atomic<long long> readyCount_{0};                 // entries of the list handed out
-    std::atomic<long long> claimed_{0};                    // entries of the list taken
+    std::unique_ptr<std::atomic<int>[]> waitingFor_;   // tasks of the launch before not yet run
+    std::unique_ptr<std::atomic<long long>[]> ready_;  // the ready list, kEmpty past its end
+    std::atomic<long long> readyCount_{0};             // entries of the list handed out
+    std::atomic<long long> claimed_{0};                // entries of the list taken
     std::atomic<long long> done_{0};
     Signal listed_;  // a task has joined the list, or the last one was taken
 };
@@ -419,10 +418,10 @@ private:
 
     std::atomic<std::uint64_t> state_{0};
     std::atomic<bool> inUse_{false};  // a host thread's launch holds the team
-    Sequence* sequence_ = nullptr;  // what the open launch runs; read by a worker once seated
+    Sequence* sequence_ = nullptr;    // what the open launch runs; read by a worker once seated
     std::uint64_t launches_ = 0;
-    Signal launched_;  // a launch has opened, or the team stops
-    Signal left_;      // the last seated worker has left a closed launch
+    Signal launched_;   // a launch has opened, or the team stops
+    Signal left_;       // the last seated worker has left a closed launch
     std::mutex mutex_;  // guards workers_
     std::vector<std::thread> workers_;
     std::atomic<bool> stopping_{false};

@@ -600,7 +600,7 @@ TEST(DartThrowing, TheResultIsTheSameOnAnyNumberOfThreads) {
             points.push_back({x, cloud.flat ? 0.5f : y, cloud.extent * next()});
         }
         std::vector<unsigned int> reference;
-        for (const auto [threads, busyThreads] : {std::pair{1, 0}, {8, 0}, {8, 8}}) {
+        for (const auto& [threads, busyThreads] : {std::pair{1, 0}, {8, 0}, {8, 8}}) {
             HostThreads use(threads);
             BusyThreads busy(busyThreads);
             CellHashTable table;

@@ -126,8 +126,7 @@ template <typename Kernel, typename... Args>
 class KernelCall final : public LaunchCall {
 public:
     KernelCall(Kernel kernel, dim3 grid, dim3 block, BlockOrder order, const Args&... args)
-        : LaunchCall(blockCount(grid), static_cast<long long>(block.x) * block.y * block.z,
-                     order),
+        : LaunchCall(blockCount(grid), static_cast<long long>(block.x) * block.y * block.z, order),
           kernel_(kernel),
           grid_(grid),
           block_(block),
