@@ -97,7 +97,7 @@ private:
 };
 static_assert(sizeof(std::atomic<std::uint32_t>) == sizeof(std::uint32_t), "a futex is a word");
 
-// A part of a sequence that threads take pieces of: one launch, or a run of banded launches.
+// A stage of a sequence, whose pieces threads take: one launch, or a run of banded launches.
 class Stage {
 public:
     virtual ~Stage() = default;
