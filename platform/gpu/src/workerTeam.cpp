@@ -135,14 +135,18 @@ public:
                               ? blocks
                               : blocksPerPiece(blocks, threads);
         chunks_ = (blocks + blocksPerChunk_ - 1) / blocksPerChunk_;
+        stripes_ = std::min(threads, chunks_);
+        claims_ = stripes_ * ((chunks_ + stripes_ - 1) / stripes_);
     }
 
     long long widest() const override { return chunks_; }
 
     bool take(std::atomic<bool>& failed) override {
         for (;;) {
-            const long long c = nextChunk_.fetch_add(1, std::memory_order_relaxed);
-            if (c >= chunks_) return false;
+            const long long claim = nextChunk_.fetch_add(1, std::memory_order_relaxed);
+            if (claim >= claims_) return false;
+            const long long c = chunkOfClaim(claim);
+            if (c < 0) continue;
             const long long first = c * blocksPerChunk_;
             run(call_, first, std::min(call_.blocks, first + blocksPerChunk_), failed);
             if (chunksDone_.fetch_add(1, std::memory_order_acq_rel) + 1 == chunks_) return true;
@@ -150,9 +154,21 @@ public:
     }
 
 private:
+    // The chunks lie in one stripe per thread, and claims go round the stripes: the first claims
+    // of the threads land far apart, and a thread's next claim mostly follows on from its last.
+    // Threads then seldom touch fresh memory in the same place at once, where each of them would
+    // wait for and clear the same new page. -1 for a claim past the end of a shorter stripe.
+    long long chunkOfClaim(long long claim) const {
+        const long long stripe = claim % stripes_, step = claim / stripes_;
+        const long long start = stripe * chunks_ / stripes_;
+        return start + step < (stripe + 1) * chunks_ / stripes_ ? start + step : -1;
+    }
+
     const gpu::detail::LaunchCall& call_;
     long long blocksPerChunk_ = 0;
     long long chunks_ = 0;
+    long long stripes_ = 1;
+    long long claims_ = 0;
     std::atomic<long long> nextChunk_{0};
     std::atomic<long long> chunksDone_{0};
 };
