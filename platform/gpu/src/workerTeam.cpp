@@ -177,7 +177,8 @@ private:
 // task i of a launch ready once tasks i - 1 to i + 1 of the launch before have run. Tasks go
 // into a list as they become ready, the first launch's at once, and threads take them from it
 // in that order, so a thread held back in one task holds back only the tasks after it that
-// need it.
+// need it (and, for an instant, a thread held back between taking a place in the list and
+// writing the task there holds back those who take from the list).
 class BandedRun final : public Stage {
 public:
     BandedRun(const gpu::detail::LaunchCall* const* calls, long long launches, long long threads)

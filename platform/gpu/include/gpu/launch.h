@@ -1,5 +1,5 @@
 #pragma once
-// Kernel launches. Node code launches through these two, never with <<< >>> itself, and from
+// Kernel launches. Node code launches through these, never with <<< >>> itself, and from
 // .cu files only (on the cuda backend nvcc alone compiles launches).
 //
 //   gpuLaunch(kernel, grid, block, args...)
@@ -22,12 +22,13 @@
 //       For a loop of launches over data in bands, block b of each launch on band b: what block
 //       b of one banded launch touches is touched by blocks b - 1 to b + 1 of the banded
 //       launches before and after it at most, and two blocks two or more apart share nothing
-//       that either writes. In a batch on the cpu backend, a banded launch that follows one of
-//       the same grid starts each block (each group of blocks) once the blocks beside it in the
-//       launch before have run, without waiting for the whole launch: on a loaded machine a
-//       thread that the system holds back holds back only the blocks near its own. The result
-//       is that of running the launches one after another. Otherwise, and on the GPU, it is
-//       gpuLaunch.
+//       that either writes. In a batch on the cpu backend, a banded launch that follows a
+//       banded launch of as many blocks starts each block (each group of blocks) once the
+//       blocks beside it in the launch before have run, without waiting for the whole launch:
+//       on a loaded machine a thread that the system holds back holds back only the blocks near
+//       its own. The caller keeps two loops of banded launches of one block count apart with
+//       another launch. The result is that of running the launches one after another.
+//       Otherwise, and on the GPU, it is gpuLaunch.
 //
 //   gpu::LaunchBatch batch;
 //       The launches made on this thread while the batch is open run one after another, each
@@ -52,8 +53,9 @@
 // records cudaErrorInvalidConfiguration at the launch, as CUDA does; read it with
 // cudaGetLastError(). On the cpu backend a kernel that throws ends its launch (and the launches
 // after it in a batch) with cudaErrorLaunchFailure recorded, at the launch or at the batch's
-// close, and a launch that finds no memory to queue it records cudaErrorMemoryAllocation;
-// nothing is thrown to the caller.
+// close; in a run of banded launches the blocks that do not wait for the faulty one, directly
+// or not, may still run. A launch that finds no memory to queue it records
+// cudaErrorMemoryAllocation; nothing is thrown to the caller.
 #include <gpu/runtime.h>
 
 #include <memory>
