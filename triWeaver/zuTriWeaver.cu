@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/boxInput.h"
 #include "common/inputChecks.h"
 #include "common/nodeAttributes.h"
 #include "common/stageTimer.h"
@@ -56,19 +57,14 @@ struct WeaverSettings {
     bool makeManifold = false;
     float dotProdLimit = 0.0f;
     float radius = 1.0f;
-    float minX = 0, minY = 0, minZ = 0, maxX = 0, maxZ = 0;
-
-    bool hasBoundingBox() const {
-        return minX != 0 || minY != 0 || minZ != 0 || maxX != 0 || maxZ != 0;
-    }
+    BoxCorners box;
 };
 
-// An input value; a failed read is reported with its file and line and reads as 0.
-MDataHandle input(MDataBlock& block, const MObject& attribute) {
-    MStatus status;
-    MDataHandle handle = block.inputValue(attribute, &status);
-    STATUS_CHECK(status);
-    return handle;
+// The box's five read attributes.
+BoxAttributes boxAttributes() {
+    return {zuTriWeaver::boundingBoxMinX, zuTriWeaver::boundingBoxMinY,
+            zuTriWeaver::boundingBoxMinZ, zuTriWeaver::boundingBoxMaxX,
+            zuTriWeaver::boundingBoxMaxZ};
 }
 
 MString plugName(const MObject& node, const MObject& attribute) {
@@ -118,14 +114,7 @@ bool checkConnectedValues(const MObject& node, const WeaverSettings& settings) {
     if (settings.considerNormal &&
         !checkFinite(node, zuTriWeaver::dotProdLimit, settings.dotProdLimit))
         return false;
-    const std::pair<const MObject*, float> box[] = {{&zuTriWeaver::boundingBoxMinX, settings.minX},
-                                                    {&zuTriWeaver::boundingBoxMinY, settings.minY},
-                                                    {&zuTriWeaver::boundingBoxMinZ, settings.minZ},
-                                                    {&zuTriWeaver::boundingBoxMaxX, settings.maxX},
-                                                    {&zuTriWeaver::boundingBoxMaxZ, settings.maxZ}};
-    for (const auto& [attribute, value] : box)
-        if (!checkFinite(node, *attribute, value)) return false;
-    return true;
+    return checkBoxFinite(node, boxAttributes(), settings.box);
 }
 
 // The grid over the box and the points: cells with a diagonal of `radius`, from the lower of the
@@ -133,11 +122,11 @@ bool checkConnectedValues(const MObject& node, const WeaverSettings& settings) {
 // False after showing why a grid with more cells than 32-bit ids is refused.
 bool makeGrid(const MObject& node, const WeaverSettings& settings, const std::vector<float>& points,
               WeaverGrid& grid) {
-    double low[3] = {settings.minX, settings.minY, settings.minZ};
-    double high[3] = {std::max(settings.minX, settings.maxX), settings.minY,
-                      std::max(settings.minZ, settings.maxZ)};
-    low[0] = std::min(low[0], double(settings.maxX));
-    low[2] = std::min(low[2], double(settings.maxZ));
+    double low[3] = {settings.box.minX, settings.box.minY, settings.box.minZ};
+    double high[3] = {std::max(settings.box.minX, settings.box.maxX), settings.box.minY,
+                      std::max(settings.box.minZ, settings.box.maxZ)};
+    low[0] = std::min(low[0], double(settings.box.maxX));
+    low[2] = std::min(low[2], double(settings.box.maxZ));
     for (size_t i = 0; i + 2 < points.size(); i += 3)
         for (int k = 0; k < 3; ++k) {
             low[k] = std::min(low[k], double(points[i + k]));
@@ -317,24 +306,15 @@ MStatus zuTriWeaver::weave(MDataBlock& block) {
         return status;
     }
     WeaverSettings settings;
-    settings.considerNormal = input(block, considerNormal).asBool();
-    if (settings.considerNormal) settings.dotProdLimit = input(block, dotProdLimit).asFloat();
+    settings.considerNormal = readInput(block, considerNormal).asBool();
+    if (settings.considerNormal) settings.dotProdLimit = readInput(block, dotProdLimit).asFloat();
     HostPoints host;
     status = readPoints(node, in, settings.considerNormal, host);
     if (!status) return status;
-    settings.minX = input(block, boundingBoxMinX).asFloat();
-    settings.minY = input(block, boundingBoxMinY).asFloat();
-    settings.minZ = input(block, boundingBoxMinZ).asFloat();
-    settings.maxX = input(block, boundingBoxMaxX).asFloat();
-    settings.maxZ = input(block, boundingBoxMaxZ).asFloat();
-    if (!settings.hasBoundingBox()) {
-        const MString box = plugName(node, boundingBox);
-        MGlobal::displayError(box + ": plug-in bouinding box attribute or type: dgdirty " + box +
-                              " in command line if bbox already connected");
-        return MS::kFailure;
-    }
-    settings.radius = input(block, radius).asFloat();
-    settings.makeManifold = input(block, makeManifold).asBool();
+    settings.box = readBoxCorners(block, boxAttributes());
+    if (!checkBoxSet(node, boundingBox, settings.box)) return MS::kFailure;
+    settings.radius = readInput(block, radius).asFloat();
+    settings.makeManifold = readInput(block, makeManifold).asBool();
     if (!checkConnectedValues(node, settings)) return MS::kFailure;
     if (!arrayLengthsMatch(in, host.count)) return MS::kFailure;
 

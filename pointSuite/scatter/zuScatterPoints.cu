@@ -21,6 +21,7 @@
 #include <string>
 #include <utility>
 
+#include "common/boxInput.h"
 #include "common/inputChecks.h"
 #include "common/nodeAttributes.h"
 #include "common/stageTimer.h"
@@ -71,56 +72,38 @@ struct ScatterSettings {
     float radius = 1.0f;
     bool computeNormal = true;
     bool onVertices = false, onBorderEdges = false, onSurface = true;
-    float minX = 0, minY = 0, minZ = 0, maxX = 0, maxZ = 0;
+    BoxCorners box;
     int seed = 0, multiplier = 1, trials = 1;
-
-    // All five box values read at 0 means the box was never connected or set.
-    bool hasBoundingBox() const {
-        return minX != 0 || minY != 0 || minZ != 0 || maxX != 0 || maxZ != 0;
-    }
 };
 
-// An input value; a failed read is reported with its file and line and reads as 0.
-MDataHandle input(MDataBlock& block, const MObject& attribute) {
-    MStatus status;
-    MDataHandle handle = block.inputValue(attribute, &status);
-    STATUS_CHECK(status);
-    return handle;
+// The box's five read attributes.
+BoxAttributes boxAttributes() {
+    return {zuScatterPoints::boundingBoxMinX, zuScatterPoints::boundingBoxMinY,
+            zuScatterPoints::boundingBoxMinZ, zuScatterPoints::boundingBoxMaxX,
+            zuScatterPoints::boundingBoxMaxZ};
 }
 
 void readBoxAndSwitches(MDataBlock& block, ScatterSettings& settings) {
     // The box's maximum y and its size are not read: the grid's extent along y runs from its
     // minimum y over the mesh's own points.
-    settings.minX = input(block, zuScatterPoints::boundingBoxMinX).asFloat();
-    settings.minY = input(block, zuScatterPoints::boundingBoxMinY).asFloat();
-    settings.minZ = input(block, zuScatterPoints::boundingBoxMinZ).asFloat();
-    settings.maxX = input(block, zuScatterPoints::boundingBoxMaxX).asFloat();
-    settings.maxZ = input(block, zuScatterPoints::boundingBoxMaxZ).asFloat();
-    settings.computeNormal = input(block, zuScatterPoints::computeNormal).asBool();
-    settings.onVertices = input(block, zuScatterPoints::scatterOnVertices).asBool();
-    settings.onBorderEdges = input(block, zuScatterPoints::scatterOnBorderEdges).asBool();
-    settings.onSurface = input(block, zuScatterPoints::scatterOnSurface).asBool();
+    settings.box = readBoxCorners(block, boxAttributes());
+    settings.computeNormal = readInput(block, zuScatterPoints::computeNormal).asBool();
+    settings.onVertices = readInput(block, zuScatterPoints::scatterOnVertices).asBool();
+    settings.onBorderEdges = readInput(block, zuScatterPoints::scatterOnBorderEdges).asBool();
+    settings.onSurface = readInput(block, zuScatterPoints::scatterOnSurface).asBool();
 }
 
 void readSampling(MDataBlock& block, ScatterSettings& settings) {
-    settings.seed = input(block, zuScatterPoints::seed).asInt();
-    settings.multiplier = input(block, zuScatterPoints::randomsMultipler).asInt();
-    settings.trials = clampTrials(input(block, zuScatterPoints::trials).asInt());
+    settings.seed = readInput(block, zuScatterPoints::seed).asInt();
+    settings.multiplier = readInput(block, zuScatterPoints::randomsMultipler).asInt();
+    settings.trials = clampTrials(readInput(block, zuScatterPoints::trials).asInt());
 }
 
 // The radius and the box as they reached compute: setAttr keeps them within the attributes'
 // limits, a connection does not.
 bool checkConnectedValues(const MObject& node, const ScatterSettings& settings) {
     if (!checkFinitePositive(node, zuScatterPoints::radius, settings.radius)) return false;
-    const std::pair<const MObject*, float> box[] = {
-        {&zuScatterPoints::boundingBoxMinX, settings.minX},
-        {&zuScatterPoints::boundingBoxMinY, settings.minY},
-        {&zuScatterPoints::boundingBoxMinZ, settings.minZ},
-        {&zuScatterPoints::boundingBoxMaxX, settings.maxX},
-        {&zuScatterPoints::boundingBoxMaxZ, settings.maxZ}};
-    for (const auto& [attribute, value] : box)
-        if (!checkFinite(node, *attribute, value)) return false;
-    return true;
+    return checkBoxFinite(node, boxAttributes(), settings.box);
 }
 
 // The grid over the box and the mesh: the box is only the grid's frame, the candidates come
@@ -130,8 +113,9 @@ bool checkConnectedValues(const MObject& node, const ScatterSettings& settings) 
 bool makeGrid(const MObject& node, const ScatterSettings& settings,
               const std::vector<float>& points, ScatterGrid& grid) {
     GridFrame frame;
-    frame.include(settings.minX, settings.minY, settings.minZ);
-    frame.include(settings.maxX, settings.minY, settings.maxZ);  // the box's maximum y is unread
+    frame.include(settings.box.minX, settings.box.minY, settings.box.minZ);
+    // The box's maximum y is unread.
+    frame.include(settings.box.maxX, settings.box.minY, settings.box.maxZ);
     for (size_t i = 0; i + 2 < points.size(); i += 3)
         frame.include(points[i], points[i + 1], points[i + 2]);
     double cells = 0.0;
@@ -227,7 +211,7 @@ MStatus uploadMesh(MDataBlock& block, const std::vector<float>& hostPoints,
     if (!scatterMemoryFits(4ull * hostTriangles.size())) return MS::kFailure;
     if (!hostTriangles.empty()) mesh.triangles.assign(hostTriangles.begin(), hostTriangles.end());
     mesh.triangleCount = static_cast<unsigned int>(hostTriangles.size() / 3);
-    input(block, zuScatterPoints::partial).asBool();
+    readInput(block, zuScatterPoints::partial).asBool();
     return MS::kSuccess;
 }
 
@@ -433,9 +417,9 @@ MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {
     MDataHandle meshHandle = block.inputValue(inMesh, &status);
     STATUS_RETURN_ON_ERROR(status, "getting inMesh");
     ScatterSettings settings;
-    settings.radius = input(block, radius).asFloat();
-    input(block, addAll).asBool();
-    input(block, mode).asShort();
+    settings.radius = readInput(block, radius).asFloat();
+    readInput(block, addAll).asBool();
+    readInput(block, mode).asShort();
 
     MFnMesh meshFn(meshHandle.asMesh(), &status);
     if (!status) {
@@ -452,12 +436,7 @@ MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {
 
     if (!settings.onVertices && !settings.onBorderEdges && !settings.onSurface)
         return setOutput(block, output, outputData, plug);
-    if (!settings.hasBoundingBox()) {
-        const MString box = MPlug(thisMObject(), boundingBox).name();
-        MGlobal::displayError(box + ": plug-in bouinding box attribute or type: dgdirty " + box +
-                              " in command line if bbox already connected");
-        return MS::kFailure;
-    }
+    if (!checkBoxSet(thisMObject(), boundingBox, settings.box)) return MS::kFailure;
     if (!checkConnectedValues(thisMObject(), settings)) return MS::kFailure;
     readSampling(block, settings);
 
