@@ -1,7 +1,8 @@
 #pragma once
-// The bounding box that the scatter and weaver nodes read from their boundingBox compound, and
-// the input read they share. Of the box they read both corners but the maximum y: their grids
-// run along y from the minimum y over the mesh's own points.
+// The bounding box that the scatter and weaver nodes read from their boundingBox compound
+// (created by createBoundingBoxInput, nodeAttributes.h), and the input read they share. Of the box
+// they read both corners but the maximum y: their grids run along y from the minimum y over the
+// mesh's own points.
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
 #include <maya/MObject.h>

@@ -95,8 +95,8 @@ MStatus createVectorArrayOutput(MObject& attribute, const char* longName, const 
     return MS::kSuccess;
 }
 
-MStatus createCompoundArray(MObject& compound, const char* longName, const char* shortName,
-                            std::initializer_list<const MObject*> children, bool storable) {
+MStatus createCompound(MObject& compound, const char* longName, const char* shortName,
+                       std::initializer_list<const MObject*> children) {
     MFnCompoundAttribute fn;
     MStatus status;
     compound = fn.create(longName, shortName, &status);
@@ -105,6 +105,14 @@ MStatus createCompoundArray(MObject& compound, const char* longName, const char*
         STATUS_RETURN_ON_ERROR(fn.addChild(*child), std::string("in ") + longName + ".\n");
     fn.setReadable(true);
     fn.setWritable(true);
+    return MS::kSuccess;
+}
+
+MStatus createCompoundArray(MObject& compound, const char* longName, const char* shortName,
+                            std::initializer_list<const MObject*> children, bool storable) {
+    const MStatus status = createCompound(compound, longName, shortName, children);
+    if (!status) return status;
+    MFnCompoundAttribute fn(compound);
     fn.setArray(true);
     if (storable) fn.setStorable(true);
     return MS::kSuccess;
@@ -117,4 +125,44 @@ MStatus addAttributes(std::initializer_list<const MObject*> attributes,
     for (const MObject* input : inputs)
         STATUS_RETURN_ON_ERROR(MPxNode::attributeAffects(*input, output), "in attributeAffects.\n");
     return MS::kSuccess;
+}
+
+MStatus createBoundingBoxInput(const BoundingBoxPlugs& plugs, void (*childFlags)(MFnAttribute&)) {
+    struct Child {
+        MObject& attribute;
+        const char* longName;
+        const char* shortName;
+    };
+    const Child children[] = {
+        {plugs.minX, "boundingBoxMinX", "bmix"},   {plugs.minY, "boundingBoxMinY", "bmiy"},
+        {plugs.minZ, "boundingBoxMinZ", "bmiz"},   {plugs.maxX, "boundingBoxMaxX", "bmax"},
+        {plugs.maxY, "boundingBoxMaxY", "bmay"},   {plugs.maxZ, "boundingBoxMaxZ", "bmaz"},
+        {plugs.sizeX, "boundingBoxSizeX", "bmsx"}, {plugs.sizeY, "boundingBoxSizeY", "bmsy"},
+        {plugs.sizeZ, "boundingBoxSizeZ", "bmsz"},
+    };
+    MFnNumericAttribute numeric;
+    MStatus status;
+    for (const Child& child : children) {
+        child.attribute =
+            numeric.create(child.longName, child.shortName, MFnNumericData::kFloat, 0.0, &status);
+        STATUS_RETURN_ON_ERROR(status, std::string("in ") + child.longName + ".\n");
+        if (childFlags) childFlags(numeric);
+    }
+    struct Group {
+        MObject& attribute;
+        const char* longName;
+        const char* shortName;
+        std::initializer_list<const MObject*> children;
+    };
+    const Group groups[] = {
+        {plugs.min, "boundingBoxMin", "bmi", {&plugs.minX, &plugs.minY, &plugs.minZ}},
+        {plugs.max, "boundingBoxMax", "bma", {&plugs.maxX, &plugs.maxY, &plugs.maxZ}},
+        {plugs.size, "boundingBoxSize", "bms", {&plugs.sizeX, &plugs.sizeY, &plugs.sizeZ}},
+    };
+    for (const Group& group : groups) {
+        status = createCompound(group.attribute, group.longName, group.shortName, group.children);
+        if (!status) return status;
+        MFnAttribute(group.attribute).setHidden(true);
+    }
+    return createCompound(plugs.box, "boundingBox", "bb", {&plugs.min, &plugs.max, &plugs.size});
 }

@@ -1,5 +1,4 @@
 #include <maya/MFnArrayAttrsData.h>
-#include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnMesh.h>
 #include <maya/MFnMeshData.h>
 #include <maya/MFnNumericAttribute.h>
@@ -361,72 +360,16 @@ MStatus zuTriWeaver::weave(MDataBlock& block) {
     return setOutput(block, outPoints, usedData);
 }
 
-namespace {
-
-void setBoxFlags(MFnAttribute& attribute) {
-    attribute.setReadable(true);
-    attribute.setWritable(true);
-}
-
-}  // namespace
-
 MStatus zuTriWeaver::initialize() {
     MFnNumericAttribute numeric;
-    MFnCompoundAttribute compound;
     MFnTypedAttribute typed;
     MStatus status;
 
-    struct Child {
-        MObject* attribute;
-        const char* longName;
-        const char* shortName;
-    };
-    const Child children[] = {
-        {&boundingBoxMinX, "boundingBoxMinX", "bmix"},
-        {&boundingBoxMinY, "boundingBoxMinY", "bmiy"},
-        {&boundingBoxMinZ, "boundingBoxMinZ", "bmiz"},
-        {&boundingBoxMaxX, "boundingBoxMaxX", "bmax"},
-        {&boundingBoxMaxY, "boundingBoxMaxY", "bmay"},
-        {&boundingBoxMaxZ, "boundingBoxMaxZ", "bmaz"},
-        {&boundingBoxSizeX, "boundingBoxSizeX", "bmsx"},
-        {&boundingBoxSizeY, "boundingBoxSizeY", "bmsy"},
-        {&boundingBoxSizeZ, "boundingBoxSizeZ", "bmsz"},
-    };
-    for (const Child& child : children) {
-        *child.attribute =
-            numeric.create(child.longName, child.shortName, MFnNumericData::kFloat, 0.0, &status);
-        STATUS_CHECK(status);
-    }
-    struct Group {
-        MObject* attribute;
-        const char* longName;
-        const char* shortName;
-        const MObject* children[3];
-    };
-    const Group groups[] = {{&boundingBoxMin,
-                             "boundingBoxMin",
-                             "bmi",
-                             {&boundingBoxMinX, &boundingBoxMinY, &boundingBoxMinZ}},
-                            {&boundingBoxMax,
-                             "boundingBoxMax",
-                             "bma",
-                             {&boundingBoxMaxX, &boundingBoxMaxY, &boundingBoxMaxZ}},
-                            {&boundingBoxSize,
-                             "boundingBoxSize",
-                             "bms",
-                             {&boundingBoxSizeX, &boundingBoxSizeY, &boundingBoxSizeZ}}};
-    for (const Group& group : groups) {
-        *group.attribute = compound.create(group.longName, group.shortName, &status);
-        STATUS_CHECK(status);
-        for (const MObject* child : group.children) STATUS_CHECK(compound.addChild(*child));
-        setBoxFlags(compound);
-        STATUS_CHECK(compound.setHidden(true));
-    }
-    boundingBox = compound.create("boundingBox", "bb", &status);
-    STATUS_CHECK(status);
-    for (const MObject* child : {&boundingBoxMin, &boundingBoxMax, &boundingBoxSize})
-        STATUS_CHECK(compound.addChild(*child));
-    setBoxFlags(compound);
+    status = createBoundingBoxInput(
+        {boundingBoxMinX, boundingBoxMinY, boundingBoxMinZ, boundingBoxMaxX, boundingBoxMaxY,
+         boundingBoxMaxZ, boundingBoxSizeX, boundingBoxSizeY, boundingBoxSizeZ, boundingBoxMin,
+         boundingBoxMax, boundingBoxSize, boundingBox});
+    if (!status) return status;
 
     considerNormal = numeric.create("considerNormal", "cn", MFnNumericData::kBoolean, 1, &status);
     STATUS_CHECK(status);

@@ -2,7 +2,6 @@
 
 #include <maya/MFloatPointArray.h>
 #include <maya/MFnArrayAttrsData.h>
-#include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MFnMesh.h>
 #include <maya/MFnNumericAttribute.h>
@@ -484,7 +483,6 @@ void setInputFlags(MFnAttribute& attribute, bool hidden) {
 MStatus zuScatterPoints::initialize() {
     MFnTypedAttribute typed;
     MFnNumericAttribute numeric;
-    MFnCompoundAttribute compound;
     MStatus status;
 
     outPoints = typed.create("outPoints", "op", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
@@ -497,57 +495,12 @@ MStatus zuScatterPoints::initialize() {
     STATUS_RETURN_ON_ERROR(status, "in inMesh.\n");
     setInputFlags(typed, false);
 
-    struct Child {
-        MObject* attribute;
-        const char* longName;
-        const char* shortName;
-    };
-    const Child children[] = {
-        {&boundingBoxMinX, "boundingBoxMinX", "bmix"}, {&boundingBoxMinY, "boundingBoxMinY", "bmiy"},
-        {&boundingBoxMinZ, "boundingBoxMinZ", "bmiz"}, {&boundingBoxMaxX, "boundingBoxMaxX", "bmax"},
-        {&boundingBoxMaxY, "boundingBoxMaxY", "bmay"}, {&boundingBoxMaxZ, "boundingBoxMaxZ", "bmaz"},
-        {&boundingBoxSizeX, "boundingBoxSizeX", "bmsx"},
-        {&boundingBoxSizeY, "boundingBoxSizeY", "bmsy"},
-        {&boundingBoxSizeZ, "boundingBoxSizeZ", "bmsz"},
-    };
-    for (const Child& child : children) {
-        *child.attribute = numeric.create(child.longName, child.shortName, MFnNumericData::kFloat,
-                                          0.0, &status);
-        STATUS_RETURN_ON_ERROR(status, std::string("in ") + child.longName + ".\n");
-        setInputFlags(numeric, true);
-    }
-    struct Group {
-        MObject* attribute;
-        const char* longName;
-        const char* shortName;
-        const MObject* children[3];
-    };
-    const Group groups[] = {
-        {&boundingBoxMin, "boundingBoxMin", "bmi",
-         {&boundingBoxMinX, &boundingBoxMinY, &boundingBoxMinZ}},
-        {&boundingBoxMax, "boundingBoxMax", "bma",
-         {&boundingBoxMaxX, &boundingBoxMaxY, &boundingBoxMaxZ}},
-        {&boundingBoxSize, "boundingBoxSize", "bms",
-         {&boundingBoxSizeX, &boundingBoxSizeY, &boundingBoxSizeZ}}};
-    for (const Group& group : groups) {
-        *group.attribute = compound.create(group.longName, group.shortName, &status);
-        STATUS_RETURN_ON_ERROR(status, std::string("in ") + group.longName + ".\n");
-        for (const MObject* child : group.children) {
-            status = compound.addChild(*child);
-            STATUS_RETURN_ON_ERROR(status, std::string("in ") + group.longName + ".\n");
-        }
-        compound.setReadable(true);
-        compound.setWritable(true);
-        compound.setHidden(true);
-    }
-    boundingBox = compound.create("boundingBox", "bb", &status);
-    STATUS_RETURN_ON_ERROR(status, "in boundingBox.\n");
-    for (const MObject* child : {&boundingBoxMin, &boundingBoxMax, &boundingBoxSize}) {
-        status = compound.addChild(*child);
-        STATUS_RETURN_ON_ERROR(status, "in boundingBox.\n");
-    }
-    compound.setReadable(true);
-    compound.setWritable(true);
+    status = createBoundingBoxInput(
+        {boundingBoxMinX, boundingBoxMinY, boundingBoxMinZ, boundingBoxMaxX, boundingBoxMaxY,
+         boundingBoxMaxZ, boundingBoxSizeX, boundingBoxSizeY, boundingBoxSizeZ, boundingBoxMin,
+         boundingBoxMax, boundingBoxSize, boundingBox},
+        [](MFnAttribute& child) { setInputFlags(child, true); });
+    if (!status) return status;
 
     struct Numeric {
         MObject* attribute;
