@@ -48,16 +48,21 @@ MStatus createPointSetInput(MObject& inPoints, bool hidden) {
     return MS::kSuccess;
 }
 
-MStatus createPointSetPlugs(MObject& inPoints, MObject& outPoints, bool hiddenInput) {
-    MStatus status = createPointSetInput(inPoints, hiddenInput);
-    if (!status) return status;
+MStatus createPointSetOutput(MObject& outPoints) {
     MFnTypedAttribute typed;
+    MStatus status;
     outPoints = typed.create("outPoints", "op", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
     STATUS_RETURN_ON_ERROR(status, "in MFnData::kDynArrayAttrs.\n");
     typed.setWritable(false);
     typed.setStorable(false);
     typed.setKeyable(false);
     return MS::kSuccess;
+}
+
+MStatus createPointSetPlugs(MObject& inPoints, MObject& outPoints, bool hiddenInput) {
+    const MStatus status = createPointSetInput(inPoints, hiddenInput);
+    if (!status) return status;
+    return createPointSetOutput(outPoints);
 }
 
 MStatus createMeshInput(MObject& inMesh, bool hidden) {

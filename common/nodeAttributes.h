@@ -35,6 +35,9 @@ MStatus createPointSetPlugs(MObject& inPoints, MObject& outPoints, bool hiddenIn
 // inPoints alone, as createPointSetPlugs makes it, for nodes whose output is no point set.
 MStatus createPointSetInput(MObject& inPoints, bool hidden = false);
 
+// outPoints alone, as createPointSetPlugs makes it, for nodes whose input is no point set.
+MStatus createPointSetOutput(MObject& outPoints);
+
 // inMesh (im): a mesh input, keyable, storable, readable and writable.
 MStatus createMeshInput(MObject& inMesh, bool hidden = false);
 

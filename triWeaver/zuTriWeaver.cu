@@ -384,16 +384,8 @@ MStatus zuTriWeaver::initialize() {
     STATUS_CHECK(numeric.setMin(0.001));
     STATUS_CHECK(numeric.setKeyable(true));
 
-    inPoints = typed.create("inPoints", "ip", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
-    if (!status) {
-        std::cerr << "ERROR in MFnData::kDynArrayAttrs.\n"
-                  << std::endl
-                  << status.errorString() << std::endl;
-        return status;
-    }
-    STATUS_CHECK(typed.setWritable(true));
-    STATUS_CHECK(typed.setStorable(false));
-    STATUS_CHECK(typed.setKeyable(false));
+    status = createPointSetInput(inPoints);
+    if (!status) return status;
 
     makeManifold = numeric.create("makeManifold", "mm", MFnNumericData::kBoolean, 0, &status);
     STATUS_CHECK(status);
@@ -405,12 +397,8 @@ MStatus zuTriWeaver::initialize() {
     STATUS_CHECK(typed.setWritable(false));
     STATUS_CHECK(typed.setStorable(false));
     STATUS_CHECK(typed.setKeyable(false));
-    outPoints =
-        typed.create("outPoints", "op", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
-    STATUS_CHECK(status);
-    STATUS_CHECK(typed.setWritable(false));
-    STATUS_CHECK(typed.setStorable(false));
-    STATUS_CHECK(typed.setKeyable(false));
+    status = createPointSetOutput(outPoints);
+    if (!status) return status;
 
     for (const MObject* attribute : {&boundingBox, &considerNormal, &dotProdLimit, &radius,
                                      &inPoints, &makeManifold, &outMesh, &outPoints})

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "common/locatorBounds.h"
+#include "common/nodeAttributes.h"
 #include "common/statusCheck.h"
 #include "pointSuite/display/locatorDrawing.h"
 
@@ -171,12 +172,8 @@ MStatus zuDisplayPoints::initialize() {
     MFnTypedAttribute typed;
     MFnNumericAttribute numeric;
 
-    inPoints = typed.create("inPoints", "ip", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
-    STATUS_RETURN_ON_ERROR(status, "in MFnData::kDynArrayAttrs.\n");
-    typed.setReadable(true);
-    typed.setWritable(true);
-    typed.setStorable(false);
-    typed.setKeyable(false);
+    status = createPointSetInput(inPoints);
+    if (!status) return status;
     STATUS_RETURN_ON_ERROR(addAttribute(inPoints), "adding inPoints.\n");
 
     pointSize = numeric.create("pointSize", "ps", MFnNumericData::kInt, 2, &status);

@@ -485,11 +485,8 @@ MStatus zuScatterPoints::initialize() {
     MFnNumericAttribute numeric;
     MStatus status;
 
-    outPoints = typed.create("outPoints", "op", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
-    STATUS_RETURN_ON_ERROR(status, "in MFnData::kDynArrayAttrs.\n");
-    typed.setStorable(false);
-    typed.setWritable(false);
-    typed.setKeyable(false);
+    status = createPointSetOutput(outPoints);
+    if (!status) return status;
 
     inMesh = typed.create("inMesh", "im", MFnData::kMesh, MObject::kNullObj, &status);
     STATUS_RETURN_ON_ERROR(status, "in inMesh.\n");

@@ -451,11 +451,8 @@ MStatus zuPointsSelection::initialize() {
     MStatus status;
     MFnTypedAttribute typed;
     MFnNumericAttribute numeric;
-    inPoints = typed.create("inPoints", "ip", MFnData::kDynArrayAttrs, MObject::kNullObj, &status);
-    STATUS_RETURN_ON_ERROR(status, "in MFnData::kDynArrayAttrs.\n");
-    typed.setStorable(false);
-    typed.setKeyable(false);
-    typed.setWritable(true);
+    status = createPointSetInput(inPoints);
+    if (!status) return status;
     useVertexColor = numeric.create("useVertexColor", "uvc", MFnNumericData::kBoolean, 0, &status);
     STATUS_RETURN_ON_ERROR(status, "in useVertexColor.\n");
     numeric.setKeyable(true);
