@@ -1,8 +1,7 @@
 #pragma once
 // Attribute creation that the point nodes share: the point-set plugs, the mesh input, tables
-// of numeric inputs, compounds and the bounding box input, adding a list of attributes with
-// their effect on the output, and the guard round compute.
-#include <maya/MFnAttribute.h>
+// of numeric inputs, compounds, adding a list of attributes with their effect on the output,
+// and the guard round compute (the bounding box input is boxInput.h).
 #include <maya/MFnNumericData.h>
 #include <maya/MGlobal.h>
 #include <maya/MObject.h>
@@ -57,20 +56,6 @@ MStatus createCompound(MObject& compound, const char* longName, const char* shor
 // Makes `compound` a compound array attribute (readable, writable, array) of the children.
 MStatus createCompoundArray(MObject& compound, const char* longName, const char* shortName,
                             std::initializer_list<const MObject*> children, bool storable);
-
-// The node's boundingBox compound and its parts.
-struct BoundingBoxPlugs {
-    MObject &minX, &minY, &minZ, &maxX, &maxY, &maxZ, &sizeX, &sizeY, &sizeZ;
-    MObject &min, &max, &size, &box;
-};
-
-// Creates boundingBox (bb), readable and writable, of the hidden compounds boundingBoxMin
-// (bmi), boundingBoxMax (bma) and boundingBoxSize (bms), readable and writable, each of three
-// floats, default 0: boundingBoxMinX (bmix) to boundingBoxSizeZ (bmsz), each given
-// `childFlags` where there is one. A failure writes "ERROR in <longName>.\n" and the status text
-// to standard error and returns the status.
-MStatus createBoundingBoxInput(const BoundingBoxPlugs& plugs,
-                               void (*childFlags)(MFnAttribute&) = nullptr);
 
 // Adds every attribute, then declares each of `inputs` as affecting `output`.
 MStatus addAttributes(std::initializer_list<const MObject*> attributes,

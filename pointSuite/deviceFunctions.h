@@ -62,12 +62,19 @@ __host__ __device__ inline unsigned int positionInCellBlock(CellId kx, CellId ky
     return static_cast<unsigned int>(kx % 3 + 3 * (kz % 3) + 9 * (ky % 3));
 }
 
+// The coordinate along one axis (0 x, 1 y, 2 z) of the cell with id `cell` of the grid.
+__host__ __device__ inline CellId cellCoordinateAlong(CellId cell, const ScatterGrid& grid,
+                                                      unsigned int axis) {
+    if (axis == 0) return cell % grid.stepZ;
+    if (axis == 2) return (cell / grid.stepZ) % grid.countZ;
+    return cell / grid.stepY;
+}
+
 // The block position of the cell with id `cell` of the grid, from the coordinates its id holds.
 __host__ __device__ inline unsigned int blockPositionOfCell(CellId cell, const ScatterGrid& grid) {
-    const CellId kx = cell % grid.stepZ;
-    const CellId kz = (cell / grid.stepZ) % grid.countZ;
-    const CellId ky = cell / grid.stepY;
-    return positionInCellBlock(kx, ky, kz);
+    return positionInCellBlock(cellCoordinateAlong(cell, grid, 0),
+                               cellCoordinateAlong(cell, grid, 1),
+                               cellCoordinateAlong(cell, grid, 2));
 }
 
 // The first index of lo .. lo + n - 1 whose running sum exceeds target, the last one when none

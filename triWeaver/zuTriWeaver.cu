@@ -59,12 +59,8 @@ struct WeaverSettings {
     BoxCorners box;
 };
 
-// The box's five read attributes.
-BoxAttributes boxAttributes() {
-    return {zuTriWeaver::boundingBoxMinX, zuTriWeaver::boundingBoxMinY,
-            zuTriWeaver::boundingBoxMinZ, zuTriWeaver::boundingBoxMaxX,
-            zuTriWeaver::boundingBoxMaxZ};
-}
+// The node's boundingBox compound and its parts.
+BoundingBoxPlugs boxPlugs() { return boundingBoxPlugsOf<zuTriWeaver>(); }
 
 MString plugName(const MObject& node, const MObject& attribute) {
     return MPlug(node, attribute).name();
@@ -113,7 +109,7 @@ bool checkConnectedValues(const MObject& node, const WeaverSettings& settings) {
     if (settings.considerNormal &&
         !checkFinite(node, zuTriWeaver::dotProdLimit, settings.dotProdLimit))
         return false;
-    return checkBoxFinite(node, boxAttributes(), settings.box);
+    return checkBoxFinite(node, boxPlugs(), settings.box);
 }
 
 // The grid over the box and the points: cells with a diagonal of `radius`, from the lower of the
@@ -310,8 +306,8 @@ MStatus zuTriWeaver::weave(MDataBlock& block) {
     HostPoints host;
     status = readPoints(node, in, settings.considerNormal, host);
     if (!status) return status;
-    settings.box = readBoxCorners(block, boxAttributes());
-    if (!checkBoxSet(node, boundingBox, settings.box)) return MS::kFailure;
+    settings.box = readBoxCorners(block, boxPlugs());
+    if (!checkBoxSet(node, boxPlugs(), settings.box)) return MS::kFailure;
     settings.radius = readInput(block, radius).asFloat();
     settings.makeManifold = readInput(block, makeManifold).asBool();
     if (!checkConnectedValues(node, settings)) return MS::kFailure;
@@ -365,10 +361,7 @@ MStatus zuTriWeaver::initialize() {
     MFnTypedAttribute typed;
     MStatus status;
 
-    status = createBoundingBoxInput(
-        {boundingBoxMinX, boundingBoxMinY, boundingBoxMinZ, boundingBoxMaxX, boundingBoxMaxY,
-         boundingBoxMaxZ, boundingBoxSizeX, boundingBoxSizeY, boundingBoxSizeZ, boundingBoxMin,
-         boundingBoxMax, boundingBoxSize, boundingBox});
+    status = createBoundingBoxInput(boxPlugs());
     if (!status) return status;
 
     considerNormal = numeric.create("considerNormal", "cn", MFnNumericData::kBoolean, 1, &status);

@@ -117,13 +117,6 @@ struct CellBands {
     unsigned int count = 1;
 };
 
-__host__ __device__ inline CellId cellCoordinateAlong(CellId cell, const ScatterGrid& grid,
-                                                      unsigned int axis) {
-    if (axis == 0) return cell % grid.stepZ;
-    if (axis == 2) return (cell / grid.stepZ) % grid.countZ;
-    return cell / grid.stepY;
-}
-
 // The phase and band of cell r as one key, phase * bands.count + band: the phase from the phase
 // map's entry for the cell's position in its block of 3 x 3 x 3 cells, from the coordinates its
 // id holds.

@@ -75,17 +75,13 @@ struct ScatterSettings {
     int seed = 0, multiplier = 1, trials = 1;
 };
 
-// The box's five read attributes.
-BoxAttributes boxAttributes() {
-    return {zuScatterPoints::boundingBoxMinX, zuScatterPoints::boundingBoxMinY,
-            zuScatterPoints::boundingBoxMinZ, zuScatterPoints::boundingBoxMaxX,
-            zuScatterPoints::boundingBoxMaxZ};
-}
+// The node's boundingBox compound and its parts.
+BoundingBoxPlugs boxPlugs() { return boundingBoxPlugsOf<zuScatterPoints>(); }
 
 void readBoxAndSwitches(MDataBlock& block, ScatterSettings& settings) {
     // The box's maximum y and its size are not read: the grid's extent along y runs from its
     // minimum y over the mesh's own points.
-    settings.box = readBoxCorners(block, boxAttributes());
+    settings.box = readBoxCorners(block, boxPlugs());
     settings.computeNormal = readInput(block, zuScatterPoints::computeNormal).asBool();
     settings.onVertices = readInput(block, zuScatterPoints::scatterOnVertices).asBool();
     settings.onBorderEdges = readInput(block, zuScatterPoints::scatterOnBorderEdges).asBool();
@@ -102,7 +98,7 @@ void readSampling(MDataBlock& block, ScatterSettings& settings) {
 // limits, a connection does not.
 bool checkConnectedValues(const MObject& node, const ScatterSettings& settings) {
     if (!checkFinitePositive(node, zuScatterPoints::radius, settings.radius)) return false;
-    return checkBoxFinite(node, boxAttributes(), settings.box);
+    return checkBoxFinite(node, boxPlugs(), settings.box);
 }
 
 // The grid over the box and the mesh: the box is only the grid's frame, the candidates come
@@ -435,7 +431,7 @@ MStatus zuScatterPoints::scatter(const MPlug& plug, MDataBlock& block) {
 
     if (!settings.onVertices && !settings.onBorderEdges && !settings.onSurface)
         return setOutput(block, output, outputData, plug);
-    if (!checkBoxSet(thisMObject(), boundingBox, settings.box)) return MS::kFailure;
+    if (!checkBoxSet(thisMObject(), boxPlugs(), settings.box)) return MS::kFailure;
     if (!checkConnectedValues(thisMObject(), settings)) return MS::kFailure;
     readSampling(block, settings);
 
@@ -492,11 +488,8 @@ MStatus zuScatterPoints::initialize() {
     STATUS_RETURN_ON_ERROR(status, "in inMesh.\n");
     setInputFlags(typed, false);
 
-    status = createBoundingBoxInput(
-        {boundingBoxMinX, boundingBoxMinY, boundingBoxMinZ, boundingBoxMaxX, boundingBoxMaxY,
-         boundingBoxMaxZ, boundingBoxSizeX, boundingBoxSizeY, boundingBoxSizeZ, boundingBoxMin,
-         boundingBoxMax, boundingBoxSize, boundingBox},
-        [](MFnAttribute& child) { setInputFlags(child, true); });
+    status = createBoundingBoxInput(boxPlugs(),
+                                    [](MFnAttribute& child) { setInputFlags(child, true); });
     if (!status) return status;
 
     struct Numeric {

@@ -321,7 +321,6 @@ void setHostThreads(int threads);
 // ---- For the launcher.
 namespace gpu::detail {
 
-// A kernel's launch: its grid and what runs a range of its blocks.
 // How the blocks of a launch may be shared between host threads (gpu/launch.h).
 enum class BlockOrder {
     any,      // gpuLaunch: any block on any thread
@@ -329,6 +328,7 @@ enum class BlockOrder {
     banded,   // gpuLaunchBanded: block b waits only for the blocks near b of the launch before
 };
 
+// A kernel's launch: its grid and what runs a range of its blocks.
 class LaunchCall {
 public:
     LaunchCall(long long blocks, long long threadsPerBlock, BlockOrder order)

@@ -47,9 +47,7 @@ public:
         MStatus status;
         orig_ = scene.createNode("mesh", shape_.name + "Orig", shape_.parent, status);
         if (!orig_) return status;
-        auto data = shape_.slot(inMesh.attribute()).data;
-        scene.setValue(*orig_, plug(*orig_, "inMesh").path,
-                       [&](Slot& slot, int) { slot.data = data ? data->clone() : nullptr; });
+        copyGeometry(shape_, *orig_);
         scene.setValue(*orig_, plug(*orig_, "visibility").path,
                        [](Slot& slot, int) { slot.number[0] = 0; });
         source = plug(*orig_, "outMesh");
@@ -63,9 +61,7 @@ public:
         if (deformer_ && deformer_->alive) scene.deleteNode(*deformer_);
         const PlugRef inMesh = plug(shape_, "inMesh");
         if (orig_ && orig_->alive) {
-            auto data = orig_->slot(inMesh.attribute()).data;
-            scene.setValue(shape_, inMesh.path,
-                           [&](Slot& slot, int) { slot.data = data ? data->clone() : nullptr; });
+            copyGeometry(*orig_, shape_);
             scene.deleteNode(*orig_);
         }
         if (formerSource_.node && formerSource_.node->alive)
@@ -73,6 +69,15 @@ public:
     }
 
 private:
+    // Gives mesh `to` a copy of the geometry that mesh `from` holds in its inMesh.
+    static void copyGeometry(Node& from, Node& to) {
+        const PlugRef fromMesh = plug(from, "inMesh");
+        auto data = from.slot(fromMesh.attribute()).data;
+        Scene::current().setValue(to, plug(to, "inMesh").path, [&](Slot& slot, int) {
+            slot.data = data ? data->clone() : nullptr;
+        });
+    }
+
     Node& shape_;
     NodePtr deformer_, orig_;
     PlugRef formerSource_;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/nodeAttributes.h"
+#include "common/boxInput.h"
 
 namespace {
 
