@@ -1,7 +1,8 @@
 #pragma once
 // Helpers for the tests that drive the headless host: a scratch folder, commands and plugs by
 // name, the recorded messages, a fresh scene, plug-ins loaded once, the test adder that feeds bad
-// values through a connection, and a limit on the processors the device layer runs on.
+// values through a connection, a limit on the processors the device layer runs on and a small
+// device memory budget.
 #include <gtest/gtest.h>
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
@@ -10,7 +11,9 @@
 #include <mayahost/Plugins.h>
 #include <sched.h>
 #include <stdlib.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -132,6 +135,28 @@ public:
 
 private:
     cpu_set_t saved_;
+};
+
+// While this lives, the device memory that the nodes' memory checks see is `spare` bytes beside
+// what the process holds now (cpu backend).
+class MemoryBudget {
+public:
+    explicit MemoryBudget(unsigned long long spare) {
+        setenv("GPU_MEMORY_LIMIT", std::to_string(residentBytes() + spare).c_str(), 1);
+    }
+    ~MemoryBudget() { unsetenv("GPU_MEMORY_LIMIT"); }
+    MemoryBudget(const MemoryBudget&) = delete;
+    MemoryBudget& operator=(const MemoryBudget&) = delete;
+
+private:
+    static unsigned long long residentBytes() {
+        unsigned long long pages = 0, resident = 0;
+        FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (!statm) return 0;
+        if (std::fscanf(statm, "%llu %llu", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+        return resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE));
+    }
 };
 
 // A fresh scene with no recorded messages before and after each test.

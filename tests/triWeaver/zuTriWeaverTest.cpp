@@ -12,12 +12,9 @@
 #include <maya/MSelectionList.h>
 #include <maya/MVectorArray.h>
 #include <mayahost/Messages.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -466,24 +463,6 @@ TEST_F(TriWeaverTest, BadValuesThroughConnectionsAreRefusedWithThePlugsName) {
 }
 
 #if defined(GPU_BACKEND_CPU)
-// While this lives, the device memory the nodes see is what the process holds now and `spare`
-// bytes more.
-class MemoryBudget {
-public:
-    explicit MemoryBudget(unsigned long long spare) {
-        unsigned long long pages = 0, resident = 0;
-        FILE* statm = std::fopen("/proc/self/statm", "r");
-        if (statm) {
-            if (std::fscanf(statm, "%llu %llu", &pages, &resident) != 2) resident = 0;
-            std::fclose(statm);
-        }
-        const unsigned long long limit =
-            resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + spare;
-        setenv("GPU_MEMORY_LIMIT", std::to_string(limit).c_str(), 1);
-    }
-    ~MemoryBudget() { unsetenv("GPU_MEMORY_LIMIT"); }
-};
-
 TEST_F(TriWeaverTest, WorkBeyondTheMemoryBudgetIsRefusedBeforeItIsAllocated) {
     weave(pointSet({{0, 0, 0}, {1, 0, 0.2}, {0.3, 0, 1}}), "setAttr weaver.cn 0");
     const Mesh before = outMesh();

@@ -1,11 +1,6 @@
 // The point attribute nodes under a device-memory budget too small for their buffers: each
 // refuses with its message before making them, and keeps its output; the groups of one compute
 // are checked together.
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-
 #include "attributeTesting.h"
 
 namespace {
@@ -13,23 +8,6 @@ namespace {
 using namespace attributeTesting;
 
 #if defined(GPU_BACKEND_CPU)
-// While this lives, the device memory the nodes see is `margin` bytes beside what the process
-// holds.
-class TightBudget {
-public:
-    explicit TightBudget(unsigned long long margin = 64ull << 10) {
-        unsigned long long pages = 0, resident = 0;
-        FILE* statm = std::fopen("/proc/self/statm", "r");
-        if (statm) {
-            if (std::fscanf(statm, "%llu %llu", &pages, &resident) != 2) resident = 0;
-            std::fclose(statm);
-        }
-        const unsigned long long limit = resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + margin;
-        setenv("GPU_MEMORY_LIMIT", std::to_string(limit).c_str(), 1);
-    }
-    ~TightBudget() { unsetenv("GPU_MEMORY_LIMIT"); }
-};
-
 class AttributeMemory : public AttributeNodeTest {};
 
 TEST_F(AttributeMemory, EachNodeRefusesBuffersBeyondTheBudget) {
@@ -69,7 +47,7 @@ TEST_F(AttributeMemory, EachNodeRefusesBuffersBeyondTheBudget) {
         MObject data;
         MStatus status;
         {
-            TightBudget budget;
+            sceneTesting::MemoryBudget budget(64ull << 10);
             status = plugOf(c.output).getValue(data);
         }
         EXPECT_FALSE(status);
@@ -143,7 +121,7 @@ TEST_F(AttributeMemory, TheGroupsOfOneComputeAreCheckedTogether) {
                 ASSERT_TRUE(run("setAttr node.seed 1"));
                 mayahost::clearRecordedMessages();
                 {
-                    TightBudget tight(budget);
+                    sceneTesting::MemoryBudget tight(budget);
                     evaluate("node.outPoints", &status);
                 }
                 if (manyPoints && manyVertices) {

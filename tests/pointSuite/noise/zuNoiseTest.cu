@@ -181,6 +181,27 @@ TEST_F(NoiseDeformer, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheS
     for (const MeshPoint& p : points("planeShape")) EXPECT_TRUE(std::isfinite(p.y));
 }
 
+#if defined(GPU_BACKEND_CPU)
+TEST_F(NoiseDeformer, AShapeBeyondTheMemoryBudgetKeepsItsPoints) {
+    ASSERT_TRUE(run("setAttr zuNoise1.oyNoiseAmp 0.5"));
+    const std::vector<MeshPoint> before = points("planeShape");
+    mayahost::clearRecordedMessages();
+    {
+        sceneTesting::MemoryBudget none(0);
+        ASSERT_TRUE(run("setAttr zuNoise1.oyNoiseAmp 0.8"));
+        const std::vector<MeshPoint> kept = points("planeShape");
+        ASSERT_EQ(kept.size(), before.size());
+        for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(kept[i].y, before[i].y);
+        EXPECT_EQ(errors(), std::vector<std::string>{"zuNoise: Not enough memory on GPU"});
+    }
+    ASSERT_TRUE(run("setAttr zuNoise1.oyNoiseAmp 0.9"));
+    const std::vector<MeshPoint> deformed = points("planeShape");
+    size_t moved = 0;
+    for (size_t i = 0; i < before.size(); ++i) moved += deformed[i].y != before[i].y ? 1 : 0;
+    EXPECT_GT(moved, before.size() / 2) << "within the machine's memory again";
+}
+#endif
+
 TEST_F(NoiseDeformer, CurvesFollowTheLocatorsLengthAndCountWithinTheirLimits) {
     ASSERT_TRUE(run("setAttr zuNoise1.oyNoiseAmp 0.5; setAttr zuNoise1.ozNoiseAmp 0.3"));
     MVectorArray x = curve("zuNoise1.oxVisualisationPoints");

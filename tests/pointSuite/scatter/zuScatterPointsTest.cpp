@@ -13,8 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <string>
 #include <vector>
@@ -24,8 +22,6 @@
 #include "graph/Scene.h"
 #include "sceneTesting.h"
 #include "shapes.h"
-
-#include <unistd.h>
 
 namespace {
 
@@ -489,18 +485,13 @@ TEST_F(ScatterTest, AComputeBeyondTheMemoryBudgetIsRefused) {
     const PointSet before = outPoints();
     ASSERT_GT(before.size(), 0u);
     // 10,000,000 candidates need 320 MB; the budget leaves 64 MB beside what the process holds.
-    unsigned long long pages = 0, resident = 0;
-    FILE* statm = std::fopen("/proc/self/statm", "r");
-    ASSERT_NE(statm, nullptr);
-    ASSERT_EQ(std::fscanf(statm, "%llu %llu", &pages, &resident), 2);
-    std::fclose(statm);
-    const unsigned long long limit =
-        resident * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + (64ull << 20);
-    setenv("GPU_MEMORY_LIMIT", std::to_string(limit).c_str(), 1);
     ASSERT_TRUE(run("setAttr scatter.rm 1000000"));
     MStatus status;
-    const PointSet refused = outPoints(&status);
-    unsetenv("GPU_MEMORY_LIMIT");
+    PointSet refused;
+    {
+        MemoryBudget budget(64ull << 20);
+        refused = outPoints(&status);
+    }
     EXPECT_FALSE(status);
     EXPECT_TRUE(refused == before);
     EXPECT_EQ(messages(Message::kError), std::vector<std::string>{"Not enough memory on GPU"});
