@@ -14,13 +14,6 @@
 #include "common/nodeAttributes.h"
 #include "common/statusCheck.h"
 
-MDataHandle readInput(MDataBlock& block, const MObject& attribute) {
-    MStatus status;
-    MDataHandle handle = block.inputValue(attribute, &status);
-    STATUS_CHECK(status);
-    return handle;
-}
-
 BoxCorners readBoxCorners(MDataBlock& block, const BoundingBoxPlugs& plugs) {
     BoxCorners box;
     box.minX = readInput(block, plugs.minX).asFloat();

@@ -1,16 +1,11 @@
 #pragma once
 // The bounding box input of the scatter and weaver nodes: its creation, the reading of the
-// values they use and their checks, and the input read they share. Of the box they read both
-// corners but the maximum y: their grids run along y from the minimum y over the mesh's own
-// points.
+// values they use and their checks. Of the box they read both corners but the maximum y: their
+// grids run along y from the minimum y over the mesh's own points.
 #include <maya/MDataBlock.h>
-#include <maya/MDataHandle.h>
 #include <maya/MFnAttribute.h>
 #include <maya/MObject.h>
 #include <maya/MStatus.h>
-
-// An input value; a failed read is reported with its file and line and reads as 0.
-MDataHandle readInput(MDataBlock& block, const MObject& attribute);
 
 // The node's boundingBox compound and its parts.
 struct BoundingBoxPlugs {

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/statusCheck.h"
+
 namespace {
 
 bool refuse(const MString& plugName, double value, const char* rule) {
@@ -20,6 +22,13 @@ bool refuse(const MObject& node, const MObject& attribute, double value, const c
 }
 
 }  // namespace
+
+MDataHandle readInput(MDataBlock& block, const MObject& attribute) {
+    MStatus status;
+    MDataHandle handle = block.inputValue(attribute, &status);
+    STATUS_CHECK(status);
+    return handle;
+}
 
 bool checkFinite(const MObject& node, const MObject& attribute, double value) {
     return std::isfinite(value) || refuse(node, attribute, value, "must be finite");

@@ -1,10 +1,15 @@
 #pragma once
-// Checks of input values as they reach compute. A connection passes values past an attribute's
-// own limits (setAttr clamps, a connection does not), so a node checks what it cannot work
-// with before it allocates anything. Each check that fails shows
+// Reads and checks of input values as they reach compute. A connection passes values past an
+// attribute's own limits (setAttr clamps, a connection does not), so a node checks what it cannot
+// work with before it allocates anything. Each check that fails shows
 // "<node>.<attribute>: <why>" as an error and answers false.
+#include <maya/MDataBlock.h>
+#include <maya/MDataHandle.h>
 #include <maya/MObject.h>
 #include <maya/MString.h>
+
+// An input value; a failed read is reported with its file and line and reads as 0.
+MDataHandle readInput(MDataBlock& block, const MObject& attribute);
 
 // value is neither NaN nor infinite.
 bool checkFinite(const MObject& node, const MObject& attribute, double value);

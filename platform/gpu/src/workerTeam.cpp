@@ -6,11 +6,11 @@
 // counter; the thread that finishes a launch's last chunk opens the next launch, so the workers
 // go on through a batch whether or not the calling thread is running. A run of banded launches
 // is one stage, whose groups of blocks each wait only for the groups beside them in the launch
-// before. The caller never waits for
-// a worker that has not started: once the caller finds no chunk left in the last launch it closes
-// the team, and only the workers that took a seat before that are waited for. Launches often
-// follow each other within microseconds (a loop of short kernels), so a worker with nothing to
-// do watches for more for a short while before it sleeps; an idle team sleeps and burns no core.
+// before. The caller never waits for a worker that has not started: once the caller finds no
+// chunk left in the last launch it closes the team, and only the workers that took a seat before
+// that are waited for. Launches often follow each other within microseconds (a loop of short
+// kernels), so a worker with nothing to do watches for more for a short while before it sleeps;
+// an idle team sleeps and burns no core.
 #include <gpu/runtime.h>
 #include <linux/futex.h>
 #include <sys/syscall.h>
