@@ -80,6 +80,22 @@ TEST_F(DisplayPoints, EachComputeCountsAndBoxesThePositionsWithTheUnitCube) {
     expectBox(box(), MPoint(-1, -1, -1), MPoint(1, 1, 1));
 }
 
+// The compute runs once per change of the points: reading state again, drawing, or changing
+// how the points are drawn leaves it where it is.
+TEST_F(DisplayPoints, StateStaysPutUntilThePointsChange) {
+    set(Arrays().vec("position", {MVector(3, 2, 0)}));
+    const int computed = state();
+    EXPECT_EQ(state(), computed);
+    snapshot();
+    snapshot();
+    setAttr("pointSize 5");
+    EXPECT_EQ(pixelAt(snapshot(), 3, 2), kGreen);
+    EXPECT_EQ(state(), computed);
+    set(Arrays().vec("position", {MVector(1, -3, 0)}));
+    EXPECT_EQ(state(), computed + 1);
+    EXPECT_EQ(state(), computed + 1);
+}
+
 TEST_F(DisplayPoints, DotsStayInTheWorldWhileTheTransformMovesTheCross) {
     set(Arrays().vec("position", {MVector(3, 2, 0), MVector(-4, -1, 0)}));
     mayahost::RgbaImage image = snapshot();
