@@ -75,6 +75,16 @@ __global__ void displaceByNoise(double* points, unsigned int count,
     for (int c = 0; c < 3; ++c) points[3 * i + c] = p[c];
 }
 
+// The affine transform that a deformSpace matrix stands for: its last column taken as
+// (0, 0, 0, 1). The way into the space is the inverse of this, so that a point taken in and back
+// out comes back where it was whatever the matrix's last column holds.
+MMatrix affinePart(const MMatrix& matrix) {
+    MMatrix affine = matrix;
+    for (int row = 0; row < 3; ++row) affine(row, 3) = 0.0;
+    affine(3, 3) = 1.0;
+    return affine;
+}
+
 bool finiteMatrix(const MMatrix& m) {
     for (int row = 0; row < 4; ++row)
         for (int col = 0; col < 4; ++col)
@@ -197,7 +207,7 @@ bool zuNoise::readGenerator(MDataBlock& block, int axis, NoiseGenerator& g) {
 
 MStatus zuNoise::deform(MDataBlock& block, MItGeometry& iterator, const MMatrix&, unsigned int) {
     MStatus status;
-    const MMatrix space = block.inputValue(deformSpace, &status).asMatrix();
+    const MMatrix space = affinePart(block.inputValue(deformSpace, &status).asMatrix());
     STATUS_CHECK(status);
     if (!finiteMatrix(space) || space.isSingular()) {
         MGlobal::displayError(MPlug(thisMObject(), deformSpace).name() +

@@ -1,8 +1,9 @@
 #pragma once
 // zuNoise: a deformer that displaces every point by three fractal noises, one per axis, in the
-// space of `deformSpace` (the accessory transform's matrix): in that space y moves by Ny(x, z),
-// then x by Nx(y, z), then z by Nz(x, y), each with the coordinates already moved. It also
-// makes three preview curves of the noise, which its accessory zuNoiseLocator draws.
+// space of `deformSpace` (the accessory transform's matrix, taken as affine): in that space y
+// moves by Ny(x, z), then x by Nx(y, z), then z by Nz(x, y), each with the coordinates already
+// moved. It also makes three preview curves of the noise, which its accessory zuNoiseLocator
+// draws.
 #include <maya/MDagModifier.h>
 #include <maya/MDataBlock.h>
 #include <maya/MItGeometry.h>

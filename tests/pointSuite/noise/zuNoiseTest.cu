@@ -7,6 +7,7 @@
 #include <mayahost/Messages.h>
 #include <mayahost/Plugins.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -53,6 +54,18 @@ float directNoise(int octaves, float freq, float amp, unsigned seed, float u, fl
     g->octaves = octaves, g->freq = freq, g->amp = amp, g->seed = seed, g->needsInit = true;
     float coords[2] = {u, v};
     return fractalNoise2(*g, coords);
+}
+
+// The command that sets zuNoise1.deformSpace to a turn about z (cosine 0.8, sine 0.6), a stretch
+// along z and a move, with the given last column (rows are points times the matrix).
+std::string setSpaceWithLastColumn(const std::array<double, 4>& lastColumn) {
+    const double affine[4][3] = {{0.8, 0.6, 0}, {-0.6, 0.8, 0}, {0, 0, 2}, {1.5, -0.25, 3}};
+    std::string command = "setAttr zuNoise1.deformSpace -type \"matrix\"";
+    for (int row = 0; row < 4; ++row) {
+        for (double value : affine[row]) command += " " + std::to_string(value);
+        command += " " + std::to_string(lastColumn[row]);
+    }
+    return command;
 }
 
 // A 4 x 4 plane of 20 x 20 faces (vertices 0.2 apart) with zuNoise1 on it; its accessory
@@ -130,6 +143,46 @@ TEST_F(NoiseDeformer, MovingTheAccessoryTransformMovesThePattern) {
     for (size_t i = 0; i < original.size(); i += 23) {
         const float expected = 2 * directNoise(4, 1, 0.5f, 1, original[i].x / 2, original[i].z / 2);
         EXPECT_NEAR(scaled[i].y, expected, 1e-5);
+    }
+}
+
+// Only the first three columns of deformSpace make the space, into it and back: whatever the
+// last column, no amplitude leaves the shape as it was and noise moves it as the affine part does.
+TEST_F(NoiseDeformer, TheSpaceIsTheMatrixsAffinePartWhateverItsLastColumn) {
+    ASSERT_TRUE(run("disconnectAttr transform1.matrix zuNoise1.deformSpace"));
+    const std::array<double, 4> lastColumns[] = {{0.3, -0.2, 0.1, 2}, {0, 0, 0, 0}};
+    for (const auto& lastColumn : lastColumns) {
+        SCOPED_TRACE(setSpaceWithLastColumn(lastColumn));
+        ASSERT_TRUE(run(setSpaceWithLastColumn(lastColumn)));
+        const std::vector<MeshPoint> kept = points("planeShape");
+        ASSERT_EQ(kept.size(), original.size());
+        for (size_t i = 0; i < kept.size(); ++i) {
+            EXPECT_NEAR(kept[i].x, original[i].x, 1e-6);
+            EXPECT_NEAR(kept[i].y, original[i].y, 1e-6);
+            EXPECT_NEAR(kept[i].z, original[i].z, 1e-6);
+        }
+    }
+    EXPECT_TRUE(errors().empty());
+
+    ASSERT_TRUE(
+        run("setAttr zuNoise1.oyNoiseAmp 0.5; setAttr zuNoise1.oxNoiseAmp 0.25; "
+            "setAttr zuNoise1.ozNoiseAmp 0.125; " +
+            setSpaceWithLastColumn({0, 0, 0, 1})));
+    const std::vector<MeshPoint> affine = points("planeShape");
+    ASSERT_EQ(affine.size(), original.size());
+    size_t moved = 0;
+    for (size_t i = 0; i < affine.size(); ++i) moved += affine[i].y != original[i].y ? 1 : 0;
+    EXPECT_GT(moved, affine.size() / 2);
+    for (const auto& lastColumn : lastColumns) {
+        SCOPED_TRACE(setSpaceWithLastColumn(lastColumn));
+        ASSERT_TRUE(run(setSpaceWithLastColumn(lastColumn)));
+        const std::vector<MeshPoint> deformed = points("planeShape");
+        ASSERT_EQ(deformed.size(), affine.size());
+        for (size_t i = 0; i < deformed.size(); ++i) {
+            EXPECT_EQ(deformed[i].x, affine[i].x);
+            EXPECT_EQ(deformed[i].y, affine[i].y);
+            EXPECT_EQ(deformed[i].z, affine[i].z);
+        }
     }
 }
 
