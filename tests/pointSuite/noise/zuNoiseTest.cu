@@ -120,6 +120,23 @@ TEST_F(NoiseDeformer, PointsMoveAlongYThenXThenZByTheirAxesNoises) {
         EXPECT_NEAR(deformed[i].y, y, 1e-5);
         EXPECT_NEAR(deformed[i].z, z, 1e-5);
     }
+    // Two vertices worked apart from the code, with the single-precision model of the noise that
+    // the noise test's values come from: y, then x, then z moved by their axes' noises.
+    struct Worked {
+        size_t vertex;
+        MeshPoint from, to;
+    } worked[] = {
+        {37, {1.2f, 0.0f, 1.8f}, {1.19482493f, -0.0435973294f, 1.78322101f}},
+        {300, {-0.8f, 0.0f, -0.8f}, {-0.769665897f, -0.0676510707f, -0.79983145f}},
+    };
+    for (const Worked& w : worked) {
+        SCOPED_TRACE(w.vertex);
+        EXPECT_NEAR(original[w.vertex].x, w.from.x, 1e-6);
+        EXPECT_NEAR(original[w.vertex].z, w.from.z, 1e-6);
+        EXPECT_NEAR(deformed[w.vertex].x, w.to.x, 1e-6);
+        EXPECT_NEAR(deformed[w.vertex].y, w.to.y, 1e-6);
+        EXPECT_NEAR(deformed[w.vertex].z, w.to.z, 1e-6);
+    }
 }
 
 TEST_F(NoiseDeformer, MovingTheAccessoryTransformMovesThePattern) {
