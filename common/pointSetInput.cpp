@@ -87,22 +87,23 @@ long long firstTriangleOutOfRange(const MIntArray& triID, unsigned int triangleC
     return -1;
 }
 
-bool vectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned int components,
-                     std::vector<float>& values) {
-    const unsigned int n = vectors.length();
-    values.resize(static_cast<size_t>(components) * n);
+namespace {
+
+// count values of `components` floats each, value(i, c) giving component c of value i as a
+// float; the check and message of vectorsAsFloats.
+template <class Value>
+bool valuesAsFloats(const MString& what, unsigned int count, unsigned int components, Value value,
+                    std::vector<float>& values) {
+    values.resize(static_cast<size_t>(components) * count);
     float* out = values.data();
     bool finite = true;
-    for (unsigned int i = 0; i < n; ++i) {
-        const MVector& v = vectors[i];
+    for (unsigned int i = 0; i < count; ++i)
         for (unsigned int c = 0; c < components; ++c) {
-            const float value = static_cast<float>(v[c]);
-            finite &= std::fabs(value) <= std::numeric_limits<float>::max();
-            *out++ = value;
+            *out = value(i, c);
+            finite &= std::fabs(*out++) <= std::numeric_limits<float>::max();
         }
-    }
     if (finite) return true;
-    for (unsigned int i = 0; i < n; ++i)
+    for (unsigned int i = 0; i < count; ++i)
         for (unsigned int c = 0; c < components; ++c)
             if (!(std::fabs(values[static_cast<size_t>(components) * i + c]) <=
                   std::numeric_limits<float>::max())) {
@@ -111,6 +112,21 @@ bool vectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned 
                 return false;
             }
     return false;
+}
+
+}  // namespace
+
+bool vectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned int components,
+                     std::vector<float>& values) {
+    return valuesAsFloats(
+        what, vectors.length(), components,
+        [&](unsigned int i, unsigned int c) { return static_cast<float>(vectors[i][c]); }, values);
+}
+
+bool doublesAsFloats(const MString& what, const MDoubleArray& doubles, std::vector<float>& values) {
+    return valuesAsFloats(
+        what, doubles.length(), 1,
+        [&](unsigned int i, unsigned int) { return static_cast<float>(doubles[i]); }, values);
 }
 
 std::vector<unsigned int> intsAsUnsigned(const MIntArray& values) {

@@ -8,6 +8,7 @@
 // long as the array that gives the point count ("position", or "triID" where a node reads only
 // that); a shorter or longer one is refused with checkLength's message, never clamped.
 #include <maya/MDataBlock.h>
+#include <maya/MDoubleArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMesh.h>
 #include <maya/MIntArray.h>
@@ -81,6 +82,9 @@ MStatus readInputMesh(MDataBlock& block, const MObject& node, const MObject& att
 // what + ": entry <i> is not a finite float" and answers false; `values` is then unspecified.
 bool vectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned int components,
                      std::vector<float>& values);
+
+// Every double as a float, with the check and message of vectorsAsFloats.
+bool doublesAsFloats(const MString& what, const MDoubleArray& doubles, std::vector<float>& values);
 
 // The int array as unsigned values (callers check the range first).
 std::vector<unsigned int> intsAsUnsigned(const MIntArray& values);

@@ -1,15 +1,14 @@
-#include "pointSuite/sets/zuPointsMerge.h"
-
+#include <gpu/thrust.h>
 #include <maya/MArrayDataHandle.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnNumericAttribute.h>
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MGlobal.h>
 #include <maya/MStringArray.h>
-#include <gpu/thrust.h>
 #include <thrust/sequence.h>
 #include <thrust/sort.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/arrayCopy.h"
@@ -24,6 +23,7 @@
 #include "pointSuite/deviceFunctions.h"
 #include "pointSuite/sets/setFunctions.h"
 #include "pointSuite/sets/setKernels.h"
+#include "pointSuite/sets/zuPointsMerge.h"
 
 const MTypeId zuPointsMerge::id(0xC2);
 MObject zuPointsMerge::factor, zuPointsMerge::inPoints1, zuPointsMerge::inPoints2, zuPointsMerge::outPoints,
@@ -127,6 +127,17 @@ MStatus storeBlended(MFnArrayAttrsData& output, const MString& name, MFnArrayAtt
     return MS::kSuccess;
 }
 
+// The second set's "fallof" values as blend weights: values below 0 or above 1 are taken at the
+// nearer of them, as `factor` is; false, with a message naming the array, when one is not a
+// finite float.
+bool readFallofWeights(PointSetInput& second, std::vector<float>& weights) {
+    if (!doublesAsFloats(second.plugName() + ": 'fallof'", second.set().getDoubleData("fallof"),
+                         weights))
+        return false;
+    for (float& weight : weights) weight = std::min(std::max(weight, 0.0f), 1.0f);
+    return true;
+}
+
 unsigned int arrayLength(MFnArrayAttrsData& set, const MString& name, MFnArrayAttrsData::Type kind) {
     if (kind == MFnArrayAttrsData::kVectorArray) return set.getVectorData(name).length();
     if (kind == MFnArrayAttrsData::kDoubleArray) return set.getDoubleData(name).length();
@@ -197,13 +208,15 @@ MStatus zuPointsMerge::merge(const MPlug& plug, MDataBlock& block) {
     }
     MFnArrayAttrsData::Type fallofKind = MFnArrayAttrsData::kInvalid;
     const bool hasFallof = m > 0 && second.set().checkArrayExist("fallof", fallofKind);
+    std::vector<float> fallofWeights;
     if (hasFallof) {
         if (fallofKind != MFnArrayAttrsData::kDoubleArray) {
             second.show(": wrong 'fallof' attribute type");
             return MS::kFailure;
         }
-        if (!second.checkLength("fallof", second.set().getDoubleData("fallof").length(), m, "pointID") ||
-            !deviceMemoryFits(4ull * m, kNoMemory))
+        if (!second.checkLength("fallof", second.set().getDoubleData("fallof").length(), m,
+                                "pointID") ||
+            !readFallofWeights(second, fallofWeights) || !deviceMemoryFits(4ull * m, kNoMemory))
             return MS::kFailure;
     }
 
@@ -269,12 +282,9 @@ MStatus zuPointsMerge::merge(const MPlug& plug, MDataBlock& block) {
     const unsigned int m2 = unique2.empty() ? m : static_cast<unsigned int>(unique2.size());
     std::vector<unsigned int> hostIds2(m2);
     for (unsigned int i = 0; i < m2; ++i) hostIds2[i] = static_cast<unsigned int>(ids2[unique2.empty() ? i : unique2[i]]);
-    std::vector<float> hostFallof;
-    if (hasFallof) {
-        const MDoubleArray fallof = second.set().getDoubleData("fallof");
-        hostFallof.resize(m2);
-        for (unsigned int i = 0; i < m2; ++i) hostFallof[i] = static_cast<float>(fallof[unique2.empty() ? i : unique2[i]]);
-    }
+    std::vector<float> hostFallof(hasFallof ? m2 : 0);
+    for (unsigned int i = 0; i < hostFallof.size(); ++i)
+        hostFallof[i] = fallofWeights[unique2.empty() ? i : unique2[i]];
 
     thrust::device_vector<unsigned short> typeArray;
     thrust::device_vector<float*> table;

@@ -1,5 +1,6 @@
-// zuPointsMerge through the host: blends by "pointID" worked out by hand, with the fallof factor,
-// ints blended exactly, repeated ids in the second set resolved by order, and the refusals.
+// zuPointsMerge through the host: blends by "pointID" worked out by hand, with the fallof factor
+// (taken within 0..1), ints blended exactly, repeated ids in the second set resolved by order,
+// and the refusals.
 #include <cmath>
 #include <limits>
 #include <string>
@@ -53,6 +54,19 @@ TEST_F(MergeTest, BlendsMatchedPointsByTheFactorTimesTheirFallof) {
     EXPECT_EQ(out.ints.at("pointID"), (Ints{10, 11, 12}));
     EXPECT_EQ(out.vectors.at("aimDirection"), first().vectors.at("aimDirection"));
     EXPECT_EQ(out.vectors.count("velocity"), 0u) << "the second set's other arrays stay behind";
+}
+
+TEST_F(MergeTest, FallofValuesOutsideZeroToOneAreTakenAtTheNearerEnd) {
+    PointSet b = second();  // ids 12, 99, 10
+    b.doubles["fallof"] = {-1.0, 0.5, 2.0};
+    setPoints("merge.inPoints1", first());
+    setPoints("merge.inPoints2", b);
+    blend({"weight", "position"});
+    ASSERT_TRUE(run("setAttr merge.factor 0.5"));
+    const PointSet out = evaluate("merge.outPoints");
+    // Point 12 blends with weight 0 (not -0.5), point 10 with 0.5 (not 1).
+    EXPECT_EQ(out.doubles.at("weight"), (std::vector<double>{5.0, 2.0, 3.0}));
+    EXPECT_EQ(out.vectors.at("position"), (Vectors{{0, 1, 0}, {1, 0, 0}, {2, 0, 0}}));
 }
 
 TEST_F(MergeTest, IntsBlendExactlyWhereEqualAndTruncateOtherwise) {
@@ -133,18 +147,31 @@ TEST_F(MergeTest, RefusalsLeaveTheOutputAsItWas) {
     intFallof.ints["fallof"] = {1, 1, 1};
     PointSet noWeight = second();
     noWeight.doubles.erase("weight");
+    PointSet nanFallof = second(), infiniteFallof = second(), hugeFallof = second();
+    nanFallof.doubles["fallof"][1] = std::numeric_limits<double>::quiet_NaN();
+    infiniteFallof.doubles["fallof"][2] = -std::numeric_limits<double>::infinity();
+    hugeFallof.doubles["fallof"][0] = 1e300;
     const struct {
         const char* name;
         PointSet a, b;
         std::string error;
     } refusals[] = {
         {"first without ids", noIds, second(), "merge.inPoints1: missing 'pointID' attribute"},
-        {"second with double ids", first(), doubleIds, "merge.inPoints2: wrong type of 'pointID' attribute"},
+        {"second with double ids", first(), doubleIds,
+         "merge.inPoints2: wrong type of 'pointID' attribute"},
         {"empty first", emptyFirst, second(), "merge.inPoints1: Zero length input"},
-        {"kinds differ", first(), intWeight, "Attribute 'weight' type differs in merge.inPoints1 and merge.inPoints2"},
-        {"short array", first(), shortWeight, "merge.inPoints2: 'weight' has 1 entries, 'pointID' 3"},
+        {"kinds differ", first(), intWeight,
+         "Attribute 'weight' type differs in merge.inPoints1 and merge.inPoints2"},
+        {"short array", first(), shortWeight,
+         "merge.inPoints2: 'weight' has 1 entries, 'pointID' 3"},
         {"fallof of ints", first(), intFallof, "merge.inPoints2: wrong 'fallof' attribute type"},
         {"missing in the second", first(), noWeight, "merge.inPoints2: missing 'weight' attribute"},
+        {"fallof NaN", first(), nanFallof,
+         "merge.inPoints2: 'fallof': entry 1 is not a finite float"},
+        {"fallof infinite", first(), infiniteFallof,
+         "merge.inPoints2: 'fallof': entry 2 is not a finite float"},
+        {"fallof beyond floats", first(), hugeFallof,
+         "merge.inPoints2: 'fallof': entry 0 is not a finite float"},
     };
     blend({"weight"});
     ASSERT_TRUE(run("setAttr merge.factor 1"));
