@@ -1,6 +1,6 @@
 // zuPointsMerge through the host: blends by "pointID" worked out by hand, with the fallof factor
-// (taken within 0..1), ints blended exactly, repeated ids in the second set resolved by order,
-// and the refusals.
+// (taken within 0..1), a first set in any order, ints blended exactly, repeated ids in the second
+// set resolved by order, and the refusals.
 #include <cmath>
 #include <limits>
 #include <string>
@@ -54,6 +54,21 @@ TEST_F(MergeTest, BlendsMatchedPointsByTheFactorTimesTheirFallof) {
     EXPECT_EQ(out.ints.at("pointID"), (Ints{10, 11, 12}));
     EXPECT_EQ(out.vectors.at("aimDirection"), first().vectors.at("aimDirection"));
     EXPECT_EQ(out.vectors.count("velocity"), 0u) << "the second set's other arrays stay behind";
+}
+
+TEST_F(MergeTest, AFirstSetInAnyOrderBlendsEachPointWithItsOwnMatch) {
+    PointSet a, b;
+    a.ints = {{"pointID", {40, 10, 30, 0, 20}}};
+    a.doubles = {{"weight", {4, 1, 3, 0, 2}}};
+    b.ints = {{"pointID", {0, 10, 20, 30, 40}}};
+    b.doubles = {{"weight", {100, 110, 120, 130, 140}}};
+    setPoints("merge.inPoints1", a);
+    setPoints("merge.inPoints2", b);
+    blend({"weight"});
+    ASSERT_TRUE(run("setAttr merge.factor 0.5"));
+    const PointSet out = evaluate("merge.outPoints");
+    EXPECT_EQ(out.doubles.at("weight"), (std::vector<double>{72, 55.5, 66.5, 50, 61}));
+    EXPECT_EQ(out.ints.at("pointID"), a.ints.at("pointID")) << "the first set's order stays";
 }
 
 TEST_F(MergeTest, FallofValuesOutsideZeroToOneAreTakenAtTheNearerEnd) {
