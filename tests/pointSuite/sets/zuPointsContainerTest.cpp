@@ -1,6 +1,6 @@
 // zuPointsContainer through the host: weights at the centre, in the fall-off band, on the border
-// and outside, for the sphere and the box of a moved, scaled locator; the kept points' arrays
-// and "fallof"; refusals of matrices without an inverse.
+// and outside, for the sphere and the box of a moved, scaled locator, the box along each of its
+// axes; the kept points' arrays and "fallof"; refusals of matrices without an inverse.
 #include <maya/MFnMatrixData.h>
 #include <maya/MMatrix.h>
 
@@ -61,6 +61,36 @@ TEST_F(ContainerTest, WeightsFallFromTheInnerShapeToTheSurface) {
         ASSERT_EQ(weights.size(), c.weight.size());
         for (size_t i = 0; i < weights.size(); ++i) EXPECT_NEAR(weights[i], c.weight[i], 2e-3) << i;
         EXPECT_EQ(out.ints.at("pointID").size(), c.weight.size());
+    }
+}
+
+TEST_F(ContainerTest, TheBoxBoundsEachLocalAxisAtItsOwnScale) {
+    // Scaled by 2, 1 and 3, the box spans x 8 to 12, y -1 to 1 and z -3 to 3.
+    ASSERT_TRUE(run("setAttr keep.type 1; setAttr volume.scale 2 1 3"));
+    const Vectors points = {{10, 0, 0},   {10, 0, 2.9}, {10, 0, 3.1},  {10, 0, -3.1},
+                            {10, 0.9, 0}, {10, 1.1, 0}, {10, -1.1, 0}, {10, 0.75, 2.25}};
+    PointSet in;
+    in.vectors["position"] = points;
+    for (int i = 0; i < static_cast<int>(points.size()); ++i) in.ints["pointID"].push_back(i);
+    setPoints("keep.inPoints", in);
+    const struct {
+        double fallof;
+        Ints kept;
+        std::vector<double> weight;
+    } cases[] = {
+        {0, {0, 1, 4, 7}, {1, 1, 1, 1}},
+        // The weight falls from 1 at local 0.5 to 0 at 1 on the axis nearest a face: local z
+        // 2.9 / 3 gives 1/15, y 0.9 gives 1/5, y and z 0.75 give 1/2.
+        {0.5, {0, 1, 4, 7}, {1, 1.0 / 15, 0.2, 0.5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fallof);
+        ASSERT_TRUE(run("setAttr keep.fallof " + std::to_string(c.fallof)));
+        const PointSet out = evaluate("keep.outPoints");
+        EXPECT_EQ(out.ints.at("pointID"), c.kept);
+        const std::vector<double>& weights = out.doubles.at("fallof");
+        ASSERT_EQ(weights.size(), c.weight.size());
+        for (size_t i = 0; i < weights.size(); ++i) EXPECT_NEAR(weights[i], c.weight[i], 1e-5) << i;
     }
 }
 
