@@ -139,6 +139,27 @@ TEST_F(RotationTest, AnActiveAdditiveLayerDropsThePointsWhereItsAlphaIsZero) {
     EXPECT_EQ(out().ints.at("pointID"), (Ints{0, 1, 2})) << "a blend layer never drops points";
 }
 
+TEST_F(RotationTest, AnActiveLayerOutsideTheLayersMeansEveryLayer) {
+    setMesh(shapes::triangle(), "rot.inMesh");
+    // Each layer blends half way to its colour: red alone gives R 0.5, green alone G 0.5, and the
+    // two in turn (0.25, 0.5, 0).
+    addColorSet("red", {{1, 0, 0, 1}, {1, 0, 0, 1}, {1, 0, 0, 1}});
+    addColorSet("green", {{0, 1, 0, 1}, {0, 1, 0, 1}, {0, 1, 0, 1}});
+    ASSERT_TRUE(
+        run("setAttr rot.vertexColor[0].vertexColorWeight 0.5; "
+            "setAttr rot.vertexColor[1].vertexColorWeight 0.5"));
+    const struct {
+        int activeLayer;
+        MVector rgb;
+    } cases[] = {{0, {0.5, 0, 0}},    {1, {0, 0.5, 0}},    {-1, {0.25, 0.5, 0}},
+                 {2, {0.25, 0.5, 0}}, {9, {0.25, 0.5, 0}}, {-3, {0.25, 0.5, 0}}};
+    for (const auto& c : cases) {
+        connectValue("rot.activeLayer", c.activeLayer);  // so that -3 passes the minimum
+        expectNear(out().vectors["rotationRGB"][0], c.rgb, 1e-6,
+                   "activeLayer " + std::to_string(c.activeLayer));
+    }
+}
+
 TEST_F(RotationTest, LayersBlendOrAddTheirInterpolatedColour) {
     setMesh(shapes::triangle(), "rot.inMesh");
     addColorSet("paint", {{1, 0.5, 0, 1}, {1, 0.5, 0, 1}, {1, 0.5, 0, 1}});
