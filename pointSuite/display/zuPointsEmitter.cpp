@@ -126,6 +126,21 @@ MVector velocityAlong(const MVector& d, double speed, double speedRandom, Random
     return d * speed + d * random.nextUnit() * speedRandom;
 }
 
+// The host's time resolution: every frame of every frame rate it offers is a whole number of
+// ticks.
+constexpr double kTicksPerSecond = 6000.0;
+
+// The seconds from start to moment, rounded to whole ticks. A moment reached by different sums
+// (one step's end, or the next step's end less its length) then gives the same value to the
+// last bit, so no instant on a step boundary falls in two steps or in none.
+double secondsSince(const MTime& start, const MTime& moment) {
+    return std::round((moment - start).as(MTime::kSeconds) * kTicksPerSecond) / kTicksPerSecond;
+}
+
+// The count of instants, one every period, up to `seconds` after the start. A step emits the
+// difference of this count at its two ends.
+double instantsUpTo(double seconds, double period) { return std::floor(seconds / period); }
+
 // The seed of a step: the whole seconds elapsed times 100, as an unsigned number.
 unsigned seedFor(double elapsed) {
     return unsigned(std::fmod(std::trunc(elapsed) * 100.0, 4294967296.0));
@@ -366,7 +381,7 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
         emittedIds[index].clear();
         return finish(MS::kSuccess);
     }
-    const double elapsed = currentSeconds - startSeconds;
+    const double elapsed = secondsSince(start, current);
     const double rate = rateValue(block);
     if (!checkFinite(self, mRate, rate)) return finish(MS::kFailure);
     if (rate <= 0) return finish(MS::kSuccess);
@@ -422,7 +437,8 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
         for (unsigned i = 0; i < n; ++i) emits[i] = emitted.insert(unsigned(pointId[i])).second;
     } else {
         const double period = float(1.0 / rate);
-        perPoint = std::floor(elapsed / period) - std::floor((elapsed - dt) / period);
+        perPoint = instantsUpTo(elapsed, period) -
+                   instantsUpTo(secondsSince(start, current - delta), period);
     }
     const double total = single ? double(std::count(emits.begin(), emits.end(), 1)) : perPoint * n;
     if (!(total <= kMaxParticlesPerStep)) {

@@ -98,6 +98,23 @@ TEST_F(Emitter, EachRateEmitsTheInstantsOfItsPeriodThatFallInTheStep) {
     }
 }
 
+TEST_F(Emitter, EachInstantIsEmittedOnceHoweverTheTimeIsStepped) {
+    // From frame 1 at 24 frames a second, the instants of rates 1 and 4 fall on frame
+    // boundaries: after every step the shape holds exactly the instants up to its time.
+    ASSERT_TRUE(run("createNode particle -n parts; connectDynamic -em em parts"));
+    for (int rate : {1, 4})
+        for (int framesPerStep : {1, 3}) {
+            SCOPED_TRACE("rate " + std::to_string(rate) + ", steps of " +
+                         std::to_string(framesPerStep) + " frames");
+            ASSERT_TRUE(run("setAttr em.rate " + std::to_string(rate) + "; currentTime 1"));
+            for (int frame = 1 + framesPerStep; frame <= 241; frame += framesPerStep) {
+                ASSERT_TRUE(run("currentTime " + std::to_string(frame)));
+                ASSERT_EQ(plugOf("parts.count").asInt(), (frame - 1) * rate / 24)
+                    << "frame " << frame;
+            }
+        }
+}
+
 TEST_F(Emitter, AtTheStartOrWithAZeroRateNothingIsEmitted) {
     ASSERT_TRUE(run("setAttr em.rate 16"));
     EXPECT_EQ(step(6, 6, 3).size(), 0u);  // current = start
