@@ -194,6 +194,11 @@ TEST_F(Emitter, StepsWithinOneSecondDrawTheSameNumbers) {
     EXPECT_EQ(early.timeInStep, late.timeInStep);
     EXPECT_EQ(early.velocity, late.velocity);
     EXPECT_NE(early.velocity, nextSecond.velocity);
+    // From frame 1, the step that ends on 2 s draws the numbers of second 2, not of second 1.
+    const Particles onTwo = step(1, 49, 3), inTwo = step(1, 58, 3), inOne = step(1, 46, 3);
+    ASSERT_EQ(onTwo.size(), 2u);
+    EXPECT_EQ(onTwo.velocity, inTwo.velocity);
+    EXPECT_NE(onTwo.velocity, inOne.velocity);
 }
 
 TEST_F(Emitter, ChosenArraysAreHandedToTheParticles) {
