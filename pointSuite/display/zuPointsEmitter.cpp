@@ -402,13 +402,13 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
         pointId = points.getIntData("pointID");
     }
 
-    const double spread =
-        std::clamp(double(MFnDependencyNode(self).findPlug("spread").asFloat()), 0.0, 1.0);
+    float spread = MFnDependencyNode(self).findPlug("spread").asFloat();
     const double speedRandom = MFnDependencyNode(self).findPlug("speedRandom").asFloat();
     const double speed = speedValue(block);
     const double inherit = inheritFactorValue(block, index);
-    if (!checkFinite(self, mSpread, spread) || !checkFinite(self, mSpeedRandom, speedRandom) ||
-        !checkFinite(self, mSpeed, speed) || !checkFinite(self, mInheritFactor, inherit))
+    if (!clampFinite(self, mSpread, 0.0f, 1.0f, spread) ||
+        !checkFinite(self, mSpeedRandom, speedRandom) || !checkFinite(self, mSpeed, speed) ||
+        !checkFinite(self, mInheritFactor, inherit))
         return finish(MS::kFailure);
 
     HandOver rgbSource, opacitySource;

@@ -311,6 +311,7 @@ TEST_F(Emitter, BadValuesThroughConnectionsEmitNothingAndSaySo) {
          "em.rate: this step would emit more than 4194304 particles; nothing is emitted"},
         {"speed", nan, "em.speed: must be finite, not nan"},
         {"spread", nan, "em.spread: must be finite, not nan"},
+        {"spread", huge, "em.spread: must be finite, not inf"},
         {"speedRandom", huge, "em.speedRandom: must be finite, not inf"},
         {"currentTime", huge, "em.currentTime: must be finite, not inf"},
     };
