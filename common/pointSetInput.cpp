@@ -129,6 +129,17 @@ bool doublesAsFloats(const MString& what, const MDoubleArray& doubles, std::vect
         [&](unsigned int i, unsigned int) { return static_cast<float>(doubles[i]); }, values);
 }
 
+bool checkFiniteVectors(const MString& what, const MVectorArray& vectors) {
+    for (unsigned int i = 0; i < vectors.length(); ++i) {
+        const MVector& v = vectors[i];
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) {
+            MGlobal::displayError(what + ": entry " + static_cast<int>(i) + " is not finite");
+            return false;
+        }
+    }
+    return true;
+}
+
 std::vector<unsigned int> intsAsUnsigned(const MIntArray& values) {
     std::vector<unsigned int> result(values.length());
     for (unsigned int i = 0; i < values.length(); ++i) result[i] = static_cast<unsigned int>(values[i]);

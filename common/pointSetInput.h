@@ -86,6 +86,10 @@ bool vectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned 
 // Every double as a float, with the check and message of vectorsAsFloats.
 bool doublesAsFloats(const MString& what, const MDoubleArray& doubles, std::vector<float>& values);
 
+// True when every component of every vector is finite; otherwise shows
+// what + ": entry <i> is not finite" for the first vector that is not, and answers false.
+bool checkFiniteVectors(const MString& what, const MVectorArray& vectors);
+
 // The int array as unsigned values (callers check the range first).
 std::vector<unsigned int> intsAsUnsigned(const MIntArray& values);
 

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "common/inputChecks.h"
+#include "common/pointSetInput.h"
 #include "common/randomSequence.h"
 #include "common/statusCheck.h"
 
@@ -385,6 +386,7 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
     const double rate = rateValue(block);
     if (!checkFinite(self, mRate, rate)) return finish(MS::kFailure);
     if (rate <= 0) return finish(MS::kSuccess);
+    if (!checkFiniteVectors(inPlug + ": 'position'", position)) return finish(MS::kFailure);
 
     const bool single = block.inputValue(singleEmission).asBool();
     MIntArray pointId;

@@ -186,6 +186,21 @@ TEST_F(Emitter, SpreadMixesTheDirectionWithItsTurnedPerpendicular) {
     }
 }
 
+TEST_F(Emitter, PositionsThatAreNotFiniteEmitNothingAndSaySo) {
+    for (double bad : {std::nan(""), std::numeric_limits<double>::infinity()}) {
+        SCOPED_TRACE(bad);
+        mayahost::clearRecordedMessages();
+        set(Arrays()
+                .vec("position", {MVector(), MVector(0, 0, bad)})
+                .vec("aimDirection", {MVector(0, 1, 0), MVector(0, 1, 0)}));
+        MStatus status;
+        EXPECT_EQ(step(0, 6, 6, 0, &status).size(), 0u);
+        EXPECT_FALSE(status);
+        EXPECT_EQ(messages(Message::kError),
+                  std::vector<std::string>{"em.inPoints: 'position': entry 1 is not finite"});
+    }
+}
+
 TEST_F(Emitter, StepsWithinOneSecondDrawTheSameNumbers) {
     ASSERT_TRUE(run("setAttr em.rate 16; setAttr em.spread 0.5; setAttr em.speedRandom 1"));
     const Particles early = step(0, 3, 3), late = step(0, 18, 3);  // 0.125 s and 0.75 s
