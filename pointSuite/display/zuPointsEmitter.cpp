@@ -105,9 +105,16 @@ MString plugName(const MObject& node, const MObject& attribute) {
 
 void showError(const MString& plug, const char* text) { MGlobal::displayError(plug + text); }
 
-// The unit direction of an aim; one without a length (or not finite) points along +y.
-MVector unitDirection(const MVector& aim) {
-    const double length = aim.length();
+// The unit direction of an aim; one without a length, or with a component that is not finite,
+// points along +y. An aim whose squared length would overflow, or lose its precision to
+// underflow, is first divided by its largest component, so that every other aim gives a unit
+// vector.
+MVector unitDirection(MVector aim) {
+    double length = aim.length();
+    if (!(length > 1e-150 && length < 1e150)) {
+        aim /= std::max({std::fabs(aim.x), std::fabs(aim.y), std::fabs(aim.z)});
+        length = aim.length();
+    }
     if (!(length > 0.0) || !std::isfinite(length)) return MVector(0.0, 1.0, 0.0);
     return aim / length;
 }

@@ -186,6 +186,18 @@ TEST_F(Emitter, SpreadMixesTheDirectionWithItsTurnedPerpendicular) {
     }
 }
 
+TEST_F(Emitter, AimsFarFromUnitLengthAreMadeUnit) {
+    const double half = std::sqrt(0.5);
+    const std::vector<MVector> aims{MVector(1e308, 1e308, 0), MVector(0, -1e-310, 1e-310),
+                                    MVector(0, 3e200, -4e200)};
+    const std::vector<MVector> units{MVector(half, half, 0), MVector(0, -half, half),
+                                     MVector(0, 0.6, -0.8)};
+    set(Arrays().vec("position", std::vector<MVector>(3)).vec("aimDirection", aims));
+    const Particles p = step(0, 6, 6);  // one particle a point, at speed 1 without spread
+    ASSERT_EQ(p.size(), 3u);
+    for (size_t i = 0; i < units.size(); ++i) EXPECT_LT((p.velocity[i] - units[i]).length(), 1e-15);
+}
+
 TEST_F(Emitter, PositionsThatAreNotFiniteEmitNothingAndSaySo) {
     for (double bad : {std::nan(""), std::numeric_limits<double>::infinity()}) {
         SCOPED_TRACE(bad);
