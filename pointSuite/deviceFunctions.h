@@ -25,33 +25,38 @@ using CellId = unsigned long long;
 // cells within two of any cell of the frame lie inside the grid too. countX, countY and countZ
 // are the cells along each axis, margins included; the id of cell (kx, ky, kz) is
 // kx + kz * stepZ + ky * stepY with stepZ = countX and stepY = countX * countZ (x fastest, then
-// z, then y), and no two cells of the grid share an id.
+// z, then y), and no two cells of the grid share an id. The cells are numbered from the frame's
+// lower corner but measured from an origin near the points (common/gridOrigin.h): cell
+// originCellX of the frame starts at originX, and so on.
 struct ScatterGrid {
     float cellSize = 1.0f;
-    float minX = 0.0f, minY = 0.0f, minZ = 0.0f;
+    float originX = 0.0f, originY = 0.0f, originZ = 0.0f;
+    CellId originCellX = 0, originCellY = 0, originCellZ = 0;
     CellId countX = 5, countY = 5, countZ = 5;
     CellId stepZ = 5, stepY = 25;
 };
 constexpr unsigned int kGridMargin = 2;
 
-// The cell coordinate of p along an axis of `count` cells (margins included) whose frame starts
-// at `minimum`: kGridMargin + floor((p - minimum) / cellSize), kept within the frame's cells, so
-// that a point below the minimum, past the frame or not a number never reaches another row.
-__host__ __device__ inline CellId cellCoordinate(float p, float minimum, float cellSize,
-                                                 CellId count) {
-    const float k = floorf((p - minimum) / cellSize);
-    const CellId last = count - 2 * kGridMargin - 1;
-    if (!(k > 0.0f)) return kGridMargin;
-    const CellId inFrame =
-        static_cast<double>(k) >= static_cast<double>(last) ? last : static_cast<CellId>(k);
-    return inFrame + kGridMargin;
+// The cell coordinate of p along an axis of `count` cells (margins included) whose frame cell
+// originCell starts at `origin`: kGridMargin + originCell + floor((p - origin) / cellSize), kept
+// within the frame's cells from originCell on, so that a point below the origin, past the frame
+// or not a number never reaches another row.
+__host__ __device__ inline CellId cellCoordinate(float p, float origin, CellId originCell,
+                                                 float cellSize, CellId count) {
+    const float k = floorf((p - origin) / cellSize);
+    if (!(k > 0.0f)) return originCell + kGridMargin;
+    const CellId lastFromOrigin = count - 2 * kGridMargin - 1 - originCell;
+    const CellId fromOrigin = static_cast<double>(k) >= static_cast<double>(lastFromOrigin)
+                                  ? lastFromOrigin
+                                  : static_cast<CellId>(k);
+    return originCell + fromOrigin + kGridMargin;
 }
 
 // The id of the cell holding (x, y, z).
 __host__ __device__ inline CellId cellIdOf(float x, float y, float z, const ScatterGrid& grid) {
-    const CellId kx = cellCoordinate(x, grid.minX, grid.cellSize, grid.countX);
-    const CellId ky = cellCoordinate(y, grid.minY, grid.cellSize, grid.countY);
-    const CellId kz = cellCoordinate(z, grid.minZ, grid.cellSize, grid.countZ);
+    const CellId kx = cellCoordinate(x, grid.originX, grid.originCellX, grid.cellSize, grid.countX);
+    const CellId ky = cellCoordinate(y, grid.originY, grid.originCellY, grid.cellSize, grid.countY);
+    const CellId kz = cellCoordinate(z, grid.originZ, grid.originCellZ, grid.cellSize, grid.countZ);
     return kx + kz * grid.stepZ + ky * grid.stepY;
 }
 

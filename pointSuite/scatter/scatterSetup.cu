@@ -3,22 +3,31 @@
 #include <cmath>
 
 #include "common/gpuServices.h"
+#include "common/gridOrigin.h"
 #include "pointSuite/deviceFunctions.h"
 
 bool makeScatterGrid(float radius, const GridFrame& frame, ScatterGrid& grid, double* cellCount) {
     const float cellSize = static_cast<float>(static_cast<double>(radius) / std::sqrt(3.0));
     double cells = 1.0;
+    GridOrigin origin[3];
     CellId count[3] = {0, 0, 0};
     for (int k = 0; k < 3; ++k) {
-        const float extent = (frame.max[k] - frame.min[k]) / cellSize;
-        const double along = std::floor(static_cast<double>(extent)) + 1.0 + 2.0 * kGridMargin;
+        origin[k] = gridOriginNear(frame.min[k], frame.lowestPoint[k], cellSize);
+        const float extent = (frame.max[k] - origin[k].position) / cellSize;
+        // Not below 0: an origin that rounded past a flat frame's points still has its cell.
+        const double fromOrigin = extent < 0.0f ? 0.0 : std::floor(static_cast<double>(extent));
+        const double along =
+            static_cast<double>(origin[k].cell) + fromOrigin + 1.0 + 2.0 * kGridMargin;
         cells *= along;
         if (along <= kMaximumGridCells) count[k] = static_cast<CellId>(along);
     }
     if (cellCount) *cellCount = cells;
     if (!(cells <= kMaximumGridCells)) return false;
     grid.cellSize = cellSize;
-    grid.minX = frame.min[0], grid.minY = frame.min[1], grid.minZ = frame.min[2];
+    grid.originX = origin[0].position, grid.originY = origin[1].position,
+    grid.originZ = origin[2].position;
+    grid.originCellX = origin[0].cell, grid.originCellY = origin[1].cell,
+    grid.originCellZ = origin[2].cell;
     grid.countX = count[0], grid.countY = count[1], grid.countZ = count[2];
     grid.stepZ = count[0];
     grid.stepY = count[0] * count[2];

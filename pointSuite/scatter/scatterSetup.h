@@ -6,11 +6,14 @@
 
 #include "pointSuite/deviceFunctions.h"
 
-// An axis-aligned frame, grown point by point; empty (min above max) until a point is included.
+// An axis-aligned frame, grown corner by corner and point by point; empty (min above max) until
+// one is included. lowestPoint is the lower corner of the points alone.
 struct GridFrame {
     float min[3] = {INFINITY, INFINITY, INFINITY};
     float max[3] = {-INFINITY, -INFINITY, -INFINITY};
+    float lowestPoint[3] = {INFINITY, INFINITY, INFINITY};
 
+    // Grows the frame to hold a corner of the box.
     void include(float x, float y, float z) {
         const float p[3] = {x, y, z};
         for (int k = 0; k < 3; ++k) {
@@ -18,16 +21,25 @@ struct GridFrame {
             max[k] = p[k] > max[k] ? p[k] : max[k];
         }
     }
+
+    // Grows the frame to hold a point to be sampled.
+    void includePoint(float x, float y, float z) {
+        include(x, y, z);
+        const float p[3] = {x, y, z};
+        for (int k = 0; k < 3; ++k) lowestPoint[k] = p[k] < lowestPoint[k] ? p[k] : lowestPoint[k];
+    }
 };
 
 // The most cells a grid may have: each cell needs an id of its own (2^63).
 constexpr double kMaximumGridCells = 9223372036854775808.0;
 
 // The grid of minimum distance `radius` (finite, above 0) over a frame holding at least one
-// point, with finite corners: per axis trunc((max - min) / cellSize) + 1 cells of the frame,
-// evaluated in single precision as the cell coordinates are, so every point of the frame has a
-// cell of it, plus the margins. The number of cells it would have, when that is above
-// kMaximumGridCells (or not finite), makes the answer false, with the grid untouched.
+// corner or point, with finite corners. Per axis the origin is the one gridOriginNear places
+// near the frame's points (the frame's own corner when it holds none), and the frame has
+// originCell + trunc((max - origin) / cellSize) + 1 cells, evaluated in single precision as the
+// cell coordinates are, so every point of the frame has a cell of it, plus the margins. The
+// number of cells it would have, when that is above kMaximumGridCells (or not finite), makes the
+// answer false, with the grid untouched.
 bool makeScatterGrid(float radius, const GridFrame& frame, ScatterGrid& grid,
                      double* cellCount = nullptr);
 

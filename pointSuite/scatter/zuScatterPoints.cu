@@ -112,7 +112,7 @@ bool makeGrid(const MObject& node, const ScatterSettings& settings,
     // The box's maximum y is unread.
     frame.include(settings.box.maxX, settings.box.minY, settings.box.maxZ);
     for (size_t i = 0; i + 2 < points.size(); i += 3)
-        frame.include(points[i], points[i + 1], points[i + 2]);
+        frame.includePoint(points[i], points[i + 1], points[i + 2]);
     double cells = 0.0;
     if (makeScatterGrid(settings.radius, frame, grid, &cells)) return true;
     char text[320];

@@ -270,7 +270,8 @@ TEST(ScatterSetup, GridCellsHaveADiagonalOfTheRadiusAndTrialsAreClamped) {
     EXPECT_EQ(grid.countY, 5u + 4);
     EXPECT_EQ(grid.stepZ, 8u);
     EXPECT_EQ(grid.stepY, 64u);
-    EXPECT_EQ(grid.minY, -2.0f);
+    EXPECT_EQ(grid.originY, -2.0f);
+    EXPECT_EQ(grid.originCellY, 0u);
     const std::pair<int, int> trials[] = {{-5, 1}, {0, 1}, {1, 1}, {20, 20}, {30, 30}, {45, 30}};
     for (auto [given, used] : trials) EXPECT_EQ(clampTrials(given), used) << given;
 }

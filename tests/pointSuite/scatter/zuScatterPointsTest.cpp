@@ -447,6 +447,34 @@ TEST_F(ScatterTest, ABoxOverPartOfTheMeshKeepsTheDistanceOnAnyNumberOfThreads) {
     }
 }
 
+TEST_F(ScatterTest, ABoxFarFromTheMeshKeepsTheDistanceOnAnyNumberOfThreads) {
+    // A box drawn round a whole scene of which this sphere is a small part: in single precision
+    // a point's distance from a corner a million units away rounds by more than a cell.
+    const char* farCorners[] = {
+        "setAttr scatter.bmix -1e6; setAttr scatter.bmiz -1e6; "
+        "setAttr scatter.bmax 1e6; setAttr scatter.bmaz 1e6",
+        "setAttr scatter.bmiy -1e6",
+        "setAttr scatter.bmix -1e7",
+    };
+    for (const char* corners : farCorners) {
+        PointSet reference;
+        for (int threads : {1, 8}) {
+            SCOPED_TRACE(std::string(corners) + ", threads " + std::to_string(threads));
+            SetUp();
+            scatterInUnitBox(
+                shapes::sphere(1, 24, 16),
+                "setAttr scatter.bmiy -1; setAttr scatter.radius 0.1; " + std::string(corners));
+            DeviceThreads use(threads);
+            const PointSet set = outPoints();
+            EXPECT_GT(set.size(), 600u);
+            EXPECT_GT(smallestDistance(set.position), 0.1);
+            if (reference.size() == 0) reference = set;
+            EXPECT_TRUE(set == reference) << "the same output on every run";
+            TearDown();
+        }
+    }
+}
+
 TEST_F(ScatterTest, BadValuesThroughConnectionsFailWithThePlugsNameAndKeepTheOutput) {
     // The test adder's sum is 3.5 plus its weights, times its gain: a connection passes whatever
     // it makes, past the attributes' limits.
