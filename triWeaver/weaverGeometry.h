@@ -6,12 +6,15 @@
 #include <math.h>
 
 // The weaver's grid: cubic cells of edge cellSize = radius / sqrt(3) (a cell's diagonal is the
-// radius) over a frame that holds the bounding box and every point, dimX x dimY x dimZ cells from
-// (minX, minY, minZ). The id of cell (cx, cy, cz) is cx + cz * stepZ + cy * stepY with
-// stepZ = dimX and stepY = dimX * dimZ; every id is below 2^32.
+// radius) over a frame that holds the bounding box and every point, dimX x dimY x dimZ cells
+// numbered from the frame's lower corner but measured from an origin near the points
+// (common/gridOrigin.h): cell originCellX starts at originX, and so on. The id of cell
+// (cx, cy, cz) is cx + cz * stepZ + cy * stepY with stepZ = dimX and stepY = dimX * dimZ; every id
+// is below 2^32.
 struct WeaverGrid {
     float cellSize = 1.0f;
-    float minX = 0.0f, minY = 0.0f, minZ = 0.0f;
+    float originX = 0.0f, originY = 0.0f, originZ = 0.0f;
+    unsigned int originCellX = 0, originCellY = 0, originCellZ = 0;
     unsigned int dimX = 1, dimY = 1, dimZ = 1;
     unsigned int stepZ = 1, stepY = 1;
 };
@@ -26,22 +29,26 @@ constexpr unsigned int kTriplesPerPoint = 210;
 // Test points kept per candidate triple.
 constexpr unsigned int kMaxTestPoints = 20;
 
-// The cell coordinate of p along an axis of `count` cells from `minimum`:
-// floor((p - minimum) / cellSize), with values below the frame (and NaN) at 0 and values past it
-// at the last cell, so that no point reaches another row.
-__host__ __device__ inline unsigned int weaverCellCoordinate(float p, float minimum, float cellSize,
-                                                             unsigned int count) {
-    const float k = floorf((p - minimum) / cellSize);
-    if (!(k > 0.0f)) return 0;
-    if (k >= static_cast<float>(count - 1)) return count - 1;
-    return static_cast<unsigned int>(k);
+// The cell coordinate of p along an axis of `count` cells whose cell originCell starts at
+// `origin`: originCell + floor((p - origin) / cellSize), with values below the origin (and NaN)
+// at originCell and values past the frame at the last cell, so that no point reaches another row.
+__host__ __device__ inline unsigned int weaverCellCoordinate(float p, float origin,
+                                                             unsigned int originCell,
+                                                             float cellSize, unsigned int count) {
+    const float k = floorf((p - origin) / cellSize);
+    if (!(k > 0.0f)) return originCell;
+    if (k >= static_cast<float>(count - 1 - originCell)) return count - 1;
+    return originCell + static_cast<unsigned int>(k);
 }
 
 __host__ __device__ inline unsigned int weaverCellId(float x, float y, float z,
                                                      const WeaverGrid& grid) {
-    const unsigned int cx = weaverCellCoordinate(x, grid.minX, grid.cellSize, grid.dimX);
-    const unsigned int cy = weaverCellCoordinate(y, grid.minY, grid.cellSize, grid.dimY);
-    const unsigned int cz = weaverCellCoordinate(z, grid.minZ, grid.cellSize, grid.dimZ);
+    const unsigned int cx =
+        weaverCellCoordinate(x, grid.originX, grid.originCellX, grid.cellSize, grid.dimX);
+    const unsigned int cy =
+        weaverCellCoordinate(y, grid.originY, grid.originCellY, grid.cellSize, grid.dimY);
+    const unsigned int cz =
+        weaverCellCoordinate(z, grid.originZ, grid.originCellZ, grid.cellSize, grid.dimZ);
     return cx + cz * grid.stepZ + cy * grid.stepY;
 }
 

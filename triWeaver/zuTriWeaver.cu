@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "common/boxInput.h"
+#include "common/gridOrigin.h"
 #include "common/inputChecks.h"
 #include "common/nodeAttributes.h"
 #include "common/stageTimer.h"
@@ -113,8 +114,9 @@ bool checkConnectedValues(const MObject& node, const WeaverSettings& settings) {
 }
 
 // The grid over the box and the points: cells with a diagonal of `radius`, from the lower of the
-// box's minimum and the points' to the higher of the box's maximum (x and z) and the points'.
-// False after showing why a grid with more cells than 32-bit ids is refused.
+// box's minimum and the points' to the higher of the box's maximum (x and z) and the points',
+// measured from an origin near the points. False after showing why a grid with more cells than
+// 32-bit ids is refused.
 bool makeGrid(const MObject& node, const WeaverSettings& settings, const std::vector<float>& points,
               WeaverGrid& grid) {
     double low[3] = {settings.box.minX, settings.box.minY, settings.box.minZ};
@@ -122,14 +124,22 @@ bool makeGrid(const MObject& node, const WeaverSettings& settings, const std::ve
                       std::max(settings.box.minZ, settings.box.maxZ)};
     low[0] = std::min(low[0], double(settings.box.maxX));
     low[2] = std::min(low[2], double(settings.box.maxZ));
+    double lowestPoint[3] = {INFINITY, INFINITY, INFINITY};
     for (size_t i = 0; i + 2 < points.size(); i += 3)
         for (int k = 0; k < 3; ++k) {
-            low[k] = std::min(low[k], double(points[i + k]));
+            lowestPoint[k] = std::min(lowestPoint[k], double(points[i + k]));
             high[k] = std::max(high[k], double(points[i + k]));
         }
     grid.cellSize = static_cast<float>(settings.radius / std::sqrt(3.0));
+    GridOrigin origin[3];
     double dims[3];
-    for (int k = 0; k < 3; ++k) dims[k] = std::trunc((high[k] - low[k]) / grid.cellSize) + 1;
+    for (int k = 0; k < 3; ++k) {
+        low[k] = std::min(low[k], lowestPoint[k]);
+        origin[k] = gridOriginNear(low[k], lowestPoint[k], grid.cellSize);
+        const double fromOrigin = std::trunc((high[k] - origin[k].position) / grid.cellSize);
+        // Not below 0: an origin that rounded past a flat frame's points still has its cell.
+        dims[k] = origin[k].cell + (fromOrigin < 0 ? 0 : fromOrigin) + 1;
+    }
     const double cells = dims[0] * dims[1] * dims[2];
     if (!(grid.cellSize > 0) || !(cells <= double(UINT_MAX))) {
         char text[320];
@@ -141,9 +151,12 @@ bool makeGrid(const MObject& node, const WeaverSettings& settings, const std::ve
         MGlobal::displayError(plugName(node, zuTriWeaver::radius) + text);
         return false;
     }
-    grid.minX = static_cast<float>(low[0]);
-    grid.minY = static_cast<float>(low[1]);
-    grid.minZ = static_cast<float>(low[2]);
+    grid.originX = origin[0].position;
+    grid.originY = origin[1].position;
+    grid.originZ = origin[2].position;
+    grid.originCellX = static_cast<unsigned int>(origin[0].cell);
+    grid.originCellY = static_cast<unsigned int>(origin[1].cell);
+    grid.originCellZ = static_cast<unsigned int>(origin[2].cell);
     grid.dimX = static_cast<unsigned int>(dims[0]);
     grid.dimY = static_cast<unsigned int>(dims[1]);
     grid.dimZ = static_cast<unsigned int>(dims[2]);

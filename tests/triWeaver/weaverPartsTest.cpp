@@ -53,8 +53,8 @@ TEST(WeaverGrid, NeighbourOffsetsStayInsideTheGridAlongEachAxis) {
     ASSERT_TRUE(weaverNeighbourCell(cell, -2, -1, 2, grid, neighbour));
     EXPECT_EQ(neighbour, 0u + 3 * grid.stepZ + 0 * grid.stepY);
     // A point past the frame (rounding, or outside the box) lands in the last cell.
-    EXPECT_EQ(weaverCellCoordinate(100.0f, 0.0f, 1.0f, 3), 2u);
-    EXPECT_EQ(weaverCellCoordinate(-5.0f, 0.0f, 1.0f, 3), 0u);
+    EXPECT_EQ(weaverCellCoordinate(100.0f, 0.0f, 0, 1.0f, 3), 2u);
+    EXPECT_EQ(weaverCellCoordinate(-5.0f, 0.0f, 0, 1.0f, 3), 0u);
 }
 
 TEST(WeaverGrid, TheCellOffersItsSmallestPointWhateverTheSlotOrder) {

@@ -301,6 +301,23 @@ TEST_F(TriWeaverTest, TheSameCloudGivesTheSameMeshInEveryPlaneAndAtEveryScale) {
                 0.01 * xz);
 }
 
+TEST_F(TriWeaverTest, ABoxCornerFarFromThePointsWeavesThemAsANearOneDoes) {
+    // In single precision a point's distance from a corner ten million units away rounds by more
+    // than a cell. The cells lie otherwise than under the near box, so the meshes may differ by
+    // a triangle here and there, but not by whole neighbourhoods.
+    std::vector<MVector> positions, normals;
+    scatter(shapes::grid(2, 2, 2, 2), 0.125, positions, normals);
+    const std::string settings = "setAttr weaver.cn 0; setAttr weaver.r 0.125; ";
+    weave(pointSet(positions), settings);
+    const double near = double(outMesh().triangles.size());
+    ASSERT_GT(near, double(positions.size()));
+    for (const char* corner : {"setAttr weaver.bmix -1e7", "setAttr weaver.bmiz -1e7"}) {
+        SCOPED_TRACE(corner);
+        weave(pointSet(positions), settings + corner);
+        EXPECT_NEAR(double(outMesh().triangles.size()), near, 0.02 * near);
+    }
+}
+
 TEST_F(TriWeaverTest, TheMeshIsTheSameOnEveryRunAndThreadCount) {
     std::vector<MVector> positions, normals;
     scatter(shapes::sphere(1, 48, 32), 0.08, positions, normals);
