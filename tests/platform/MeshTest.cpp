@@ -3,7 +3,6 @@
 #include <maya/MFnMesh.h>
 #include <maya/MFnMeshData.h>
 #include <maya/MItMeshPolygon.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -560,21 +559,6 @@ TEST(MeshObj, MalformedInputNamesTheLine) {
     std::string error;
     EXPECT_FALSE(readObj(tempPath("absent.obj"), mesh, error));
     EXPECT_NE(error.find("absent.obj"), std::string::npos) << error;
-}
-
-TEST(MeshObj, ReadsOnlyRegularFiles) {
-    const std::string pipe = tempPath("pipe.obj"), folder = tempPath("folder.obj");
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    fs::create_directory(folder);
-    ::alarm(20);  // a read that waits on the pipe ends the test run instead of hanging it
-    for (const std::string& path : {std::string("/dev/zero"), pipe, folder}) {
-        MeshGeometry mesh = makePolyPlane(1, 1, 1, 1);
-        std::string error;
-        EXPECT_FALSE(readObj(path, mesh, error));
-        EXPECT_EQ(error, "cannot read '" + path + "': it is not a regular file");
-        EXPECT_EQ(mesh.numPolygons(), 1);
-    }
-    ::alarm(0);
 }
 
 TEST(MeshPly, RoundTripAndRejectsBadFiles) {

@@ -161,7 +161,7 @@ TEST_F(SceneScriptTest, ABadScriptStopsAtItsLineAndSaysWhatIsWrong) {
         {"unknownNode", "setAttr nobody.translateX 1;", "No object matches name: nobody"},
         {"wrongValueType", "setAttr t.translateX banana;", "'banana' is not a valid value for 't.translateX'"},
         {"wrongValueCount", "setAttr t.translate 1 2;", "'t.translate' takes 3 value(s), 2 given"},
-        {"missingFile", "importObj \"" + at("missing.obj") + "\";", "cannot open '" + at("missing.obj") + "'"},
+        {"missingFile", "importObj \"" + at("missing.obj") + "\";", "cannot read '" + at("missing.obj") + "'"},
         {"malformedObj", "importObj \"" + at("bad.obj") + "\";", at("bad.obj") + ":2: 'oops'"},
         {"endlessObj", "importObj \"/dev/zero\";", "cannot read '/dev/zero': it is not a regular file"},
         {"worldMeshBeyondFloats",

@@ -11,13 +11,12 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <system_error>
 
 #include "commands/ArgListAccess.h"
+#include "mesh/RegularFile.h"
 
 namespace mayahost {
 
@@ -316,16 +315,14 @@ MStatus executeFile(const std::string& path, CommandResult* result) {
         MGlobal::displayError(message.c_str());
         return MStatus(code, message.c_str());
     };
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return failure(MS::kInvalidParameter, "it is a directory");
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) return failure(errno == ENOENT ? MS::kNotFound : MS::kFailure, std::strerror(errno));
+    const RegularFile input = openRegularFile(path);
+    if (!input.file) return failure(input.missing ? MS::kNotFound : MS::kFailure, input.failure);
     std::string text;
     char buffer[65536];
     size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, got);
-    if (std::ferror(file.get())) return failure(MS::kFailure, std::strerror(errno));
+    while ((got = std::fread(buffer, 1, sizeof buffer, input.file.get())) > 0)
+        text.append(buffer, got);
+    if (std::ferror(input.file.get())) return failure(MS::kFailure, std::strerror(errno));
     return executeText(text, path, result);
 }
 

@@ -102,7 +102,8 @@ MStatus executeStatement(const Statement& statement, CommandResult& result);
 // stops the run before the next statement. result receives the last statement's result.
 MStatus executeText(const std::string& text, const std::string& sourceName,
                     CommandResult* result = nullptr);
-// As executeText, with the path as source name; a file that cannot be read is an error.
+// As executeText, with the path as source name; a file that cannot be read, or that is not a
+// regular file, is an error.
 MStatus executeFile(const std::string& path, CommandResult* result = nullptr);
 
 // The result MPxCommand's static result functions write to: that of the plug-in command now

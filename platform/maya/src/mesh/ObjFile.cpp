@@ -1,8 +1,6 @@
 #include "mesh/ObjFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 #include <cerrno>
 #include <charconv>
@@ -10,10 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "mesh/AtomicFile.h"
+#include "mesh/RegularFile.h"
 
 namespace mayahost {
 
@@ -49,47 +47,23 @@ bool parseIndex(std::string_view word, long& value) {
     return result.ec == std::errc() && result.ptr == word.data() + word.size();
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// Opens a regular file for reading. Anything else (a device such as /dev/zero that never ends, a
-// pipe that waits for a writer, a folder) is refused; the check is made on the opened file, and
-// opening does not block, so a pipe put in place meanwhile cannot hang the read either.
-File openRegularFile(const std::string& path, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = "cannot open '" + path + "': " + std::strerror(errno);
-        return nullptr;
-    }
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        error = "cannot read '" + path + "': it is not a regular file";
-        return nullptr;
-    }
-    File file(::fdopen(fd, "rb"));
-    if (!file) {
-        error = "cannot open '" + path + "': " + std::strerror(errno);
-        ::close(fd);
-    }
-    return file;
-}
-
 // Parses the file into these vectors, then hands them to the mesh in one go.
 class ObjReader {
 public:
     explicit ObjReader(const std::string& path) : path_(path) {}
 
     bool read(MeshGeometry& mesh, std::string& error) {
-        const File file = openRegularFile(path_, error);
-        if (!file) return false;
+        const RegularFile input = openRegularFile(path_);
+        if (!input.file) {
+            error = "cannot read '" + path_ + "': " + input.failure;
+            return false;
+        }
+        std::FILE* file = input.file.get();
         char* buffer = nullptr;
         std::size_t capacity = 0;
         ssize_t length;
         bool good = true;
-        while (good && (length = ::getline(&buffer, &capacity, file.get())) >= 0) {
+        while (good && (length = ::getline(&buffer, &capacity, file)) >= 0) {
             ++lineNumber_;
             std::string_view line(buffer, static_cast<std::size_t>(length));
             if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
@@ -100,7 +74,7 @@ public:
             error = error_;
             return false;
         }
-        if (std::ferror(file.get())) {
+        if (std::ferror(file)) {
             error = "cannot read '" + path_ + "': " + std::strerror(errno);
             return false;
         }

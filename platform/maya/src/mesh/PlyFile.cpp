@@ -1,12 +1,13 @@
 #include "mesh/PlyFile.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "mesh/AtomicFile.h"
+#include "mesh/RegularFile.h"
 
 namespace mayahost {
 
@@ -100,15 +101,17 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
         error = path + ": " + what;
         return false;
     };
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open '" + path + "': " + std::strerror(errno);
+    const RegularFile input = openRegularFile(path);
+    if (!input.file) {
+        error = "cannot read '" + path + "': " + input.failure;
         return false;
     }
-    in.seekg(0, std::ios::end);
-    const std::streamoff fileSize = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (fileSize < 0) return fail("cannot read");
+    // The header is taken whole before it is parsed, so that no line of it can be longer than
+    // the limit, however large the file.
+    std::string header(static_cast<std::size_t>(std::min<std::uint64_t>(input.size, kMaxHeader)),
+                       '\0');
+    header.resize(std::fread(header.data(), 1, header.size(), input.file.get()));
+    std::istringstream in(header);
 
     std::vector<PlyColumn> found;
     std::uint64_t count = 0;
@@ -117,8 +120,11 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
     std::size_t headerBytes = 0;
     for (int number = 1;; ++number) {
         if (!std::getline(in, line)) return fail("the header has no end_header line");
+        if (in.eof()) {
+            return fail(header.size() == kMaxHeader ? "the header is too long"
+                                                    : "the header is cut off");
+        }
         headerBytes += line.size() + 1;
-        if (headerBytes > kMaxHeader) return fail("the header is too long");
         if (!line.empty() && line.back() == '\r') line.pop_back();
         std::istringstream words(line);
         std::string keyword;
@@ -149,7 +155,7 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
             std::string type, name, rest;
             words >> type >> name;
             if (!haveElement) return fail(where + "property before any element");
-            if (name.empty() || (words >> rest)) return fail(where + "bad property");
+            if (!validName(name) || (words >> rest)) return fail(where + "bad property");
             PlyColumn column;
             column.name = name;
             if (type == "float" || type == "float32") {
@@ -170,8 +176,7 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
 
     std::uint64_t rowSize = 0;
     for (const PlyColumn& column : found) rowSize += sizeOf(column.type);
-    if (static_cast<std::uint64_t>(fileSize) < headerBytes) return fail("the header is cut off");
-    const std::uint64_t dataSize = static_cast<std::uint64_t>(fileSize) - headerBytes;
+    const std::uint64_t dataSize = input.size - headerBytes;
     const bool sizesMatch = rowSize == 0
                                 ? count == 0 && dataSize == 0
                                 : count <= dataSize / rowSize && count * rowSize == dataSize;
@@ -182,7 +187,8 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
     }
 
     std::vector<unsigned char> data(static_cast<std::size_t>(dataSize));
-    if (!in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(dataSize))) {
+    if (std::fseek(input.file.get(), static_cast<long>(headerBytes), SEEK_SET) != 0 ||
+        std::fread(data.data(), 1, data.size(), input.file.get()) != data.size()) {
         return fail("the file ends early");
     }
     for (PlyColumn& column : found) {

@@ -22,8 +22,10 @@ bool writePly(const std::string& path, std::size_t vertexCount,
               const std::vector<PlyColumn>& columns, std::string& error);
 
 // Reads what writePly writes: binary little-endian only, a single "vertex" element, and
-// float/double/int properties (float32/float64/int32 are accepted too). Anything else, or a
-// size that does not match the file's length, is an error.
+// float/double/int properties (float32/float64/int32 are accepted too). Only a regular file is
+// read. Anything else, a header over 64 KiB, or a size that does not match the file's length is
+// an error, "file: what is wrong" (with the header line where there is one), found before the
+// vertices are allocated; `columns` and `vertexCount` are then unchanged.
 bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyColumn>& columns,
              std::string& error);
 

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <new>
 
 #include "mesh/AtomicFile.h"
+#include "mesh/RegularFile.h"
 
 namespace mayahost {
 
@@ -65,10 +65,15 @@ bool writePng(const std::string& path, const RgbaImage& image, std::string& erro
 }
 
 bool readPng(const std::string& path, RgbaImage& image, std::string& error, size_t maxPixels) {
+    const RegularFile input = openRegularFile(path);
+    if (!input.file) {
+        error = "cannot read \"" + path + "\": " + input.failure;
+        return false;
+    }
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     ImageGuard guard{&png};
-    if (!png_image_begin_read_from_file(&png, path.c_str())) {
+    if (!png_image_begin_read_from_stdio(&png, input.file.get())) {
         error = "cannot read \"" + path + "\": " + png.message;
         return false;
     }
@@ -78,13 +83,7 @@ bool readPng(const std::string& path, RgbaImage& image, std::string& error, size
         return false;
     }
     // A header claiming more than the file can hold is refused before the image is allocated.
-    std::error_code failed;
-    const std::uintmax_t fileBytes = std::filesystem::file_size(path, failed);
-    if (failed) {
-        error = "cannot read \"" + path + "\": " + failed.message();
-        return false;
-    }
-    if (fileBytes < fewestEncodedBytes(png)) {
+    if (input.size < fewestEncodedBytes(png)) {
         error = "\"" + path + "\" is damaged: it is too small for its size (" +
                 std::to_string(png.width) + "x" + std::to_string(png.height) + ")";
         return false;

@@ -11,8 +11,8 @@ namespace mayahost {
 bool writePng(const std::string& path, const RgbaImage& image, std::string& error);
 
 // Reads any PNG as 8-bit RGBA. False, with `error` naming the file and the cause, when the
-// file cannot be read, is no PNG, is larger than maxPixels, or is too small to hold the image
-// its header claims (checked before anything is allocated).
+// file cannot be read, is not a regular file, is no PNG, is larger than maxPixels, or is too small
+// to hold the image its header claims (checked before anything is allocated).
 bool readPng(const std::string& path, RgbaImage& image, std::string& error,
              size_t maxPixels = size_t(1) << 28);
 
