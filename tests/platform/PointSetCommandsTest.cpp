@@ -1,4 +1,5 @@
-// pointSetStats: the count and the smallest distance of a point set, printed and answered.
+// pointSetStats: the count and the smallest distance of a point set, printed and answered;
+// importPoints: files whose header gives one array twice.
 #include <gtest/gtest.h>
 #include <maya/MDoubleArray.h>
 #include <maya/MGlobal.h>
@@ -6,10 +7,12 @@
 #include <mayahost/Plugins.h>
 
 #include <cmath>
+#include <fstream>
 #include <string>
 
-#include "plugins/Plugins.h"
 #include "graph/Scene.h"
+#include "plugins/Plugins.h"
+#include "sceneTesting.h"
 
 namespace {
 
@@ -70,6 +73,42 @@ TEST_F(PointSetStatsTest, RefusesWhatIsNoPointSetOrNoVectorArray) {
         EXPECT_FALSE(status) << arguments;
     }
     EXPECT_FALSE(mayahost::recordedMessages().empty());
+}
+
+// Each header gives one array twice: the second time as another kind, or the same axis again.
+TEST(ImportPoints, AHeaderThatGivesAnArrayTwiceIsRefusedWithItsLine) {
+    sceneTesting::resetScene();
+    ASSERT_TRUE(MGlobal::executeCommand("createNode particle -n p"));
+    sceneTesting::ScratchDir dir;
+    const std::string path = dir / "twice.ply";
+    struct Case {
+        std::vector<std::string> properties;  // header lines 4 on
+        std::string refused;                  // what the refusal says after the line number
+    } cases[] = {
+        {{"float x", "float y", "float z", "int position"},
+         "7: property 'position' repeats the array \"position\""},
+        {{"float foo", "int foo"}, "5: property 'foo' repeats the array \"foo\""},
+        {{"double pointID", "int pointID"}, "5: property 'pointID' repeats the array \"pointID\""},
+        {{"float x", "float position_x"},
+         "5: property 'position_x' repeats the array \"position\""},
+    };
+    for (const Case& c : cases) {
+        std::string header = "ply\nformat binary_little_endian 1.0\nelement vertex 1\n";
+        std::size_t rowBytes = 0;
+        for (const std::string& property : c.properties) {
+            header += "property " + property + "\n";
+            rowBytes += property.rfind("double", 0) == 0 ? 8 : 4;
+        }
+        std::ofstream(path, std::ios::binary) << header << "end_header\n"
+                                              << std::string(rowBytes, '\0');
+        mayahost::clearRecordedMessages();
+        EXPECT_FALSE(
+            MGlobal::executeCommand(("importPoints \"" + path + "\" p.newParticles[0]").c_str()));
+        EXPECT_TRUE(mayahost::hasMessage(mayahost::Message::kError,
+                                         "importPoints: " + path + ": header line " + c.refused))
+            << c.refused;
+    }
+    sceneTesting::resetScene();
 }
 
 }  // namespace

@@ -3,16 +3,17 @@
 #include <maya/MGlobal.h>
 
 #include <filesystem>
+#include <map>
 
 #include "commands/CommandArgs.h"
 #include "commands/CommandRegistry.h"
 #include "data/DataTypes.h"
 #include "dynamics/Dynamics.h"
+#include "graph/Scene.h"
 #include "mesh/MeshData.h"
 #include "mesh/MeshPrimitives.h"
 #include "mesh/ObjFile.h"
 #include "mesh/PlyFile.h"
-#include "graph/Scene.h"
 
 using namespace mayahost;
 
@@ -139,34 +140,56 @@ bool pointColumns(const ArrayAttrsData& set, std::vector<PlyColumn>& columns, si
     return true;
 }
 
-// The point set a PLY file's columns give, the inverse of pointColumns: x, y, z as "position",
-// nx, ny, nz as "normal", name_x, name_y, name_z as the vector array "name", every other column
-// as a double or int array of its own name.
-std::shared_ptr<ArrayAttrsData> pointSetOf(const std::vector<PlyColumn>& columns) {
+// Where a PLY column goes in a point set: x, y, z into "position", nx, ny, nz into "normal",
+// name_x, name_y, name_z into the vector array "name", every other column (and every int column)
+// into a double or int array of its own name.
+struct ColumnPlace {
+    std::string array;
+    ArrayAttrsData::Kind kind;
+    int axis;  // of a vector array
+};
+
+ColumnPlace placeOf(const PlyColumn& column) {
+    const std::string& name = column.name;
+    if (column.type == PlyColumn::kInt) return {name, ArrayAttrsData::kInt, 0};
+    const char* axes[] = {"x", "y", "z"};
+    for (int axis = 0; axis < 3; ++axis) {
+        if (name == axes[axis]) return {"position", ArrayAttrsData::kVector, axis};
+        if (name == std::string("n") + axes[axis]) return {"normal", ArrayAttrsData::kVector, axis};
+        const std::string suffix = std::string("_") + axes[axis];
+        if (name.size() > 2 && name.compare(name.size() - 2, 2, suffix) == 0)
+            return {name.substr(0, name.size() - 2), ArrayAttrsData::kVector, axis};
+    }
+    return {name, ArrayAttrsData::kDouble, 0};
+}
+
+// The point set a PLY file's columns give, the inverse of pointColumns. Null, with `error` naming
+// the file and the header line, when a column fills an array (or an axis of one) that an earlier
+// column filled.
+std::shared_ptr<ArrayAttrsData> pointSetOf(const std::string& path,
+                                           const std::vector<PlyColumn>& columns,
+                                           std::string& error) {
     auto set = std::make_shared<ArrayAttrsData>();
-    auto vectorOf = [](const std::string& column, int& axis) -> std::string {
-        const char* axes[] = {"x", "y", "z"};
-        for (axis = 0; axis < 3; ++axis) {
-            if (column == axes[axis]) return "position";
-            if (column == std::string("n") + axes[axis]) return "normal";
-            const std::string suffix = std::string("_") + axes[axis];
-            if (column.size() > 2 && column.compare(column.size() - 2, 2, suffix) == 0) return column.substr(0, column.size() - 2);
-        }
-        return "";
-    };
+    std::map<std::string, int> filledAxes;  // one bit per axis; a double or int array fills all
     for (const PlyColumn& c : columns) {
-        int axis = 0;
-        const std::string vector = c.type == PlyColumn::kInt ? "" : vectorOf(c.name, axis);
-        if (!vector.empty()) {
-            auto* entry = set->obtain(vector, ArrayAttrsData::kVector);
-            if (entry) {
-                entry->vectors->resize(c.real.size());
-                for (size_t i = 0; i < c.real.size(); ++i) (*entry->vectors)[i][axis] = c.real[i];
-                continue;
-            }
+        const ColumnPlace place = placeOf(c);
+        const int axes = place.kind == ArrayAttrsData::kVector ? 1 << place.axis : 7;
+        int& filled = filledAxes[place.array];
+        if (filled & axes) {
+            error = path + ": header line " + std::to_string(c.headerLine) + ": property '" +
+                    c.name + "' repeats the array \"" + place.array + "\"";
+            return nullptr;
         }
-        if (c.type == PlyColumn::kInt) *set->obtain(c.name, ArrayAttrsData::kInt)->ints = c.integer;
-        else if (auto* entry = set->obtain(c.name, ArrayAttrsData::kDouble)) *entry->doubles = c.real;
+        filled |= axes;
+        ArrayAttrsData::Entry* entry = set->obtain(place.array, place.kind);
+        if (place.kind == ArrayAttrsData::kVector) {
+            entry->vectors->resize(c.real.size());
+            for (size_t i = 0; i < c.real.size(); ++i) (*entry->vectors)[i][place.axis] = c.real[i];
+        } else if (place.kind == ArrayAttrsData::kInt) {
+            *entry->ints = c.integer;
+        } else {
+            *entry->doubles = c.real;
+        }
     }
     return set;
 }
@@ -284,7 +307,8 @@ MAYAHOST_BUILTIN_COMMAND(importPoints, args, result) {
     size_t count = 0;
     std::vector<PlyColumn> columns;
     if (!readPly(parsed.positional[0], count, columns, error)) return commandError("importPoints", error);
-    auto set = pointSetOf(columns);
+    auto set = pointSetOf(parsed.positional[0], columns, error);
+    if (!set) return commandError("importPoints", error);
     if (parsed.has("rename")) {
         const std::vector<std::string>& names = parsed.flags.at("rename");
         ArrayAttrsData::Entry* entry = set->find(names[0]);

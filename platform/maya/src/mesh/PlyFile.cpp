@@ -158,6 +158,7 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
             if (!validName(name) || (words >> rest)) return fail(where + "bad property");
             PlyColumn column;
             column.name = name;
+            column.headerLine = number;
             if (type == "float" || type == "float32") {
                 column.type = PlyColumn::kFloat;
             } else if (type == "double" || type == "float64") {

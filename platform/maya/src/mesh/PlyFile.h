@@ -13,6 +13,7 @@ struct PlyColumn {
     enum Type { kFloat, kDouble, kInt } type = kFloat;
     std::vector<double> real;
     std::vector<int> integer;
+    int headerLine = 0;  // where readPly found the property, counted from 1
 };
 
 // Writes the columns in order as properties "float", "double" or "int". Fails, writing nothing,
