@@ -231,6 +231,32 @@ TEST_F(AdderTest, FlagsAreKeptAndGovernConnections) {
     EXPECT_TRUE(mayahost::hasMessage(Message::kError, "setAttr: 'a.weights' is an array: give an element index"));
 }
 
+// An output, or a child of a compound declared not writable, takes no value from a command.
+TEST_F(AdderTest, CommandsSetNoAttributeDeclaredNotWritable) {
+    sceneTesting::ScratchDir dir;
+    const std::string file = dir / "points.ply";
+    ASSERT_TRUE(run("polyCube -n box; exportPoints a.points \"" + file + "\""));
+    struct Case {
+        std::string command;
+        const char* plug;
+    } cases[] = {
+        {"setAttr a.sum 5", "a.sum"},
+        {"setAttr boxShape.boundingBoxMinX 4", "boxShape.boundingBoxMinX"},
+        {"importPoints \"" + file + "\" a.points", "a.points"},
+    };
+    for (const Case& c : cases) {
+        mayahost::clearRecordedMessages();
+        EXPECT_FALSE(run(c.command)) << c.command;
+        const std::string command = c.command.substr(0, c.command.find(' '));
+        EXPECT_TRUE(mayahost::hasMessage(
+            Message::kError,
+            command + ": The attribute '" + c.plug + "' is not writable and cannot be set"))
+            << c.command;
+    }
+    EXPECT_EQ(value("a.sum"), 3.5);
+    EXPECT_EQ(value("boxShape.boundingBoxMinX"), -0.5);
+}
+
 // ---- dirty propagation and computes
 
 TEST_F(AdderTest, AttributeAffectsDecidesWhatAChangeDirties) {

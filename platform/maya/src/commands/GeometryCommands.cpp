@@ -304,6 +304,8 @@ MAYAHOST_BUILTIN_COMMAND(importPoints, args, result) {
     const Attribute* attribute = plug.attribute();
     if (attribute->kind != Attribute::Kind::Typed || attribute->dataType != MFnData::kDynArrayAttrs)
         return commandError("importPoints", "'" + plug.name() + "' does not take a point set");
+    status = checkWritable(plug);
+    if (!status) return commandError("importPoints", status.errorString().asChar());
     size_t count = 0;
     std::vector<PlyColumn> columns;
     if (!readPly(parsed.positional[0], count, columns, error)) return commandError("importPoints", error);

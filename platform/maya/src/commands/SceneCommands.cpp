@@ -193,6 +193,8 @@ MAYAHOST_BUILTIN_COMMAND(setAttr, args, result) {
     if (parsed.positional.size() < 2) return commandError("setAttr", "needs a plug and a value");
     PlugRef plug;
     if (!findPlug("setAttr", parsed.positional[0], plug, status)) return status;
+    status = checkWritable(plug);
+    if (!status) return reportFailure("setAttr", status);
     std::vector<std::string> values(parsed.positional.begin() + 1, parsed.positional.end());
     const Attribute& a = *plug.attribute();
     std::string type = parsed.text("type");

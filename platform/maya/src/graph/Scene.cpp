@@ -626,6 +626,13 @@ MStatus Scene::setValue(Node& node, const PlugPath& path, const std::function<vo
     return MS::kSuccess;
 }
 
+MStatus checkWritable(const PlugRef& plug) {
+    for (const Attribute* a = plug.attribute(); a; a = a->parent)
+        if (!a->writable)
+            return failure("The attribute '" + plug.name() + "' is not writable and cannot be set");
+    return MS::kSuccess;
+}
+
 MStatus Scene::pullConnections(Node& node, const PlugPath& path, bool& connected) {
     std::vector<Connection> sources;
     for (auto c : connectionsInto(node))

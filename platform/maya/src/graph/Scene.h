@@ -131,6 +131,10 @@ private:
     std::set<GraphPlug> walked_;
 };
 
+// Fails with "The attribute 'node.attr' is not writable and cannot be set" for a plug whose
+// attribute, or one it lies in, is declared not writable (an output that its node computes):
+// commands give no value to such a plug.
+MStatus checkWritable(const PlugRef& plug);
 // True when one path is the other or lies inside it (an element or a child of it).
 bool pathsOverlap(const PlugPath& a, const PlugPath& b);
 // The plug's top-level-to-leaf attributes, as the graph stores and dirties them.
