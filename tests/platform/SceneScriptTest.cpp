@@ -2,7 +2,6 @@
 // script stops, and that a write that fails leaves nothing behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,15 +12,13 @@
 #include <vector>
 
 #include "mesh/PlyFile.h"
+#include "sceneHostProcess.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out, err;
-};
+using Outcome = sceneTesting::HostRun;
 
 std::string slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -53,19 +50,14 @@ protected:
         fs::remove_all(root_, ec);
     }
 
-    // Writes the script and runs it with the test plug-ins on the plug-in path.
-    Outcome runScript(const std::string& name, const std::string& text) {
+    // Writes the script and runs it with the test plug-ins on the plug-in path; with a
+    // `fileSizeLimit`, no file the host writes may grow past that many bytes.
+    Outcome runScript(const std::string& name, const std::string& text,
+                      rlim_t fileSizeLimit = RLIM_INFINITY) {
         fs::path script = root_ / name;
         writeText(script, text);
-        fs::path out = root_ / "stdout.txt", err = root_ / "stderr.txt";
-        std::string command = std::string("'") + SCENEHOST + "' --plugin-path '" + TEST_PLUGIN_DIR + "' '" +
-                              script.string() + "' >'" + out.string() + "' 2>'" + err.string() + "'";
-        int status = std::system(command.c_str());
-        Outcome outcome;
-        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.out = slurp(out);
-        outcome.err = slurp(err);
-        return outcome;
+        return sceneTesting::runSceneHost(
+            SCENEHOST, {"--plugin-path", TEST_PLUGIN_DIR, script.string()}, fileSizeLimit);
     }
 
     std::set<std::string> workListing() const {
@@ -209,6 +201,29 @@ TEST_F(SceneScriptTest, AFailedWriteLeavesNoFileBehind) {
         }
     }
     EXPECT_EQ(slurp(at("locked.obj")), "keep\n");
+}
+
+// Under a file size limit (ulimit -f) a write that outgrows it fails: the command says which file
+// is too large, the host stops with its usual failure, and the file that was there is kept whole.
+TEST_F(SceneScriptTest, AWritePastTheFileSizeLimitFailsAndLeavesTheFileWhole) {
+    const std::string target = at("kept.out");
+    writeText(target, "kept\n");
+    const std::set<std::string> before = workListing();
+    for (const char* command : {"exportObj ball", "exportPoints a.points", "snapshotView"}) {
+        Outcome run = runScript("limit.mel",
+                                "loadPlugin graphTestPlugin;\n"
+                                "polySphere -r 10 -sx 40 -sy 40 -n ball;\n"
+                                "createNode testAdder -n a;\n"
+                                "setAttr a.count 2000;\n" +
+                                    std::string(command) + " \"" + target + "\";\n",
+                                1024);
+        EXPECT_EQ(run.exitCode, 1) << command << ": ended by signal " << run.signal;
+        EXPECT_TRUE(contains(run.err, "'" + target + "': File too large")) << command << ":\n"
+                                                                           << run.err;
+        EXPECT_TRUE(contains(run.err, "limit.mel line 5: ")) << run.err;
+        EXPECT_EQ(workListing(), before) << command << ": no temporary file is left";
+        EXPECT_EQ(slurp(target), "kept\n") << command;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <mayahost/Plugins.h>
 #include <mayahost/Workspace.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -67,6 +68,10 @@ int main(int argc, char** argv) {
     if (jobs.empty()) return usageError("nothing to run: give -c COMMANDS or a script");
 
     mayahost::installInterruptHandler();
+    // Past the file size limit (ulimit -f) a write then fails with EFBIG, which the command
+    // reports, naming the file, and recovers from, instead of the signal ending the host in the
+    // middle of the write.
+    std::signal(SIGXFSZ, SIG_IGN);
     for (const std::string& dir : pluginPaths) mayahost::addPluginSearchPath(dir);
     if (!project.empty()) {
         std::error_code ec;

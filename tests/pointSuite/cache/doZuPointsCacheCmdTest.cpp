@@ -2,18 +2,13 @@
 // interruption. The points come from testPointSource (tests/plugins/pointSourceTestPlugin.cpp).
 #include <gtest/gtest.h>
 #include <maya/MGlobal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 
 #include <set>
 #include <string>
 #include <vector>
 
 #include "cacheTesting.h"
+#include "sceneHostProcess.h"
 
 namespace {
 
@@ -46,31 +41,15 @@ protected:
             << frame;
         return read;
     }
-    // Runs the bake in a child process whose files can hold at most `bytes`: writing past that
-    // fails (the signal it would raise is ignored). Answers whether the bake succeeded, and the
-    // errors it showed, one a line.
-    bool bakeWithFileSizeLimit(rlim_t bytes, const std::string& args, std::string& errors) {
-        int channel[2];
-        if (pipe(channel) != 0) return false;
-        const pid_t child = fork();
-        if (child == 0) {
-            close(channel[0]);
-            const rlimit limit{bytes, bytes};
-            std::signal(SIGXFSZ, SIG_IGN);
-            const bool succeeded = setrlimit(RLIMIT_FSIZE, &limit) == 0 && bake(args);
-            std::string text;
-            for (const std::string& error : commandErrors()) text += error + "\n";
-            const bool sent = write(channel[1], text.data(), text.size()) == ssize_t(text.size());
-            _exit(succeeded ? 0 : sent ? 1 : 2);
-        }
-        close(channel[1]);
-        char buffer[4096];
-        for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;) errors.append(buffer, n);
-        close(channel[0]);
-        int status = 0;
-        EXPECT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 2) << "status " << status;
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // Runs the bake in scenehost, a child process whose files can hold at most `bytes`, with
+    // the source's count set to `count`. Answers how the host ended and what it printed.
+    sceneTesting::HostRun bakeWithFileSizeLimit(rlim_t bytes, int count, const std::string& args) {
+        const std::string commands = std::string("loadPlugin \"") + POINTSUITE_PLUGIN +
+                                     "\"; loadPlugin \"" + kPointSource +
+                                     "\"; createNode testPointSource -n src; " +
+                                     "connectAttr time1.outTime src.time; setAttr src.count " +
+                                     std::to_string(count) + "; doZuPointsCache " + args;
+        return sceneTesting::runSceneHost(SCENEHOST, {"-c", commands}, bytes);
     }
     // What the source gives at a frame.
     PointSet sourceAt(int frame) {
@@ -224,10 +203,12 @@ TEST_F(DoZuPointsCache, AFailedWriteStopsTheBakeAndLeavesThePreviousFileWhole) {
     ASSERT_TRUE(bake("src " + quotedDir() + " crowd 1 1 0"));
     const std::string first = dir / "crowd_1.zuc";
     const std::string before = readBytes(first);
-    ASSERT_TRUE(run("setAttr src.count 200"));  // the next file outgrows the limit
-    std::string errors;
-    EXPECT_FALSE(bakeWithFileSizeLimit(before.size() + 64, "src " + quotedDir() + " crowd 1 3 0", errors));
-    EXPECT_EQ(errors, "Can not write cache file: " + first + ": File too large\n");
+    const sceneTesting::HostRun host =
+        bakeWithFileSizeLimit(before.size() + 64, 200, "src " + quotedDir() + " crowd 1 3 0");
+    EXPECT_EQ(host.exitCode, 1) << "ended by signal " << host.signal;
+    EXPECT_NE(host.err.find("// Error: Can not write cache file: " + first + ": File too large\n"),
+              std::string::npos)
+        << host.err;
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"crowd_1.zuc"}) << "nor a temporary file";
     EXPECT_TRUE(readBytes(first) == before) << "the earlier file is not whole";
 }
