@@ -119,10 +119,10 @@ bool readPly(const std::string& path, std::size_t& vertexCount, std::vector<PlyC
     std::string line;
     std::size_t headerBytes = 0;
     for (int number = 1;; ++number) {
-        if (!std::getline(in, line)) return fail("the header has no end_header line");
-        if (in.eof()) {
-            return fail(header.size() == kMaxHeader ? "the header is too long"
-                                                    : "the header is cut off");
+        if (!std::getline(in, line) || in.eof()) {  // no line, or one without its newline
+            if (header.size() == kMaxHeader) return fail("the header is too long");
+            return fail(line.empty() ? "the header has no end_header line"
+                                     : "the header is cut off");
         }
         headerBytes += line.size() + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
