@@ -777,6 +777,10 @@ protected:
 
 TEST_F(PluginTest, LoadsByBareNameOrPathAndRegistersNodeAndCommand) {
     EXPECT_FALSE(run("createNode testAdder"));
+    EXPECT_EQ(sceneTesting::messages(Message::kError),
+              (std::vector<std::string>{
+                  "createNode: Unknown object type: testAdder (is its plug-in loaded?)",
+                  "line 1: createNode failed"}));
     for (std::string name : {std::string("graphTestPlugin"), std::string(TEST_PLUGIN_DIR) + "/graphTestPlugin.so"}) {
         ASSERT_TRUE(run("loadPlugin \"" + name + "\"")) << name;
         EXPECT_TRUE(mayahost::isPluginLoaded("graphTestPlugin")) << name;

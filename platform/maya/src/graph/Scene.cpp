@@ -221,7 +221,7 @@ MStatus Scene::renameNode(Node& node, const std::string& requested) {
 NodePtr Scene::createNode(const std::string& typeName, const std::string& name, Node* parent, MStatus& status) {
     NodeType* type = Registry::instance().findType(typeName);
     if (!type) {
-        status = failure("Unknown object type: " + typeName);
+        status = failure("Unknown object type: " + typeName + " (is its plug-in loaded?)");
         return nullptr;
     }
     if (!name.empty() && !validName(name)) {
