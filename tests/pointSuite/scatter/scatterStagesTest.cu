@@ -704,6 +704,20 @@ TEST(MeshNormals, SamplesBlendTheMeanFaceNormalsOfTheirCorners) {
     }
 }
 
+TEST(MeshNormals, SamplesWhoseVertexNormalsCancelGetZero) {
+    // One triangle twice, wound both ways: each vertex normal is the mean of two opposite ones.
+    const std::vector<float> points = {0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const DeviceMesh mesh = deviceMesh(points, {0, 1, 2, 0, 2, 1});
+    const thrust::device_vector<unsigned int> sampleTriangle = std::vector<unsigned int>{0, 1};
+    const thrust::device_vector<float> uv = std::vector<float>{0.25f, 0.25f, 0.5f, 0.0f};
+    thrust::device_vector<float> normals(6, -9.0f);
+    ASSERT_TRUE(computeSampleNormals(devicePointer(mesh.points), mesh.vertexCount,
+                                     devicePointer(mesh.triangles), mesh.triangleCount,
+                                     devicePointer(sampleTriangle), devicePointer(uv), 2,
+                                     devicePointer(normals)));
+    EXPECT_EQ(toHost(normals), (std::vector<float>{0, 0, 0, 0, 0, 0}));
+}
+
 TEST(MeshNormals, FaceNormalsAreUnitAndZeroForADegenerateTriangle) {
     const std::vector<float> points = {0, 0, 0, 2, 0, 0, 0, 0, -3, 4, 0, 0};
     const DeviceMesh mesh = deviceMesh(points, {0, 1, 2, 0, 1, 3});

@@ -42,6 +42,7 @@ TEST_F(ContainerTest, WeightsFallFromTheInnerShapeToTheSurface) {
         {"box, no band", 1, 0, {8.5, 10, 11.99, 12}, {1, 1, 1}},
         {"box, half band", 1, 0.5, {10, 11, 11.5, 7}, {1, 1, 0.5}},
         {"other type", 2, 0, {10}, {}},
+        {"type of 65536, a sphere in 16 bits", 65536, 0, {10, 11, 11.98, 12.5}, {1, 1, 1}},
     };
     PointSet in;
     for (const WeightCase& c : cases) {
