@@ -9,7 +9,6 @@
 #include <maya/MSelectionList.h>
 #include <maya/MStringArray.h>
 #include <maya/MVectorArray.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -49,6 +47,17 @@ bool isWritten(std::int16_t mode, const MString& name) {
     return isOneOf(name, kBaseNames) || (mode == 3 && isOneOf(name, kExtraNames));
 }
 
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// A letter, then letters, digits or underscores. Checked by a plain walk over the characters, so
+// a name of any length costs no more than its length.
+bool isCacheName(const std::string& name) {
+    if (name.empty() || !isAsciiLetter(name[0])) return false;
+    for (char c : name)
+        if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '_') return false;
+    return true;
+}
+
 MStatus fail(const MString& message) {
     MGlobal::displayError(message);
     return MS::kFailure;
@@ -69,24 +78,28 @@ MString directoryOf(const MString& path) {
     return text.back() == '/' ? path : path + "/";
 }
 
-// A file written under a temporary name beside its real one and renamed over it once complete,
-// so a write that fails or is cut short never leaves a partial file under the real name. The
-// temporary file is removed unless the rename was made. A folder or a read-only file under the
-// real name is kept: renaming over a file ignores its permissions, so none is created then.
+// Whether a finished file can be renamed to `path`: the file system holds a name that long, and
+// the name is free or a writable file's. A folder or a read-only file is kept: renaming over a
+// file ignores its permissions.
+bool canReplace(const std::string& path) {
+    struct stat existing;
+    if (stat(path.c_str(), &existing) != 0) return errno == ENOENT;
+    return !S_ISDIR(existing.st_mode) && (existing.st_mode & 0222) != 0;
+}
+
+// A file written under a temporary name in its real name's folder and renamed over the real one
+// once complete, so a write that fails or is cut short never leaves a partial file under the
+// real name. The temporary name is short, so any real name the file system holds leaves room
+// for it. The temporary file is removed unless the rename was made; none is created when the
+// real name cannot be replaced.
 class ReplacingFile {
 public:
     explicit ReplacingFile(const std::string& path) : path_(path) {
-        struct stat existing;
-        if (stat(path.c_str(), &existing) == 0 &&
-            (S_ISDIR(existing.st_mode) || (existing.st_mode & 0222) == 0))
-            return;
-        std::vector<char> name(path.begin(), path.end());
-        const std::string suffix = ".tmpXXXXXX";
-        name.insert(name.end(), suffix.begin(), suffix.end());
-        name.push_back('\0');
+        if (!canReplace(path)) return;
+        std::string name = path.substr(0, path.rfind('/') + 1) + ".zuc.XXXXXX";
         const int fd = mkstemp(name.data());
         if (fd < 0) return;
-        temporary_ = name.data();
+        temporary_ = name;
         fchmod(fd, 0644);  // mkstemp makes the file private; a cache is read like other files
         close(fd);
     }
@@ -154,8 +167,6 @@ MStatus doZuPointsCacheCmd::doIt(const MArgList& args) {
 }
 
 MStatus doZuPointsCacheCmd::parseArgs(const MArgList& args) {
-    static const std::regex kCacheNamePattern("^[a-zA-Z]+[a-zA-Z0-9_]*$");
-
     const unsigned int count = args.length();
     if (count == 0) return fail("Missing zuNode node name argument.");
     if (count > 6) return fail("Too many arguments.");
@@ -171,7 +182,7 @@ MStatus doZuPointsCacheCmd::parseArgs(const MArgList& args) {
     if (!status) return fail("Failed to parse pathToCache argument.");
     cacheName = args.asString(2, &status);
     if (!status) return fail("Failed to parse cacheName argument.");
-    if (!std::regex_search(cacheName.asChar(), kCacheNamePattern))
+    if (!isCacheName(cacheName.asChar()))
         return fail(MString("Wrong cache name: '") + cacheName + "'");
 
     startFrame = args.asInt(3, &status);
@@ -250,6 +261,7 @@ MStatus doZuPointsCacheCmd::writeFrame(const MPlug& outPoints, const MString& di
         return fail(MString("Can not write cache file: ") + (path + cause).c_str());
     }
     if (!replacing.replace())
-        return fail(MString("Can not write cache file: ") + (path + ": " + std::strerror(errno)).c_str());
+        return fail(MString("Can not write cache file: ") +
+                    (path + ": " + std::strerror(errno)).c_str());
     return MS::kSuccess;
 }

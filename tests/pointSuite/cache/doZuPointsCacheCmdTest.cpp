@@ -2,6 +2,7 @@
 // interruption. The points come from testPointSource (tests/plugins/pointSourceTestPlugin.cpp).
 #include <gtest/gtest.h>
 #include <maya/MGlobal.h>
+#include <unistd.h>
 
 #include <set>
 #include <string>
@@ -75,6 +76,7 @@ const BadCall kBadCalls[] = {
     {"src D _crowd", "Wrong cache name: '_crowd'"},
     {"src D crowd.v2", "Wrong cache name: 'crowd.v2'"},
     {"src D \"crowd v2\"", "Wrong cache name: 'crowd v2'"},
+    {"src D \"cr\xc3\xa9\"", "Wrong cache name: 'cr\xc3\xa9'"},
     {"src D \"\"", "Wrong cache name: ''"},
     {"src D crowd", "Failed to parse startFrame argument."},
     {"src D crowd 1.5 y 9", "Failed to parse startFrame argument."},
@@ -110,6 +112,32 @@ TEST_F(DoZuPointsCache, ReportsAFileItCannotCreate) {
                                    "Can not create cache file: /nonexistent-folder/crowd_1.zuc"});
 }
 
+// A name is checked however long it is; one that makes the file's name too long for the file
+// system fails as any file that cannot be created, leaving nothing behind.
+TEST_F(DoZuPointsCache, ChecksCacheNamesOfAnyLength) {
+    const long nameMax = pathconf(dir.path().c_str(), _PC_NAME_MAX);
+    const std::string suffix = "_1.zuc";
+    ASSERT_GT(nameMax, long(suffix.size()));
+    const std::string longest(std::size_t(nameMax) - suffix.size(), 'c');
+    for (const std::string& name : {std::string("crowd_v2"), std::string("C9_"), longest}) {
+        ASSERT_TRUE(bake("src " + quotedDir() + " " + name + " 1 1 0")) << name.size();
+        EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{name + suffix}) << name.size();
+        std::filesystem::remove(dir / (name + suffix));
+    }
+    for (const std::string& name : {longest + "c", std::string(30000, 'c')}) {
+        mayahost::clearRecordedMessages();
+        EXPECT_FALSE(bake("src " + quotedDir() + " " + name + " 1 1 0")) << name.size();
+        EXPECT_EQ(commandErrors(),
+                  std::vector<std::string>{"Can not create cache file: " + (dir / name) + suffix})
+            << name.size();
+        EXPECT_TRUE(filesIn(dir.path()).empty()) << "nor a temporary file";
+    }
+    const std::string malformed = std::string(30000, 'c') + ".";
+    mayahost::clearRecordedMessages();
+    EXPECT_FALSE(bake("src " + quotedDir() + " \"" + malformed + "\" 1 1 0"));
+    EXPECT_EQ(commandErrors(), std::vector<std::string>{"Wrong cache name: '" + malformed + "'"});
+}
+
 TEST_F(DoZuPointsCache, KeepsAReadOnlyFileAndReportsIt) {
     ASSERT_TRUE(bake("src " + quotedDir() + " crowd 1 1 0"));
     const std::string file = dir / "crowd_1.zuc";
@@ -127,8 +155,9 @@ TEST_F(DoZuPointsCache, ReportsAPlugItCannotRead) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(bake("src " + quotedDir() + " crowd 1 2 0"));
     const std::string reported = testing::internal::GetCapturedStderr();
-    EXPECT_NE(reported.find("ERROR in outPointsPlug.attribute.\n\ntestPointSource: asked to fail\n"),
-              std::string::npos)
+    EXPECT_NE(
+        reported.find("ERROR in outPointsPlug.attribute.\n\ntestPointSource: asked to fail\n"),
+        std::string::npos)
         << reported;
     EXPECT_TRUE(filesIn(dir.path()).empty());
 }
