@@ -79,6 +79,12 @@ TEST_F(ColorSetCommands, RefusesWhatItCannotEdit) {
         "polyColorPerVertex -colorSet none -rgb 1 0 0 plane.vtx[0]",     // no such set
         "polyColorPerVertex -colorSet paint -rgb 1 0 0 plane.vtx[2:1]",  // backwards range
         "polyColorPerVertex -colorSet paint -rgb 1 0 0 plane",           // not a range
+        "polyColorPerVertex -colorSet paint -rgb 1 0 0 plane.vtx[1234567890]",  // ten digits
+        "polyColorPerVertex -colorSet paint -rgb 1 0 0 plane.vtx[0",
+        "polyColorPerVertex -colorSet paint -rgb 1 0 0 plane.vtx[0]]",
+        "polyColorPerVertex -colorSet paint -rgb 1 0 0 plane.vtx[0:]",
+        "polyColorPerVertex -colorSet paint -rgb 1 0 0 plane.vtx[-1]",
+        "polyColorPerVertex -colorSet paint -rgb 1 0 0 .vtx[0]",
         "polyColorPerVertex -colorSet paint plane.vtx[0]",               // nothing to set
         "polyColorPerVertex -colorSet paint -rgb 1 nan 0 plane.vtx[0]",  // not finite
         "polyColorPerVertex -colorSet paint -a 1e39 plane.vtx[0]",       // beyond a float
@@ -89,6 +95,20 @@ TEST_F(ColorSetCommands, RefusesWhatItCannotEdit) {
         EXPECT_FALSE(mayahost::recordedMessages().empty()) << command;
     }
     EXPECT_EQ(colorsOf("planeShape.outMesh", "paint")[0], MColor(0, 0, 0, 0)) << "nothing was changed";
+}
+
+// A vertex range is read by a plain walk over its text: one of any length is read, or refused,
+// without harm.
+TEST_F(ColorSetCommands, ReadsVertexRangesOfAnyLength) {
+    const std::string name(30000, 'p');
+    ASSERT_TRUE(
+        run("polyPlane -sx 1 -sy 1 -n " + name + "; polyColorSet -create -colorSet paint " + name));
+    ASSERT_TRUE(run("polyColorPerVertex -colorSet paint -rgb 1 0 0 " + name + ".vtx[0:1]"));
+    const MColorArray paint = colorsOf(name + "Shape.outMesh", "paint");
+    ASSERT_EQ(paint.length(), 4u);
+    EXPECT_EQ(paint[1].r, 1.0f);
+    EXPECT_EQ(paint[2].r, 0.0f);
+    EXPECT_FALSE(run("polyColorPerVertex -colorSet paint -rgb 1 0 0 " + name + ".vtx[0"));
 }
 
 }  // namespace

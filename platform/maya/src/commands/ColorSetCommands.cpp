@@ -8,7 +8,7 @@
 
 #include <cmath>
 #include <limits>
-#include <regex>
+#include <string>
 
 #include "commands/CommandArgs.h"
 #include "commands/CommandRegistry.h"
@@ -50,15 +50,29 @@ MStatus editMesh(const char* command, Node& shape, Edit&& edit) {
     return scene.setValue(shape, inMesh.path, [&](Slot& slot, int) { slot.data = edited; });
 }
 
-// The vertex range of "mesh.vtx[i]" or "mesh.vtx[i:j]" (i <= j), split into the mesh name and
-// the range.
+// Reads the 1 to 9 digits at `at` and moves past them.
+bool readVertexIndex(const std::string& text, std::size_t& at, long long& index) {
+    const std::size_t start = at;
+    index = 0;
+    for (; at < text.size() && at - start < 9 && text[at] >= '0' && text[at] <= '9'; ++at)
+        index = 10 * index + (text[at] - '0');
+    return at > start;
+}
+
+// The vertex range of "mesh.vtx[i]" or "mesh.vtx[i:j]" (i <= j, each of 1 to 9 digits; the mesh
+// name holds no "."), split into the mesh name and the range. A plain walk over the text, so a
+// text of any length costs no more than its length.
 bool vertexRange(const std::string& text, std::string& mesh, long long& first, long long& last) {
-    static const std::regex pattern(R"(^([^.]+)\.vtx\[(\d{1,9})(?::(\d{1,9}))?\]$)");
-    std::smatch match;
-    if (!std::regex_match(text, match, pattern)) return false;
-    mesh = match[1];
-    first = std::stoll(match[2]);
-    last = match[3].matched ? std::stoll(match[3]) : first;
+    static const std::string marker = ".vtx[";
+    const std::size_t dot = text.find('.');
+    if (dot == 0 || dot == std::string::npos || text.compare(dot, marker.size(), marker) != 0)
+        return false;
+    std::size_t at = dot + marker.size();
+    if (!readVertexIndex(text, at, first)) return false;
+    last = first;
+    if (at < text.size() && text[at] == ':' && !readVertexIndex(text, ++at, last)) return false;
+    if (at + 1 != text.size() || text[at] != ']') return false;
+    mesh = text.substr(0, dot);
     return first <= last;
 }
 
