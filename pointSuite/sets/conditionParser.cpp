@@ -6,32 +6,117 @@
 #include <iostream>
 #include <limits>
 #include <new>
-#include <regex>
 
 namespace {
 
-// Items are matched by search. A name is written as one letter followed by letters and digits,
-// not "[a-zA-Z]+[a-zA-Z0-9]*": the two match the same texts, but the second backtracks over every
-// way of sharing a run of letters between its two parts. The groups: 1 name, 3 element,
-// 4 operator, then 5 the number and 6 its fraction, or 5 the second name and 7 its element.
-const std::regex& idPattern() {
-    static const std::regex pattern("^\\d+$");
-    return pattern;
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetterOrDigit(char c) { return isLetter(c) || isDigit(c); }
+
+// One comparison item, split into its parts: "name[.e] op number" or "name[.e] op name[.e]".
+struct Comparison {
+    std::string name;
+    std::string element;  // "x", "y" or "z"; empty when none is written
+    std::string operation;
+    std::string number;    // empty when the right side is a name
+    bool decimal = false;  // the number has digits after its point
+    std::string otherName;
+    std::string otherElement;
+};
+
+// Reads an item from left to right, one character at a time, so that an item of any length
+// costs no more than its length. Each part is taken whole: what may follow it can never
+// continue it, so no other split of the item could match.
+class ItemReader {
+public:
+    explicit ItemReader(const std::string& text) : text_(text) {}
+
+    bool atEnd() const { return at_ == text_.size(); }
+
+    // A letter, then letters and digits.
+    bool name(std::string& read) {
+        if (atEnd() || !isLetter(text_[at_])) return false;
+        read = span(isLetterOrDigit);
+        return true;
+    }
+
+    // ".x", ".y" or ".z" when one comes next; else nothing is taken and the element is empty.
+    void element(std::string& read) {
+        read.clear();
+        for (const char* axis : {"x", "y", "z"}) {
+            if (take(std::string(".") + axis)) {
+                read = axis;
+                return;
+            }
+        }
+    }
+
+    // == < <= > >= !=
+    bool operation(std::string& read) {
+        for (const char* op : {"==", "<=", "<", ">=", ">", "!="}) {
+            if (take(op)) {
+                read = op;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // -?digits, then a point and digits optionally; decimal when digits follow the point.
+    bool number(std::string& read, bool& decimal) {
+        const std::size_t start = at_;
+        take("-");
+        if (span(isDigit).empty()) {
+            at_ = start;
+            return false;
+        }
+        decimal = take(".") && !span(isDigit).empty();
+        read = text_.substr(start, at_ - start);
+        return true;
+    }
+
+    // Digits, at least one.
+    bool digits() { return !span(isDigit).empty(); }
+
+private:
+    bool take(const std::string& token) {
+        if (text_.compare(at_, token.size(), token) != 0) return false;
+        at_ += token.size();
+        return true;
+    }
+
+    template <class Accepts>
+    std::string span(Accepts accepts) {
+        const std::size_t start = at_;
+        while (!atEnd() && accepts(text_[at_])) ++at_;
+        return text_.substr(start, at_ - start);
+    }
+
+    const std::string& text_;
+    std::size_t at_ = 0;
+};
+
+bool isId(const std::string& t) {
+    ItemReader reader(t);
+    return reader.digits() && reader.atEnd();
 }
-const std::regex& numberComparisonPattern() {
-    static const std::regex pattern(
-        "^([a-zA-Z][a-zA-Z0-9]*)(\\.(x|y|z))?(==|<|<=|>|>=|!=)(-?\\d+(\\.\\d*)?)$");
-    return pattern;
+
+bool readComparison(const std::string& t, Comparison& c) {
+    ItemReader reader(t);
+    if (!reader.name(c.name)) return false;
+    reader.element(c.element);
+    if (!reader.operation(c.operation)) return false;
+    if (reader.name(c.otherName))
+        reader.element(c.otherElement);
+    else if (!reader.number(c.number, c.decimal))
+        return false;
+    return reader.atEnd();
 }
-const std::regex& operandComparisonPattern() {
-    static const std::regex pattern(
-        "^([a-zA-Z][a-zA-Z0-9]*)(\\.(x|y|z))?(==|<|<=|>|>=|!=)"
-        "([a-zA-Z][a-zA-Z0-9]*)(\\.(x|y|z))?$");
-    return pattern;
-}
-const std::regex& variableNamePattern() {
-    static const std::regex pattern("^[a-zA-Z][a-zA-Z0-9]*$");
-    return pattern;
+
+bool isVariableName(const std::string& name) {
+    ItemReader reader(name);
+    std::string read;
+    return reader.name(read) && reader.atEnd();
 }
 
 const std::string kPointId = "pointID";
@@ -66,7 +151,7 @@ std::uint16_t mirrored(std::uint16_t operation) {
     }
 }
 
-// Digits only (the id pattern has matched); false beyond the int range, which no point id has.
+// Digits only (an id item); false beyond the int range, which no point id has.
 bool readId(const std::string& digits, std::uint32_t& id) {
     std::int32_t value = 0;
     const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
@@ -120,53 +205,10 @@ public:
         return true;
     }
 
-    // An item "name[.e] op number", matched by the number comparison pattern.
-    bool addNumberComparison(const std::string& t, const std::smatch& match, std::string& message) {
-        std::uint32_t slot = 0;
-        if (match[3].matched) {
-            if (!vectorComponent(match[1], match[3], "", slot, message)) return false;
-        } else if (!scalarArray(match[1], "", slot, message)) {
-            return false;
-        }
-        const std::uint16_t operation = recognizeOperation(match[4]);
-        const std::string number = match[5];
-        if (match[6].matched && match[6].length() > 1) {
-            float value = 0.0f;
-            if (!readDecimal(number, value)) return fail(unrecognizedToken(t), message);
-            append(slot, operation, kFloatConstant, 0, value);
-        } else {
-            std::int32_t value = 0;
-            if (!readInteger(number, value)) return fail(unrecognizedToken(t), message);
-            append(slot, operation, kIntegerConstant, value, 0.0f);
-        }
-        return true;
-    }
-
-    // An item "name[.e] op name[.e]", matched by the operand comparison pattern. One side may be
-    // a variable's component: it becomes the constant, and with the variable on the left the
-    // operator is mirrored so that the array comes first.
-    bool addOperandComparison(const std::string& t, const std::smatch& match,
-                              std::string& message) {
-        const std::uint16_t operation = recognizeOperation(match[4]);
-        double leftConstant = 0.0;
-        const bool variableOnLeft = variableComponent(match[1], match[3], leftConstant);
-        std::uint32_t leftSlot = 0;
-        if (!variableOnLeft && !operand(t, match[1], match[3], leftSlot, message)) return false;
-
-        double rightConstant = 0.0;
-        if (variableComponent(match[5], match[7], rightConstant)) {
-            if (variableOnLeft) return fail("Useless expression: " + t, message);
-            append(leftSlot, operation, kFloatConstant, 0, static_cast<float>(rightConstant));
-            return true;
-        }
-        std::uint32_t rightSlot = 0;
-        if (!operand(t, match[5], match[7], rightSlot, message)) return false;
-        if (variableOnLeft)
-            append(rightSlot, mirrored(operation), kFloatConstant, 0,
-                   static_cast<float>(leftConstant));
-        else
-            append(leftSlot, operation, kOperandSlot, static_cast<std::int32_t>(rightSlot), 0.0f);
-        return true;
+    // An item "name[.e] op number" or "name[.e] op name[.e]", read into its parts.
+    bool addComparison(const std::string& t, const Comparison& c, std::string& message) {
+        return c.number.empty() ? addOperandComparison(t, c, message)
+                                : addNumberComparison(t, c, message);
     }
 
     bool listsAgree(std::string& message) {
@@ -181,6 +223,51 @@ private:
     static bool fail(const std::string& text, std::string& message) {
         message = text;
         return false;
+    }
+
+    bool addNumberComparison(const std::string& t, const Comparison& c, std::string& message) {
+        std::uint32_t slot = 0;
+        if (!c.element.empty()) {
+            if (!vectorComponent(c.name, c.element, "", slot, message)) return false;
+        } else if (!scalarArray(c.name, "", slot, message)) {
+            return false;
+        }
+        const std::uint16_t operation = recognizeOperation(c.operation);
+        if (c.decimal) {
+            float value = 0.0f;
+            if (!readDecimal(c.number, value)) return fail(unrecognizedToken(t), message);
+            append(slot, operation, kFloatConstant, 0, value);
+        } else {
+            std::int32_t value = 0;
+            if (!readInteger(c.number, value)) return fail(unrecognizedToken(t), message);
+            append(slot, operation, kIntegerConstant, value, 0.0f);
+        }
+        return true;
+    }
+
+    // One side may be a variable's component: it becomes the constant, and with the variable on
+    // the left the operator is mirrored so that the array comes first.
+    bool addOperandComparison(const std::string& t, const Comparison& c, std::string& message) {
+        const std::uint16_t operation = recognizeOperation(c.operation);
+        double leftConstant = 0.0;
+        const bool variableOnLeft = variableComponent(c.name, c.element, leftConstant);
+        std::uint32_t leftSlot = 0;
+        if (!variableOnLeft && !operand(t, c.name, c.element, leftSlot, message)) return false;
+
+        double rightConstant = 0.0;
+        if (variableComponent(c.otherName, c.otherElement, rightConstant)) {
+            if (variableOnLeft) return fail("Useless expression: " + t, message);
+            append(leftSlot, operation, kFloatConstant, 0, static_cast<float>(rightConstant));
+            return true;
+        }
+        std::uint32_t rightSlot = 0;
+        if (!operand(t, c.otherName, c.otherElement, rightSlot, message)) return false;
+        if (variableOnLeft)
+            append(rightSlot, mirrored(operation), kFloatConstant, 0,
+                   static_cast<float>(leftConstant));
+        else
+            append(leftSlot, operation, kOperandSlot, static_cast<std::int32_t>(rightSlot), 0.0f);
+        return true;
     }
 
     void append(std::uint32_t first, std::uint16_t operation, std::uint16_t type,
@@ -203,22 +290,22 @@ private:
     }
 
     // True, with the component's value, when name is a variable and an element is written.
-    bool variableComponent(const std::ssub_match& name, const std::ssub_match& element,
+    bool variableComponent(const std::string& name, const std::string& element,
                            double& value) const {
-        if (!element.matched) return false;
-        const auto found = variables_.find(name.str());
+        if (element.empty()) return false;
+        const auto found = variables_.find(name);
         if (found == variables_.end()) return false;
         value = found->second.value[recognizeElement(element)];
         return true;
     }
 
     // One side of an operand comparison that is an array: a vector component or a bare array.
-    bool operand(const std::string& t, const std::ssub_match& name, const std::ssub_match& element,
+    bool operand(const std::string& t, const std::string& name, const std::string& element,
                  std::uint32_t& slot, std::string& message) {
-        if (element.matched)
+        if (!element.empty())
             return vectorComponent(
                 name, element,
-                ": in expression: '" + t + "' attribute:'" + name.str() + "' is not a vector", slot,
+                ": in expression: '" + t + "' attribute:'" + name + "' is not a vector", slot,
                 message);
         return scalarArray(name, " in expression: " + t, slot, message);
     }
@@ -262,32 +349,11 @@ bool parseItem(const std::string& item, ListBuilder& builder, std::string& messa
         message = "zuPointsSelection: unrecognized token: '" + item + "'";
         return false;
     }
-    // The matcher recurses once per character: a bounded item keeps it off the stack's end.
-    if (t.size() > kMaximumItemLength) {
-        message = unrecognizedToken(t);
-        return false;
-    }
-    try {
-        std::smatch match;
-        if (std::regex_search(t, match, idPattern())) return builder.addId(t, message);
-        if (std::regex_search(t, match, numberComparisonPattern()))
-            return builder.addNumberComparison(t, match, message);
-        if (std::regex_search(t, match, operandComparisonPattern()))
-            return builder.addOperandComparison(t, match, message);
-    } catch (const std::regex_error&) {
-        // The matcher gave up on the item (too complex); it is not one the language knows.
-    }
+    if (isId(t)) return builder.addId(t, message);
+    Comparison comparison;
+    if (readComparison(t, comparison)) return builder.addComparison(t, comparison, message);
     message = unrecognizedToken(t);
     return false;
-}
-
-bool isVariableName(const std::string& name) {
-    if (name.size() > kMaximumItemLength) return false;
-    try {
-        return std::regex_search(name, variableNamePattern());
-    } catch (const std::regex_error&) {
-        return false;
-    }
 }
 
 bool parseItems(const std::string& text, ListBuilder& builder, std::string& message) {

@@ -12,9 +12,8 @@
 //
 // Messages are returned as they are to be shown; one that begins with ": " is to be led by the
 // name of the node's inPoints plug. Any text, however long or malformed, gives the lists or a
-// message: nothing is thrown, and an item longer than kMaximumItemLength characters is refused.
+// message: nothing is thrown, and an item is read in time and memory linear in its length.
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -77,13 +76,9 @@ struct ConditionLists {
     bool empty() const { return operation.empty() && idToAdd.empty(); }
 };
 
-// The longest item (after blanks are removed) and the longest variable name that are matched.
-constexpr std::size_t kMaximumItemLength = 256;
-
 // Builds the variable table from the variables in element order. False, with the table empty
 // and the message set, for an empty name, a name that is not a letter followed by letters and
-// digits (or longer than kMaximumItemLength), the name "pointID", a repeated name, or the name
-// of an input array.
+// digits, the name "pointID", a repeated name, or the name of an input array.
 bool buildVariableTable(const std::vector<ConditionVariable>& variables, const ArrayKinds& arrays,
                         VariableTable& table, std::string& message);
 

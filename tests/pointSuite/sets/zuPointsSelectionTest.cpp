@@ -236,7 +236,7 @@ TEST_F(SelectionTest, RefusalsLeaveBothOutputsAsTheyWere) {
         {"id beyond the int range", "setAttr sel.conditions -type \"string\" \"99999999999\"",
          "zuPointsSelection: Unrecognized token '99999999999'"},
         {"a very long name", "setAttr sel.conditions -type \"string\" \"" + longName + ">1\"",
-         "zuPointsSelection: Unrecognized token '" + longName + ">1'"},
+         "sel.inPoints: '" + longName + "'  missing"},
         {"variable named like an array", "setAttr sel.variables[1].varName -type \"string\" \"fallof\"",
          "sel.inPoints: 'fallof' variable will override inPoints array"},
         {"variable named pointID", "setAttr sel.variables[1].varName -type \"string\" \"pointID\"",
