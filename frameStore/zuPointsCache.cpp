@@ -151,8 +151,7 @@ MStatus zuPointsCache::compute(const MPlug& plug, MDataBlock& block) {
     CacheFrame current;
     bool present = false;
     status = readCacheFrameAt(inputs.cachePath, frame, current, present);
-    if (!status) return status;
-    if (!present) return block.setClean(plug);  // no frame file: the output stays as it was
+    if (!status || !present) return status;
 
     MDataHandle blendHandle = block.inputValue(blendFrames, &status);
     STATUS_RETURN_ON_ERROR(status, "handle = block.inputValue( blendFrames );");

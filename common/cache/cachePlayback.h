@@ -57,7 +57,9 @@ CacheFileLookup findCacheFrameFile(const MString& cachePath, int frame, std::str
 MStatus loadCacheFrame(const std::string& path, CacheFrame& frame);
 
 // Finds and loads the file of `frame`. A file missing even under the project root shows
-// "No cache found for frame <frame>: <path>" as a warning and succeeds with present false.
+// "No cache found for frame <frame>: <path>" as a warning and succeeds with present false; the
+// node then leaves outPoints as it was and its plug dirty, so the file is looked for again at the
+// next read (a bake running beside playback, a cache copied in).
 MStatus readCacheFrameAt(const MString& cachePath, int frame, CacheFrame& data, bool& present);
 
 // A new point set, filled array by array. Each add creates the array `name` with `count`

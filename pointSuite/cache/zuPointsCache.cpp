@@ -29,8 +29,7 @@ MStatus zuPointsCache::compute(const MPlug& plug, MDataBlock& block) {
     CacheFrame frame;
     bool present = false;
     status = readCacheFrameAt(inputs.cachePath, cacheFrameOf(inputs.frames), frame, present);
-    if (!status) return status;
-    if (!present) return block.setClean(plug);  // no frame file: the output stays as it was
+    if (!status || !present) return status;
 
     MObject points;
     status = createPointSet(frame, points);

@@ -2,6 +2,7 @@
 // it stands or fail, and a bake by pointSuite played back alike by both plug-ins.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -142,30 +143,55 @@ TEST_F(FrameStoreCache, WarnsOfAMissingFrameAndKeepsTheOutput) {
                                        (dir / "crowd_2.zuc")});
 }
 
+// Both plug-ins' zuPointsCache nodes alike.
+class CachePlayback : public CacheSceneTest {
+protected:
+    // Creates the node "cache", playing the files of dir/crowd at the scene's time.
+    MStatus createPlayback() {
+        return run(
+            "createNode zuPointsCache -n cache; connectAttr time1.outTime cache.time; "
+            "setAttr cache.cachePath -type \"string\" \"" +
+            (dir / "crowd") + "\"");
+    }
+};
+
 // A frame baked by pointSuite's command plays back the same through pointSuite's node and
 // frameStore's, at a whole frame and, with the blend off, between frames.
-class CachePlayback : public CacheSceneTest {};
-
 TEST_F(CachePlayback, AFrameBakedByPointSuitePlaysBackAlikeThroughBothPlugIns) {
-    const std::string playback =
-        "createNode zuPointsCache -n cache; connectAttr time1.outTime cache.time; "
-        "setAttr cache.cachePath -type \"string\" \"" +
-        (dir / "crowd") + "\"";
     usePlugins({POINTSUITE_PLUGIN, kPointSource.c_str()}, {"frameStore"});
     ASSERT_TRUE(run("createNode testPointSource -n src; connectAttr time1.outTime src.time"));
     ASSERT_TRUE(run("doZuPointsCache src \"" + dir.path() + "\" crowd 1 3 0"));
-    ASSERT_TRUE(run(playback + "; currentTime 2"));
+    ASSERT_TRUE(createPlayback() && run("currentTime 2"));
     const PointSet bySuite = outPointsOf("cache");
     EXPECT_EQ(frameOf(bySuite).vectors, frameOf(outPointsOf("src")).vectors);
     EXPECT_EQ(bySuite.vectors.at("position").size(), 3u);
 
     usePlugins({FRAMESTORE_PLUGIN}, {"pointSuite"});
-    ASSERT_TRUE(run(playback + "; currentTime 2"));
+    ASSERT_TRUE(createPlayback() && run("currentTime 2"));
     EXPECT_EQ(outPointsOf("cache"), bySuite);
     ASSERT_TRUE(run("setAttr cache.blendFrames 0; currentTime 2.5"));
     EXPECT_EQ(outPointsOf("cache"), bySuite);
     EXPECT_TRUE(messagesOf(Message::kError).empty());
     EXPECT_TRUE(messagesOf(Message::kWarning).empty());
+}
+
+// A frame without a file is looked for again at each read, so a file that appears later (a bake
+// running beside playback) is read without the time moving.
+TEST_F(CachePlayback, AFrameFileThatAppearsLaterIsReadAtTheNextRead) {
+    const std::string file = cacheFrameFileName(dir / "crowd", 7);
+    for (const char* plugin : {POINTSUITE_PLUGIN, FRAMESTORE_PLUGIN}) {
+        usePlugins({plugin}, {"pointSuite", "frameStore"});
+        ASSERT_TRUE(createPlayback() && run("currentTime 7")) << plugin;
+        mayahost::clearRecordedMessages();
+        PointSet set;
+        for (int read = 0; read < 2; ++read) EXPECT_TRUE(evaluateOutPoints("cache", set)) << plugin;
+        EXPECT_EQ(set, PointSet{}) << plugin;
+        EXPECT_EQ(messagesOf(Message::kWarning).size(), 2u) << plugin << ": a warning at each read";
+
+        writeFrame(file, kTen);
+        EXPECT_EQ(outPointsOf("cache"), kTenAsItStands) << plugin;
+        std::filesystem::remove(file);
+    }
 }
 
 }  // namespace
