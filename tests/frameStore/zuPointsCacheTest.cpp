@@ -143,6 +143,19 @@ TEST_F(FrameStoreCache, WarnsOfAMissingFrameAndKeepsTheOutput) {
                                        (dir / "crowd_2.zuc")});
 }
 
+TEST_F(FrameStoreCache, TurningTheBlendOffOrOnAtAFixedTimePlaysTheTimeAgain) {
+    writeAt(10, kTen);
+    writeAt(11, kEleven);
+    const PointSet blended = played({12, -2, 1}, 1.5, {1, 2, 3});
+    PointSet set;
+    ASSERT_TRUE(playAt(10.25, set));
+    EXPECT_EQ(set, blended);
+    ASSERT_TRUE(run("setAttr cache.blendFrames 0"));
+    EXPECT_EQ(outPointsOf("cache"), kTenAsItStands);
+    ASSERT_TRUE(run("setAttr cache.blendFrames 1"));
+    EXPECT_EQ(outPointsOf("cache"), blended);
+}
+
 // Both plug-ins' zuPointsCache nodes alike.
 class CachePlayback : public CacheSceneTest {
 protected:
