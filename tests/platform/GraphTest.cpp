@@ -17,11 +17,12 @@
 #include <mayahost/Messages.h>
 #include <mayahost/Plugins.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "plugins/Plugins.h"
 #include "graph/Scene.h"
+#include "plugins/Plugins.h"
 #include "sceneTesting.h"
 
 using mayahost::Message;
@@ -181,6 +182,52 @@ TEST_F(AdderTest, AnIntInputBeyondItsRangeReadsAsTheNearestIntAndSaysSo) {
     ASSERT_TRUE(run("setAttr b.weights[0] 3e9; connectAttr b.sum a.input2"));
     EXPECT_EQ(value("a.sum"), 1.5 + 2147483647.0);
     EXPECT_TRUE(errorContains("'input2' holds 3000000003.5, which its integer type cannot hold"));
+}
+
+// A number that reaches a whole-number plug through a connection reads alike in getAttr, in every
+// plug read and in a compute: its whole part held within the plug's type, any number but 0 as
+// true, NaN as 0.
+TEST_F(GraphTest, AConnectedNumberReadsAlikeInGetAttrPlugReadsAndCompute) {
+    ASSERT_TRUE(
+        run("loadPlugin graphTestPlugin; createNode testAdder -n adder; createNode testWhole -n w; "
+            "setAttr adder.input1 0; setAttr adder.input2 0"));
+    for (const char* plug : {"w.int", "w.short", "w.enum", "w.bool"})
+        ASSERT_TRUE(run(std::string("connectAttr adder.sum ") + plug)) << plug;
+    const std::string weight = "setAttr \"adder.w[0]\" ";
+    const std::string inf = sceneTesting::kAdderHuge, nan = sceneTesting::kAdderNan;
+    struct Case {
+        std::string sum;  // makes adder.sum
+        double asInt, asShort, asBool;
+    } cases[] = {
+        {weight + "3e9", 2147483647, 32767, 1},
+        {weight + "-3e9", -2147483648.0, -32768, 1},
+        {weight + "1e30", 2147483647, 32767, 1},
+        {weight + "70000.9", 70000, 32767, 1},
+        {weight + "-2.75", -2, -2, 1},
+        {weight + "0.5", 0, 0, 1},
+        {weight + "0", 0, 0, 0},
+        {inf, 2147483647, 32767, 1},
+        {nan, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(run(c.sum)) << c.sum;
+        const struct {
+            const char* plug;
+            double expected;
+        } reads[] = {
+            {"int", c.asInt}, {"short", c.asShort}, {"enum", c.asShort}, {"bool", c.asBool}};
+        for (const auto& r : reads) {
+            const std::string plug = std::string("w.") + r.plug;
+            MPlug read = plugOf(plug);
+            EXPECT_EQ(value(plug), r.expected) << c.sum << " -> getAttr " << plug;
+            EXPECT_EQ(read.asDouble(), r.expected) << c.sum << " -> asDouble " << plug;
+            EXPECT_EQ(read.asInt(), r.expected) << c.sum << " -> asInt " << plug;
+            EXPECT_EQ(read.asShort(), std::clamp(r.expected, -32768.0, 32767.0))
+                << c.sum << " -> asShort " << plug;
+            EXPECT_EQ(read.asBool(), r.expected != 0) << c.sum << " -> asBool " << plug;
+            EXPECT_EQ(value(plug + "Read"), r.expected) << c.sum << " -> compute " << plug;
+        }
+    }
 }
 
 TEST_F(AdderTest, FlagsAreKeptAndGovernConnections) {

@@ -14,6 +14,10 @@
 //   kept      = value, marked clean by its compute (through the output handle)
 //   forgotten = value, left dirty by its compute (a node that forgets setClean)
 //
+// testWhole
+//   intRead, shortRead, enumRead, boolRead = what the compute reads from the int, short, enum and
+//   bool inputs (asInt, asShort, asShort, asBool), as doubles; one compute writes all four
+//
 // graphEcho a b c  answers the arguments as a string array.
 #include <maya/MArgList.h>
 #include <maya/MArrayDataBuilder.h>
@@ -230,6 +234,56 @@ public:
 const MTypeId TestEcho::id(0x0012F101);
 MObject TestEcho::value, TestEcho::kept, TestEcho::forgotten;
 
+class TestWhole : public MPxNode {
+public:
+    static const MTypeId id;
+    static MObject intIn, shortIn, enumIn, boolIn, intRead, shortRead, enumRead, boolRead;
+
+    static void* creator() { return new TestWhole; }
+
+    static MStatus initialize() {
+        MFnNumericAttribute numeric;
+        intIn = numeric.create("int", "i", MFnNumericData::kInt, 0);
+        shortIn = numeric.create("short", "s", MFnNumericData::kShort, 0);
+        boolIn = numeric.create("bool", "b", MFnNumericData::kBoolean, 0);
+        MFnEnumAttribute enumeration;
+        enumIn = enumeration.create("enum", "e");
+        enumeration.addField("zero", 0);
+        for (MObject* in : {&intIn, &shortIn, &enumIn, &boolIn})
+            RETURN_IF_FAILED(addAttribute(*in));
+        struct Output {
+            MObject* attribute;
+            const char* name;
+        } outputs[] = {{&intRead, "intRead"},
+                       {&shortRead, "shortRead"},
+                       {&enumRead, "enumRead"},
+                       {&boolRead, "boolRead"}};
+        for (const Output& out : outputs) {
+            *out.attribute = numeric.create(out.name, out.name, MFnNumericData::kDouble, 0.0);
+            numeric.setWritable(false);
+            RETURN_IF_FAILED(addAttribute(*out.attribute));
+            for (MObject* in : {&intIn, &shortIn, &enumIn, &boolIn})
+                RETURN_IF_FAILED(attributeAffects(*in, *out.attribute));
+        }
+        return MS::kSuccess;
+    }
+
+    MStatus compute(const MPlug& plug, MDataBlock& block) override {
+        if (plug != intRead && plug != shortRead && plug != enumRead && plug != boolRead)
+            return MS::kUnknownParameter;
+        block.outputValue(intRead).set(double(block.inputValue(intIn).asInt()));
+        block.outputValue(shortRead).set(double(block.inputValue(shortIn).asShort()));
+        block.outputValue(enumRead).set(double(block.inputValue(enumIn).asShort()));
+        block.outputValue(boolRead).set(block.inputValue(boolIn).asBool() ? 1.0 : 0.0);
+        for (MObject* out : {&intRead, &shortRead, &enumRead, &boolRead}) block.setClean(*out);
+        return MS::kSuccess;
+    }
+};
+
+const MTypeId TestWhole::id(0x0012F102);
+MObject TestWhole::intIn, TestWhole::shortIn, TestWhole::enumIn, TestWhole::boolIn,
+    TestWhole::intRead, TestWhole::shortRead, TestWhole::enumRead, TestWhole::boolRead;
+
 class GraphEcho : public MPxCommand {
 public:
     static void* creator() { return new GraphEcho; }
@@ -248,12 +302,15 @@ PLUGIN_EXPORT MStatus initializePlugin(MObject object) {
     MFnPlugin plugin(object, "tests", "1.0");
     RETURN_IF_FAILED(plugin.registerNode("testAdder", TestAdder::id, TestAdder::creator, TestAdder::initialize));
     RETURN_IF_FAILED(plugin.registerNode("testEcho", TestEcho::id, TestEcho::creator, TestEcho::initialize));
+    RETURN_IF_FAILED(
+        plugin.registerNode("testWhole", TestWhole::id, TestWhole::creator, TestWhole::initialize));
     return plugin.registerCommand("graphEcho", GraphEcho::creator);
 }
 
 PLUGIN_EXPORT MStatus uninitializePlugin(MObject object) {
     MFnPlugin plugin(object);
     RETURN_IF_FAILED(plugin.deregisterCommand("graphEcho"));
+    RETURN_IF_FAILED(plugin.deregisterNode(TestWhole::id));
     RETURN_IF_FAILED(plugin.deregisterNode(TestEcho::id));
     return plugin.deregisterNode(TestAdder::id);
 }

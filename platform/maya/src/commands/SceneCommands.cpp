@@ -116,16 +116,19 @@ MStatus setData(const PlugRef& plug, std::shared_ptr<Data> data) {
 void describe(const PlugRef& plug, const Slot& slot, int component, CommandResult& result) {
     const Attribute& a = *plug.attribute();
     if (component >= 0) {
-        if (isIntegral(*a.parent)) return result.set(int(slot.number[component]));
-        return result.set(slot.number[component]);
+        const double held = a.heldValue(slot.number[component]);
+        if (isIntegral(*a.parent)) return result.set(int(held));
+        return result.set(held);
     }
     switch (a.kind) {
         case Kind::Numeric:
         case Kind::Enum: {
             int count = a.kind == Kind::Numeric ? a.componentCount() : 1;
-            if (count == 1 && isIntegral(a)) return result.set(int(slot.number[0]));
-            if (count == 1) return result.set(slot.number[0]);
-            return result.set(std::vector<double>(slot.number, slot.number + count));
+            double held[4];
+            for (int i = 0; i < count; ++i) held[i] = a.heldValue(slot.number[i]);
+            if (count == 1 && isIntegral(a)) return result.set(int(held[0]));
+            if (count == 1) return result.set(held[0]);
+            return result.set(std::vector<double>(held, held + count));
         }
         case Kind::Time: return result.set(MTime(slot.number[0], MTime::kSeconds).as(MTime::uiUnit()));
         case Kind::Angle:

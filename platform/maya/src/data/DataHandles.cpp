@@ -5,6 +5,7 @@
 #include <maya/MDataHandle.h>
 #include <maya/MGlobal.h>
 
+#include <cmath>
 #include <cstdio>
 #include <iterator>
 
@@ -36,17 +37,23 @@ bool accepts(const Attribute* attribute, MFn::Type dataKind) {
     }
 }
 
-// A stored number read as an integer type. One the type cannot hold is shown as an error and
-// read as the nearest value the type holds, never converted with undefined behaviour.
+double heldValue(double stored, const Attribute* attribute) {
+    return attribute ? attribute->heldValue(stored) : stored;
+}
+
+// A stored number read as an integer type, as a plug read gives it: the value the attribute
+// holds, then the nearest value of Int. One that does not read as its own whole part is shown as
+// an error.
 template <typename Int>
-Int wholeNumber(double value, const Attribute* attribute) {
-    if (!mayahost::fitsIn<Int>(value)) {
+Int wholeNumber(double stored, const Attribute* attribute) {
+    const Int value = mayahost::toNearest<Int>(heldValue(stored, attribute));
+    if (double(value) != std::trunc(stored)) {
         char text[160];
         std::snprintf(text, sizeof text, "'%s' holds %.17g, which its integer type cannot hold",
-                      attribute ? attribute->name().c_str() : "a plug", value);
+                      attribute ? attribute->name().c_str() : "a plug", stored);
         MGlobal::displayError(text);
     }
-    return mayahost::toNearest<Int>(value);
+    return value;
 }
 
 }  // namespace
@@ -96,7 +103,9 @@ MObject MDataHandle::attribute() {
                       : MObject();
 }
 
-bool& MDataHandle::asBool() const { return view_.b = numbers()[0] != 0, view_.b; }
+bool& MDataHandle::asBool() const {
+    return view_.b = mayahost::toNearest<bool>(heldValue(numbers()[0], attribute_)), view_.b;
+}
 char& MDataHandle::asChar() const {
     // A byte attribute holds 0 to 255, read as the char of the same bits.
     const bool byte = attribute_ && attribute_->numericType == MFnNumericData::kByte;

@@ -9,8 +9,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graph/Attribute.h"
 #include "data/DataTypes.h"
+#include "graph/Attribute.h"
+#include "graph/NumberRange.h"
 
 namespace mayahost {
 
@@ -55,6 +56,29 @@ double Attribute::clamp(int i, double value) const {
     if (hasMin && value < minimum[i]) value = minimum[i];
     if (hasMax && value > maximum[i]) value = maximum[i];
     return value;
+}
+
+double Attribute::heldValue(double stored) const {
+    if (kind == Kind::Enum) return toNearest<short>(stored);
+    if (kind != Kind::Numeric) return stored;
+    switch (numericType) {
+        case MFnNumericData::kBoolean:
+            return toNearest<bool>(stored);
+        case MFnNumericData::kByte:
+            return toNearest<unsigned char>(stored);
+        case MFnNumericData::kChar:
+            return toNearest<char>(stored);
+        case MFnNumericData::kShort:
+        case MFnNumericData::k2Short:
+        case MFnNumericData::k3Short:
+            return toNearest<short>(stored);
+        case MFnNumericData::kLong:
+        case MFnNumericData::k2Long:
+        case MFnNumericData::k3Long:
+            return toNearest<int>(stored);
+        default:
+            return stored;
+    }
 }
 
 Attribute* attributeOf(const MObject& object) {

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "data/DataTypes.h"
+#include "graph/NumberRange.h"
 #include "graph/Scene.h"
 
 using mayahost::Attribute;
@@ -38,6 +39,15 @@ bool isNumericKind(const Attribute* a) {
     using K = Attribute::Kind;
     return a->kind == K::Numeric || a->kind == K::Enum || a->kind == K::Time || a->kind == K::Angle ||
            a->kind == K::Distance;
+}
+
+// A plug's number read as an integer type, saturating where the type cannot hold it.
+template <typename Int>
+MStatus readWhole(const MPlug& plug, Int& value) {
+    double number = 0;
+    MStatus status = plug.getValue(number);
+    value = mayahost::toNearest<Int>(number);
+    return status;
 }
 
 }  // namespace
@@ -273,7 +283,7 @@ MStatus MPlug::readNumber(int, double& value) const {
     int component = -1;
     Slot* slot = Scene::current().slotFor(*plug.node, path_, &component);
     if (!slot) return invalidPlug();
-    value = slot->number[std::max(component, 0)];
+    value = plug.attribute()->heldValue(slot->number[std::max(component, 0)]);
     return status;
 }
 
@@ -289,11 +299,18 @@ MStatus MPlug::writeNumber(double value) {
     });
 }
 
-
-MStatus MPlug::getValue(bool& value) const { double d = 0; MStatus s = readNumber(0, d); value = d != 0; return s; }
-MStatus MPlug::getValue(char& value) const { double d = 0; MStatus s = readNumber(0, d); value = char(d); return s; }
-MStatus MPlug::getValue(short& value) const { double d = 0; MStatus s = readNumber(0, d); value = short(d); return s; }
-MStatus MPlug::getValue(int& value) const { double d = 0; MStatus s = readNumber(0, d); value = int(d); return s; }
+MStatus MPlug::getValue(bool& value) const { return readWhole(*this, value); }
+MStatus MPlug::getValue(char& value) const {
+    // A byte plug holds 0 to 255, read as the char of the same bits, as its data handle reads it.
+    const Attribute* a = path_.empty() ? nullptr : path_.back().attribute;
+    if (!a || a->numericType != MFnNumericData::kByte) return readWhole(*this, value);
+    unsigned char byte = 0;
+    MStatus status = readWhole(*this, byte);
+    value = static_cast<char>(byte);
+    return status;
+}
+MStatus MPlug::getValue(short& value) const { return readWhole(*this, value); }
+MStatus MPlug::getValue(int& value) const { return readWhole(*this, value); }
 MStatus MPlug::getValue(float& value) const { double d = 0; MStatus s = readNumber(0, d); value = float(d); return s; }
 MStatus MPlug::getValue(double& value) const { return readNumber(0, value); }
 
