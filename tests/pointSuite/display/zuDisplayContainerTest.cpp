@@ -66,14 +66,29 @@ TEST_F(DisplayContainer, TheInnerShapeAppearsOnlyBetweenNoAndFullFallof) {
     }
 }
 
+// Beyond the enum's 16 bits a connected type is held at the nearest end of its range, never
+// wrapped round to a shape.
 TEST_F(DisplayContainer, AnotherTypeThroughAConnectionDrawsOnlyTheCross) {
+    ASSERT_TRUE(sceneTesting::loadTestAdder());
     ASSERT_TRUE(
-        run("setAttr zuDisplayContainerShape1.fallof 0.5; currentTime 2; "
-            "connectAttr time1.outTime zuDisplayContainerShape1.type"));
-    mayahost::RgbaImage image = snapshot();
-    EXPECT_EQ(countColor(image, 0, kSize, 0, kSize, kOuter), 0);
-    EXPECT_TRUE(near(image, 0.2, 0, kInner));  // the axis cross
-    EXPECT_EQ(innerPixels(image), 0);
+        run("setAttr zuDisplayContainerShape1.fallof 0.5; currentTime 2; createNode testAdder -n "
+            "adder; setAttr adder.input1 0; setAttr adder.input2 0"));
+    const std::string weight = "setAttr \"adder.w[0]\" ";
+    const std::string commands[] = {
+        "connectAttr time1.outTime zuDisplayContainerShape1.type",  // 2
+        "connectAttr -f adder.sum zuDisplayContainerShape1.type; " + weight + "1e30",
+        weight + "-1e30",
+        weight + "65536",
+        weight + "3e9",
+    };
+    for (const std::string& command : commands) {
+        SCOPED_TRACE(command);
+        ASSERT_TRUE(run(command));
+        mayahost::RgbaImage image = snapshot();
+        EXPECT_EQ(countColor(image, 0, kSize, 0, kSize, kOuter), 0);
+        EXPECT_TRUE(near(image, 0.2, 0, kInner));  // the axis cross
+        EXPECT_EQ(innerPixels(image), 0);
+    }
 }
 
 TEST_F(DisplayContainer, TheBoundingBoxIsTheFixedFlatSquare) {
