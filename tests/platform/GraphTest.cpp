@@ -385,6 +385,39 @@ TEST_F(AdderTest, ChangesTravelDownAChainOfConnections) {
     EXPECT_EQ(value("c.sum"), 11.0);
 }
 
+// The cut keeps the value current at that moment, even one that no read has pulled yet.
+TEST_F(AdderTest, ADisconnectedInputKeepsTheSourcesValueAtTheCut) {
+    ASSERT_TRUE(run("connectAttr a.sum b.input1"));
+    EXPECT_EQ(value("b.sum"), 3.5 + 2);
+    ASSERT_TRUE(run("setAttr a.input2 4; disconnectAttr a.sum b.input1"));
+    EXPECT_EQ(value("b.input1"), 5.5);
+    EXPECT_EQ(value("b.sum"), 5.5 + 2);
+    ASSERT_TRUE(run("setAttr a.input2 6"));
+    EXPECT_EQ(value("b.input1"), 5.5) << "nothing comes through after the cut";
+}
+
+// A second connection into an input is refused with the connection it would replace, unless
+// forced; the same connection twice is refused too.
+TEST_F(AdderTest, ASecondConnectionIntoAnInputIsRefusedUnlessForced) {
+    ASSERT_TRUE(run("createNode testAdder -n c; setAttr c.input2 7; connectAttr a.sum b.input1"));
+    const struct {
+        const char* command;
+        const char* says;
+    } refusals[] = {
+        {"connectAttr c.sum b.input1",
+         "connectAttr: 'b.input1' already has an incoming connection from 'a.sum'"},
+        {"connectAttr a.sum b.input1", "connectAttr: 'a.sum' is already connected to 'b.input1'"},
+    };
+    for (const auto& r : refusals) {
+        mayahost::clearRecordedMessages();
+        EXPECT_FALSE(run(r.command)) << r.command;
+        EXPECT_TRUE(mayahost::hasMessage(Message::kError, r.says)) << r.command;
+    }
+    EXPECT_EQ(value("b.input1"), 3.5) << "the first connection stays";
+    ASSERT_TRUE(run("connectAttr -f c.sum b.input1"));
+    EXPECT_EQ(value("b.input1"), 1.5 + 7);
+}
+
 TEST_F(AdderTest, AFailingComputeKeepsThePreviousOutput) {
     MPlug sum = plugOf("a.sum");
     EXPECT_EQ(sum.asDouble(), 3.5);
