@@ -3,8 +3,9 @@ BUILD_DIR ?= build
 GPU_BACKEND ?= cpu
 JOBS ?= $(shell nproc)
 # The fault-hunting builds, each in a folder of its own: check-sanitize (the test suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer), check-clang (the test suite built by clang)
-# and check-fuzz (each fuzz target of tests/fuzz run for FUZZ_SECONDS).
+# AddressSanitizer and UndefinedBehaviorSanitizer, float to integer overflow included),
+# check-clang (the test suite built by clang) and check-fuzz (each fuzz target of tests/fuzz run
+# for FUZZ_SECONDS).
 SANITIZE_DIR ?= build-sanitize
 CLANG_DIR ?= build-clang
 FUZZ_DIR ?= build-fuzz
