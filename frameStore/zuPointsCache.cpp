@@ -22,26 +22,34 @@ namespace {
 // Fractions up to this are taken as the whole frame.
 constexpr double kBlendThreshold = 1e-5;
 
-// Loads the file of the frame after `frame` for blending. blend stays false when there is none
-// or its maps hold other numbers of arrays than the current frame's.
+// Whether a time blends its frame with the next.
+enum class Blend {
+    kNo,           // not asked for, no frame after, or the next file holds other numbers of arrays
+    kNextMissing,  // the next frame has no file (yet): the frame plays as it stands
+    kYes,
+};
+
+// Loads the file of the frame after `frame` for blending and says whether to blend with it.
 MStatus readFollowingFrame(const MString& cachePath, int frame, const CacheFrame& current,
-                           CacheFrame& next, bool& blend) {
-    blend = false;
+                           CacheFrame& next, Blend& blend) {
+    blend = Blend::kNo;
     if (frame == INT_MAX) return MS::kSuccess;
     std::string path;
     switch (findCacheFrameFile(cachePath, frame + 1, path)) {
         case CacheFileLookup::kNoProjectRoot:
             return MS::kFailure;
         case CacheFileLookup::kMissing:
+            blend = Blend::kNextMissing;
             return MS::kSuccess;
         case CacheFileLookup::kPresent:
             break;
     }
     MStatus status = loadCacheFrame(path, next);
     if (!status) return status;
-    blend = next.ints.size() == current.ints.size() &&
-            next.doubles.size() == current.doubles.size() &&
-            next.vectors.size() == current.vectors.size();
+    const bool sameCounts = next.ints.size() == current.ints.size() &&
+                            next.doubles.size() == current.doubles.size() &&
+                            next.vectors.size() == current.vectors.size();
+    blend = sameCounts ? Blend::kYes : Blend::kNo;
     return MS::kSuccess;
 }
 
@@ -156,15 +164,18 @@ MStatus zuPointsCache::compute(const MPlug& plug, MDataBlock& block) {
     MDataHandle blendHandle = block.inputValue(blendFrames, &status);
     STATUS_RETURN_ON_ERROR(status, "handle = block.inputValue( blendFrames );");
     CacheFrame next;
-    bool blend = false;
+    Blend blend = Blend::kNo;
     if (blendHandle.asBool() && t > kBlendThreshold) {
         status = readFollowingFrame(inputs.cachePath, frame, current, next, blend);
         if (!status) return status;
     }
 
     MObject points;
-    status =
-        blend ? createBlendedPointSet(current, next, t, points) : createPointSet(current, points);
+    status = blend == Blend::kYes ? createBlendedPointSet(current, next, t, points)
+                                  : createPointSet(current, points);
     if (!status) return status;
+    // Left dirty, the next read looks for the next frame's file again, and blends it in once it
+    // is there (a bake running beside playback).
+    if (blend == Blend::kNextMissing) return setOutputPointsLeavingDirty(block, plug, points);
     return setOutputPoints(block, plug, points);
 }

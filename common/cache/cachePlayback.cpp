@@ -190,11 +190,17 @@ MStatus createPointSet(const CacheFrame& frame, MObject& data) {
 }
 
 MStatus setOutputPoints(MDataBlock& block, const MPlug& plug, const MObject& data) {
+    MStatus status = setOutputPointsLeavingDirty(block, plug, data);
+    if (!status) return status;
+    STATUS_CHECK(block.setClean(plug));
+    return MS::kSuccess;
+}
+
+MStatus setOutputPointsLeavingDirty(MDataBlock& block, const MPlug& plug, const MObject& data) {
     MStatus status;
     MDataHandle handle = block.outputValue(plug, &status);
     STATUS_RETURN_ON_ERROR(status, "in handle = block.outputValue(outPoints).\n");
     status = handle.set(data);
     STATUS_RETURN_ON_ERROR(status, "handle.set(outPointsArray)\n");
-    STATUS_CHECK(block.setClean(plug));
     return MS::kSuccess;
 }

@@ -127,3 +127,6 @@ MStatus createPointSet(const CacheFrame& frame, MObject& data);
 
 // Sets data on the plug's output handle and marks the plug clean.
 MStatus setOutputPoints(MDataBlock& block, const MPlug& plug, const MObject& data);
+// Sets data on the plug's output handle and leaves the plug dirty, so the next read computes it
+// again.
+MStatus setOutputPointsLeavingDirty(MDataBlock& block, const MPlug& plug, const MObject& data);

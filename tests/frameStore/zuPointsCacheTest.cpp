@@ -66,10 +66,10 @@ struct Blend {
 };
 
 const PointSet kTenAsItStands = played({10, -3, 1}, 1.0, {0, 0, 0});
+const PointSet kAQuarterOfTheWay = played({12, -2, 1}, 1.5, {1, 2, 3});
 
 const Blend kBlends[] = {
-    {"AQuarterOfTheWay", 10.25, true, kTen, kEleven, false, played({12, -2, 1}, 1.5, {1, 2, 3}),
-     nullptr},
+    {"AQuarterOfTheWay", 10.25, true, kTen, kEleven, false, kAQuarterOfTheWay, nullptr},
     {"HalfWay", 10.5, true, kTen, kEleven, false, played({15, -2, 1}, 2.0, {2, 4, 6}), nullptr},
     {"WholeFrame", 10.0, true, kTen, kEleven, false, kTenAsItStands, nullptr},
     {"FractionBelowTheThreshold", 10.000001, true, kTen, kEleven, false, kTenAsItStands, nullptr},
@@ -146,14 +146,13 @@ TEST_F(FrameStoreCache, WarnsOfAMissingFrameAndKeepsTheOutput) {
 TEST_F(FrameStoreCache, TurningTheBlendOffOrOnAtAFixedTimePlaysTheTimeAgain) {
     writeAt(10, kTen);
     writeAt(11, kEleven);
-    const PointSet blended = played({12, -2, 1}, 1.5, {1, 2, 3});
     PointSet set;
     ASSERT_TRUE(playAt(10.25, set));
-    EXPECT_EQ(set, blended);
+    EXPECT_EQ(set, kAQuarterOfTheWay);
     ASSERT_TRUE(run("setAttr cache.blendFrames 0"));
     EXPECT_EQ(outPointsOf("cache"), kTenAsItStands);
     ASSERT_TRUE(run("setAttr cache.blendFrames 1"));
-    EXPECT_EQ(outPointsOf("cache"), blended);
+    EXPECT_EQ(outPointsOf("cache"), kAQuarterOfTheWay);
 }
 
 // Both plug-ins' zuPointsCache nodes alike.
@@ -205,6 +204,19 @@ TEST_F(CachePlayback, AFrameFileThatAppearsLaterIsReadAtTheNextRead) {
         EXPECT_EQ(outPointsOf("cache"), kTenAsItStands) << plugin;
         std::filesystem::remove(file);
     }
+}
+
+// Without the next frame's file the frame plays as it stands, silently, and the file is looked
+// for again at each read, so one that appears later is blended in without the time moving.
+TEST_F(FrameStoreCache, ANextFrameFileThatAppearsLaterIsBlendedInAtTheNextRead) {
+    writeAt(10, kTen);
+    PointSet set;
+    ASSERT_TRUE(playAt(10.25, set));
+    EXPECT_EQ(set, kTenAsItStands);
+
+    writeAt(11, kEleven);
+    EXPECT_EQ(outPointsOf("cache"), kAQuarterOfTheWay);
+    EXPECT_TRUE(mayahost::recordedMessages().empty());
 }
 
 }  // namespace
