@@ -2,16 +2,14 @@
 // end, and each listed picture is a PNG that shows something (not one flat colour); it writes no
 // picture it does not list.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "sceneHostProcess.h"
 #include "sceneTesting.h"
 #include "viewport/PngFile.h"
 
@@ -45,17 +43,12 @@ TEST(DemoScene, WritesEveryPictureItListsAndEachShowsSomething) {
     const sceneTesting::ScratchDir scratch;
     ASSERT_FALSE(scratch.path().empty());
     const fs::path folder = scratch.path();
-    const std::string command =
-        "cd '" + folder.string() + "' && '" SCENEHOST "' '" DEMO_SCENE "' >stdout.txt 2>stderr.txt";
-    const int status = std::system(command.c_str());
-    std::ifstream outFile(folder / "stdout.txt"), errFile(folder / "stderr.txt");
-    std::stringstream out, err;
-    out << outFile.rdbuf();
-    err << errFile.rdbuf();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err.str();
+    const sceneTesting::ChildRun run =
+        sceneTesting::runSceneHost(SCENEHOST, {DEMO_SCENE}, RLIM_INFINITY, folder.string());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
 
-    const std::set<std::string> listed = listedPictures(out.str());
-    EXPECT_FALSE(listed.empty()) << out.str();
+    const std::set<std::string> listed = listedPictures(run.out);
+    EXPECT_FALSE(listed.empty()) << run.out;
     std::set<std::string> written;
     for (const auto& entry : fs::directory_iterator(folder))
         if (entry.path().extension() == ".png") written.insert(entry.path().filename().string());

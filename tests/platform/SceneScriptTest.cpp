@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Outcome = sceneTesting::HostRun;
+using Outcome = sceneTesting::ChildRun;
 
 std::string slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

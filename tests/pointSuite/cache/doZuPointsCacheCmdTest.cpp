@@ -44,7 +44,7 @@ protected:
     }
     // Runs the bake in scenehost, a child process whose files can hold at most `bytes`, with
     // the source's count set to `count`. Answers how the host ended and what it printed.
-    sceneTesting::HostRun bakeWithFileSizeLimit(rlim_t bytes, int count, const std::string& args) {
+    sceneTesting::ChildRun bakeWithFileSizeLimit(rlim_t bytes, int count, const std::string& args) {
         const std::string commands = std::string("loadPlugin \"") + POINTSUITE_PLUGIN +
                                      "\"; loadPlugin \"" + kPointSource +
                                      "\"; createNode testPointSource -n src; " +
@@ -232,7 +232,7 @@ TEST_F(DoZuPointsCache, AFailedWriteStopsTheBakeAndLeavesThePreviousFileWhole) {
     ASSERT_TRUE(bake("src " + quotedDir() + " crowd 1 1 0"));
     const std::string first = dir / "crowd_1.zuc";
     const std::string before = readBytes(first);
-    const sceneTesting::HostRun host =
+    const sceneTesting::ChildRun host =
         bakeWithFileSizeLimit(before.size() + 64, 200, "src " + quotedDir() + " crowd 1 3 0");
     EXPECT_EQ(host.exitCode, 1) << "ended by signal " << host.signal;
     EXPECT_NE(host.err.find("// Error: Can not write cache file: " + first + ": File too large\n"),
