@@ -1,6 +1,7 @@
 // PLY files of any content: the reader either gives columns of one value per vertex each, never
 // more vertices than the file's bytes can hold, or refuses with a message and leaves its outputs
-// alone; columns that were read are written and read back bit for bit.
+// alone; columns that were read make a point set of arrays one value per vertex long, or are
+// refused with a message, and are written and read back bit for bit.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "fuzzInputFile.h"
 #include "mesh/PlyFile.h"
+#include "mesh/PlyPointSet.h"
 
 namespace {
 
@@ -18,6 +20,18 @@ bool holdsOneValuePerVertex(const PlyColumn& column, std::size_t count) {
     if (column.type == PlyColumn::kInt)
         return column.integer.size() == count && column.real.empty();
     return column.real.size() == count && column.integer.empty();
+}
+
+// The point set the columns give holds arrays of one value per vertex; one that is refused says
+// why.
+bool pointSetOrError(const std::string& path, const std::vector<PlyColumn>& columns,
+                     std::size_t count) {
+    std::string error;
+    const auto set = mayahost::pointSetOf(path, columns, error);
+    if (!set) return !error.empty();
+    for (const auto& entry : set->entries)
+        if (entry.size() != count) return false;
+    return true;
 }
 
 // Equal names, types and bit patterns (a NaN read back is the same NaN).
@@ -50,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every column takes at least 4 bytes of each vertex, and a file without columns holds none.
     fuzz::require(columns.empty() ? count == 0 : count <= size / (4 * columns.size()));
     for (const PlyColumn& column : columns) fuzz::require(holdsOneValuePerVertex(column, count));
+    fuzz::require(pointSetOrError(input.path(), columns, count));
 
     std::size_t countAgain = 0;
     std::vector<PlyColumn> again;
