@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace fuzz {
 
@@ -40,6 +42,13 @@ private:
 // Stops the run as a finding when a reader breaks a promise of its interface.
 inline void require(bool promise) {
     if (!promise) __builtin_trap();
+}
+
+// Equal lengths and bit patterns (a NaN read back is the same NaN).
+template <typename T>
+bool sameBits(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 
 }  // namespace fuzz
