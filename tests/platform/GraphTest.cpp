@@ -186,13 +186,16 @@ TEST_F(AdderTest, AnIntInputBeyondItsRangeReadsAsTheNearestIntAndSaysSo) {
 
 // A number that reaches a whole-number plug through a connection reads alike in getAttr, in every
 // plug read and in a compute: its whole part held within the plug's type, any number but 0 as
-// true, NaN as 0.
+// true, NaN as 0. The plug passes that value on through a further connection.
 TEST_F(GraphTest, AConnectedNumberReadsAlikeInGetAttrPlugReadsAndCompute) {
     ASSERT_TRUE(
         run("loadPlugin graphTestPlugin; createNode testAdder -n adder; createNode testWhole -n w; "
-            "setAttr adder.input1 0; setAttr adder.input2 0"));
+            "createNode testWhole -n next; setAttr adder.input1 0; setAttr adder.input2 0"));
     for (const char* plug : {"w.int", "w.short", "w.enum", "w.bool"})
         ASSERT_TRUE(run(std::string("connectAttr adder.sum ") + plug)) << plug;
+    ASSERT_TRUE(
+        run("connectAttr w.int next.double; connectAttr w.enum next.int; "
+            "connectAttr w.bool next.short"));
     const std::string weight = "setAttr \"adder.w[0]\" ";
     const std::string inf = sceneTesting::kAdderHuge, nan = sceneTesting::kAdderNan;
     struct Case {
@@ -205,6 +208,7 @@ TEST_F(GraphTest, AConnectedNumberReadsAlikeInGetAttrPlugReadsAndCompute) {
         {weight + "70000.9", 70000, 32767, 1},
         {weight + "-2.75", -2, -2, 1},
         {weight + "0.5", 0, 0, 1},
+        {weight + "2", 2, 2, 1},
         {weight + "0", 0, 0, 0},
         {inf, 2147483647, 32767, 1},
         {nan, 0, 0, 0},
@@ -212,20 +216,20 @@ TEST_F(GraphTest, AConnectedNumberReadsAlikeInGetAttrPlugReadsAndCompute) {
     for (const Case& c : cases) {
         ASSERT_TRUE(run(c.sum)) << c.sum;
         const struct {
-            const char* plug;
+            std::string plug;
             double expected;
-        } reads[] = {
-            {"int", c.asInt}, {"short", c.asShort}, {"enum", c.asShort}, {"bool", c.asBool}};
-        for (const auto& r : reads) {
-            const std::string plug = std::string("w.") + r.plug;
+        } reads[] = {{"w.int", c.asInt},      {"w.short", c.asShort},   {"w.enum", c.asShort},
+                     {"w.bool", c.asBool},    {"next.double", c.asInt}, {"next.int", c.asShort},
+                     {"next.short", c.asBool}};
+        for (const auto& [plug, expected] : reads) {
             MPlug read = plugOf(plug);
-            EXPECT_EQ(value(plug), r.expected) << c.sum << " -> getAttr " << plug;
-            EXPECT_EQ(read.asDouble(), r.expected) << c.sum << " -> asDouble " << plug;
-            EXPECT_EQ(read.asInt(), r.expected) << c.sum << " -> asInt " << plug;
-            EXPECT_EQ(read.asShort(), std::clamp(r.expected, -32768.0, 32767.0))
+            EXPECT_EQ(value(plug), expected) << c.sum << " -> getAttr " << plug;
+            EXPECT_EQ(read.asDouble(), expected) << c.sum << " -> asDouble " << plug;
+            EXPECT_EQ(read.asInt(), expected) << c.sum << " -> asInt " << plug;
+            EXPECT_EQ(read.asShort(), std::clamp(expected, -32768.0, 32767.0))
                 << c.sum << " -> asShort " << plug;
-            EXPECT_EQ(read.asBool(), r.expected != 0) << c.sum << " -> asBool " << plug;
-            EXPECT_EQ(value(plug + "Read"), r.expected) << c.sum << " -> compute " << plug;
+            EXPECT_EQ(read.asBool(), expected != 0) << c.sum << " -> asBool " << plug;
+            EXPECT_EQ(value(plug + "Read"), expected) << c.sum << " -> compute " << plug;
         }
     }
 }

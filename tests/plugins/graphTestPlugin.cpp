@@ -15,8 +15,8 @@
 //   forgotten = value, left dirty by its compute (a node that forgets setClean)
 //
 // testWhole
-//   intRead, shortRead, enumRead, boolRead = what the compute reads from the int, short, enum and
-//   bool inputs (asInt, asShort, asShort, asBool), as doubles; one compute writes all four
+//   intRead, shortRead, enumRead, boolRead, doubleRead = what the compute reads from the int,
+//   short, enum, bool and double inputs (asInt, asShort, asShort, asBool, asDouble), as doubles
 //
 // graphEcho a b c  answers the arguments as a string array.
 #include <maya/MArgList.h>
@@ -34,6 +34,8 @@
 #include <maya/MPlug.h>
 #include <maya/MPxCommand.h>
 #include <maya/MPxNode.h>
+
+#include <vector>
 
 namespace {
 
@@ -237,7 +239,16 @@ MObject TestEcho::value, TestEcho::kept, TestEcho::forgotten;
 class TestWhole : public MPxNode {
 public:
     static const MTypeId id;
-    static MObject intIn, shortIn, enumIn, boolIn, intRead, shortRead, enumRead, boolRead;
+    static MObject intIn, shortIn, enumIn, boolIn, doubleIn;
+
+    // An output that holds what the compute reads from one input, one way.
+    struct Read {
+        const char* name;
+        const MObject* input;
+        double (*read)(const MDataHandle&);
+        MObject output;
+    };
+    static std::vector<Read> reads;
 
     static void* creator() { return new TestWhole; }
 
@@ -246,43 +257,42 @@ public:
         intIn = numeric.create("int", "i", MFnNumericData::kInt, 0);
         shortIn = numeric.create("short", "s", MFnNumericData::kShort, 0);
         boolIn = numeric.create("bool", "b", MFnNumericData::kBoolean, 0);
+        doubleIn = numeric.create("double", "d", MFnNumericData::kDouble, 0.0);
         MFnEnumAttribute enumeration;
         enumIn = enumeration.create("enum", "e");
         enumeration.addField("zero", 0);
-        for (MObject* in : {&intIn, &shortIn, &enumIn, &boolIn})
+        for (MObject* in : {&intIn, &shortIn, &enumIn, &boolIn, &doubleIn})
             RETURN_IF_FAILED(addAttribute(*in));
-        struct Output {
-            MObject* attribute;
-            const char* name;
-        } outputs[] = {{&intRead, "intRead"},
-                       {&shortRead, "shortRead"},
-                       {&enumRead, "enumRead"},
-                       {&boolRead, "boolRead"}};
-        for (const Output& out : outputs) {
-            *out.attribute = numeric.create(out.name, out.name, MFnNumericData::kDouble, 0.0);
+        for (Read& r : reads) {
+            r.output = numeric.create(r.name, r.name, MFnNumericData::kDouble, 0.0);
             numeric.setWritable(false);
-            RETURN_IF_FAILED(addAttribute(*out.attribute));
-            for (MObject* in : {&intIn, &shortIn, &enumIn, &boolIn})
-                RETURN_IF_FAILED(attributeAffects(*in, *out.attribute));
+            RETURN_IF_FAILED(addAttribute(r.output));
+            RETURN_IF_FAILED(attributeAffects(*r.input, r.output));
         }
         return MS::kSuccess;
     }
 
     MStatus compute(const MPlug& plug, MDataBlock& block) override {
-        if (plug != intRead && plug != shortRead && plug != enumRead && plug != boolRead)
-            return MS::kUnknownParameter;
-        block.outputValue(intRead).set(double(block.inputValue(intIn).asInt()));
-        block.outputValue(shortRead).set(double(block.inputValue(shortIn).asShort()));
-        block.outputValue(enumRead).set(double(block.inputValue(enumIn).asShort()));
-        block.outputValue(boolRead).set(block.inputValue(boolIn).asBool() ? 1.0 : 0.0);
-        for (MObject* out : {&intRead, &shortRead, &enumRead, &boolRead}) block.setClean(*out);
-        return MS::kSuccess;
+        for (Read& r : reads) {
+            if (plug != r.output) continue;
+            block.outputValue(r.output).set(r.read(block.inputValue(*r.input)));
+            block.setClean(r.output);
+            return MS::kSuccess;
+        }
+        return MS::kUnknownParameter;
     }
 };
 
 const MTypeId TestWhole::id(0x0012F102);
 MObject TestWhole::intIn, TestWhole::shortIn, TestWhole::enumIn, TestWhole::boolIn,
-    TestWhole::intRead, TestWhole::shortRead, TestWhole::enumRead, TestWhole::boolRead;
+    TestWhole::doubleIn;
+std::vector<TestWhole::Read> TestWhole::reads = {
+    {"intRead", &intIn, [](const MDataHandle& h) { return double(h.asInt()); }, {}},
+    {"shortRead", &shortIn, [](const MDataHandle& h) { return double(h.asShort()); }, {}},
+    {"enumRead", &enumIn, [](const MDataHandle& h) { return double(h.asShort()); }, {}},
+    {"boolRead", &boolIn, [](const MDataHandle& h) { return h.asBool() ? 1.0 : 0.0; }, {}},
+    {"doubleRead", &doubleIn, [](const MDataHandle& h) { return h.asDouble(); }, {}},
+};
 
 class GraphEcho : public MPxCommand {
 public:

@@ -50,18 +50,22 @@ std::vector<const Attribute*> familyOf(const Attribute* attribute) {
     return family;
 }
 
-// The value of one component of a numeric compound, or of a plain number.
+// The value one component of a numeric compound, or a plain number, holds.
 double componentOf(const Attribute& attribute, const Slot& slot, int i) {
-    if (attribute.isNumericCompound() || attribute.component >= 0) return slot.number[i];
+    if (attribute.isNumericCompound() || attribute.component >= 0)
+        return attribute.heldValue(slot.number[i]);
     auto child = i < int(attribute.children.size()) ? slot.children.find(attribute.children[i].get()) : slot.children.end();
-    return child == slot.children.end() ? 0.0 : child->second.number[0];
+    return child == slot.children.end() ? 0.0
+                                        : attribute.children[i]->heldValue(child->second.number[0]);
 }
 
 // Copies a value between attributes of the same shape, matching compound children by position,
 // so a numeric triple (boundingBoxMin of a mesh) feeds a compound of three numbers and back.
+// Numbers pass on as the source plug holds them (a whole-number plug its held value), not as
+// they were stored there.
 void copyStructured(const Attribute& fromAttribute, const Slot& from, const Attribute& toAttribute, Slot& to) {
     to.data = from.data;
-    std::copy(from.number, from.number + 4, to.number);
+    for (int i = 0; i < 4; ++i) to.number[i] = fromAttribute.heldValue(from.number[i]);
     if (toAttribute.array && fromAttribute.array) {
         to.elements.clear();
         for (auto& element : from.elements) {
@@ -93,7 +97,8 @@ void copyStructured(const Attribute& fromAttribute, const Slot& from, const Attr
 void copyValue(const Attribute& fromAttribute, const Slot& from, int fromComponent, const Attribute& toAttribute,
                Slot& to, int toComponent) {
     if (fromComponent >= 0 || toComponent >= 0) {
-        to.number[std::max(toComponent, 0)] = from.number[std::max(fromComponent, 0)];
+        to.number[std::max(toComponent, 0)] =
+            fromAttribute.heldValue(from.number[std::max(fromComponent, 0)]);
         return;
     }
     copyStructured(fromAttribute, from, toAttribute, to);
