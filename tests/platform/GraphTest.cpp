@@ -186,7 +186,8 @@ TEST_F(AdderTest, AnIntInputBeyondItsRangeReadsAsTheNearestIntAndSaysSo) {
 
 // A number that reaches a whole-number plug through a connection reads alike in getAttr, in every
 // plug read and in a compute: its whole part held within the plug's type, any number but 0 as
-// true, NaN as 0. The plug passes that value on through a further connection.
+// true, NaN as 0. The plug passes that value on through a further connection. Only a number the
+// plug's type cannot hold is shown as an error: a boolean holds any number.
 TEST_F(GraphTest, AConnectedNumberReadsAlikeInGetAttrPlugReadsAndCompute) {
     ASSERT_TRUE(
         run("loadPlugin graphTestPlugin; createNode testAdder -n adder; createNode testWhole -n w; "
@@ -214,6 +215,7 @@ TEST_F(GraphTest, AConnectedNumberReadsAlikeInGetAttrPlugReadsAndCompute) {
         {nan, 0, 0, 0},
     };
     for (const Case& c : cases) {
+        mayahost::clearRecordedMessages();
         ASSERT_TRUE(run(c.sum)) << c.sum;
         const struct {
             std::string plug;
@@ -231,6 +233,16 @@ TEST_F(GraphTest, AConnectedNumberReadsAlikeInGetAttrPlugReadsAndCompute) {
             EXPECT_EQ(read.asBool(), expected != 0) << c.sum << " -> asBool " << plug;
             EXPECT_EQ(value(plug + "Read"), expected) << c.sum << " -> compute " << plug;
         }
+        const struct {
+            const char* output;
+            double expected;
+        } otherReads[] = {{"w.intAsDouble", c.asInt},     {"w.shortAsDouble", c.asShort},
+                          {"w.enumAsDouble", c.asShort},  {"w.boolAsDouble", c.asBool},
+                          {"w.boolAsInt", c.asBool},      {"w.intAsFloat", float(c.asInt)},
+                          {"next.intAsDouble", c.asShort}};
+        for (const auto& [output, expected] : otherReads)
+            EXPECT_EQ(value(output), expected) << c.sum << " -> compute " << output;
+        EXPECT_FALSE(errorContains("'bool' holds")) << c.sum;
     }
 }
 

@@ -11,12 +11,14 @@
 //              radius, id
 //
 // testEcho
-//   kept      = value, marked clean by its compute (through the output handle)
+//   kept      = value, written through the output handle's asDouble and marked clean through it
 //   forgotten = value, left dirty by its compute (a node that forgets setClean)
 //
 // testWhole
 //   intRead, shortRead, enumRead, boolRead, doubleRead = what the compute reads from the int,
 //   short, enum, bool and double inputs (asInt, asShort, asShort, asBool, asDouble), as doubles
+//   intAsDouble, shortAsDouble, enumAsDouble, boolAsDouble, boolAsInt, intAsFloat = the input
+//   read the other way its name says
 //
 // graphEcho a b c  answers the arguments as a string array.
 #include <maya/MArgList.h>
@@ -227,7 +229,7 @@ public:
     MStatus compute(const MPlug& plug, MDataBlock& block) override {
         if (plug != kept && plug != forgotten) return MS::kUnknownParameter;
         MDataHandle output = block.outputValue(plug);
-        output.set(block.inputValue(value).asDouble());
+        output.asDouble() = block.inputValue(value).asDouble();
         if (plug == kept) output.setClean();
         return MS::kSuccess;
     }
@@ -292,6 +294,12 @@ std::vector<TestWhole::Read> TestWhole::reads = {
     {"enumRead", &enumIn, [](const MDataHandle& h) { return double(h.asShort()); }, {}},
     {"boolRead", &boolIn, [](const MDataHandle& h) { return h.asBool() ? 1.0 : 0.0; }, {}},
     {"doubleRead", &doubleIn, [](const MDataHandle& h) { return h.asDouble(); }, {}},
+    {"intAsDouble", &intIn, [](const MDataHandle& h) { return h.asDouble(); }, {}},
+    {"shortAsDouble", &shortIn, [](const MDataHandle& h) { return h.asDouble(); }, {}},
+    {"enumAsDouble", &enumIn, [](const MDataHandle& h) { return h.asDouble(); }, {}},
+    {"boolAsDouble", &boolIn, [](const MDataHandle& h) { return h.asDouble(); }, {}},
+    {"boolAsInt", &boolIn, [](const MDataHandle& h) { return double(h.asInt()); }, {}},
+    {"intAsFloat", &intIn, [](const MDataHandle& h) { return double(h.asFloat()); }, {}},
 };
 
 class GraphEcho : public MPxCommand {

@@ -82,6 +82,9 @@ public:
 
 private:
     double* numbers() const;
+    // The numbers as the attribute holds them: for a whole-number attribute a converted copy,
+    // for any other the store itself, so that a write through asDouble reaches it.
+    double* heldNumbers() const;
     void setNumbers(int count, const double* values);
 
     mayahost::Slot* slot_ = nullptr;
@@ -99,6 +102,7 @@ private:
         float f3[3];
         int i3[3];
     } view_{};
+    mutable double numberView_[4] = {0, 0, 0, 0};
     mutable MVector vectorView_;
     mutable MFloatVector floatVectorView_;
     mutable MMatrix matrixView_;

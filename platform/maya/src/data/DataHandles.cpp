@@ -41,13 +41,21 @@ double heldValue(double stored, const Attribute* attribute) {
     return attribute ? attribute->heldValue(stored) : stored;
 }
 
+// The whole number a stored number stands for: a boolean's 0 or 1, for any other type the
+// number's whole part.
+double wholeMeaning(double stored, const Attribute* attribute) {
+    const bool boolean = attribute && attribute->kind == Attribute::Kind::Numeric &&
+                         attribute->numericType == MFnNumericData::kBoolean;
+    return boolean ? attribute->heldValue(stored) : std::trunc(stored);
+}
+
 // A stored number read as an integer type, as a plug read gives it: the value the attribute
-// holds, then the nearest value of Int. One that does not read as its own whole part is shown as
-// an error.
+// holds, then the nearest value of Int. One that the attribute's type or Int cannot hold is
+// shown as an error.
 template <typename Int>
 Int wholeNumber(double stored, const Attribute* attribute) {
     const Int value = mayahost::toNearest<Int>(heldValue(stored, attribute));
-    if (double(value) != std::trunc(stored)) {
+    if (double(value) != wholeMeaning(stored, attribute)) {
         char text[160];
         std::snprintf(text, sizeof text, "'%s' holds %.17g, which its integer type cannot hold",
                       attribute ? attribute->name().c_str() : "a plug", stored);
@@ -67,6 +75,14 @@ double* MDataHandle::numbers() const {
         return scratch;
     }
     return slot_->number + (component_ >= 0 ? component_ : 0);
+}
+
+double* MDataHandle::heldNumbers() const {
+    double* stored = numbers();
+    if (!attribute_ || !attribute_->holdsWholeNumbers()) return stored;
+    const int count = component_ >= 0 ? 1 : 4;
+    for (int i = 0; i < 4; ++i) numberView_[i] = i < count ? attribute_->heldValue(stored[i]) : 0;
+    return numberView_;
 }
 
 void MDataHandle::setNumbers(int count, const double* values) {
@@ -115,18 +131,22 @@ char& MDataHandle::asChar() const {
 }
 short& MDataHandle::asShort() const { return view_.s = wholeNumber<short>(numbers()[0], attribute_), view_.s; }
 int& MDataHandle::asInt() const { return view_.i = wholeNumber<int>(numbers()[0], attribute_), view_.i; }
-float& MDataHandle::asFloat() const { return view_.f = static_cast<float>(numbers()[0]), view_.f; }
-double& MDataHandle::asDouble() const { return numbers()[0]; }
-MDouble2& MDataHandle::asDouble2() const { return *reinterpret_cast<MDouble2*>(numbers()); }
-MDouble3& MDataHandle::asDouble3() const { return *reinterpret_cast<MDouble3*>(numbers()); }
+float& MDataHandle::asFloat() const {
+    return view_.f = static_cast<float>(heldNumbers()[0]), view_.f;
+}
+double& MDataHandle::asDouble() const { return heldNumbers()[0]; }
+MDouble2& MDataHandle::asDouble2() const { return *reinterpret_cast<MDouble2*>(heldNumbers()); }
+MDouble3& MDataHandle::asDouble3() const { return *reinterpret_cast<MDouble3*>(heldNumbers()); }
 
 MFloat2& MDataHandle::asFloat2() const {
-    for (int i = 0; i < 2; ++i) view_.f2[i] = static_cast<float>(numbers()[i]);
+    const double* n = heldNumbers();
+    for (int i = 0; i < 2; ++i) view_.f2[i] = static_cast<float>(n[i]);
     return view_.f2;
 }
 
 MFloat3& MDataHandle::asFloat3() const {
-    for (int i = 0; i < 3; ++i) view_.f3[i] = static_cast<float>(numbers()[i]);
+    const double* n = heldNumbers();
+    for (int i = 0; i < 3; ++i) view_.f3[i] = static_cast<float>(n[i]);
     return view_.f3;
 }
 
@@ -136,13 +156,13 @@ int* MDataHandle::asInt3() const {
 }
 
 MVector& MDataHandle::asVector() const {
-    const double* n = numbers();
+    const double* n = heldNumbers();
     vectorView_ = MVector(n[0], n[1], n[2]);
     return vectorView_;
 }
 
 MFloatVector& MDataHandle::asFloatVector() const {
-    const double* n = numbers();
+    const double* n = heldNumbers();
     floatVectorView_ = MFloatVector(float(n[0]), float(n[1]), float(n[2]));
     return floatVectorView_;
 }

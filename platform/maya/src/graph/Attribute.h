@@ -60,9 +60,11 @@ public:
     // The value a plug of this attribute holds for a stored number, which a connection may have
     // brought from a plug of another type: for a boolean 1 unless the number is 0 or NaN; for the
     // other integer types (enum included) its whole part, or the nearest end of the type's range
-    // beyond it (NaN holds 0); for every other kind the number itself. getAttr, the plug reads
-    // and the data handles' whole-number reads all go through here, so that they agree.
+    // beyond it (NaN holds 0); for every other kind the number itself. getAttr, the plug reads,
+    // the data handles' reads and connections all go through here, so that they agree.
     double heldValue(double stored) const;
+    // Whether heldValue may differ from the stored number: boolean, integer and enum types.
+    bool holdsWholeNumbers() const;
 };
 
 using AttributePtr = std::shared_ptr<Attribute>;

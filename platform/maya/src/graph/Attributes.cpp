@@ -81,6 +81,11 @@ double Attribute::heldValue(double stored) const {
     }
 }
 
+bool Attribute::holdsWholeNumbers() const {
+    // Every whole-number type holds 0.5 as 0, or a boolean as 1.
+    return heldValue(0.5) != 0.5;
+}
+
 Attribute* attributeOf(const MObject& object) {
     return dynamic_cast<Attribute*>(object.host().get());
 }
