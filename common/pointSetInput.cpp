@@ -129,13 +129,14 @@ bool doublesAsFloats(const MString& what, const MDoubleArray& doubles, std::vect
         [&](unsigned int i, unsigned int) { return static_cast<float>(doubles[i]); }, values);
 }
 
-bool checkFiniteVectors(const MString& what, const MVectorArray& vectors) {
+bool checkFiniteVectors(const MVectorArray& vectors, const MString& lead, const char* name) {
     for (unsigned int i = 0; i < vectors.length(); ++i) {
         const MVector& v = vectors[i];
-        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) {
-            MGlobal::displayError(what + ": entry " + static_cast<int>(i) + " is not finite");
-            return false;
-        }
+        if (std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) continue;
+        const MString where =
+            MString("'") + name + "': entry " + static_cast<int>(i) + " is not finite";
+        MGlobal::displayError(lead.length() ? lead + ": " + where : where);
+        return false;
     }
     return true;
 }

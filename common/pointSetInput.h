@@ -87,8 +87,9 @@ bool vectorsAsFloats(const MString& what, const MVectorArray& vectors, unsigned 
 bool doublesAsFloats(const MString& what, const MDoubleArray& doubles, std::vector<float>& values);
 
 // True when every component of every vector is finite; otherwise shows
-// what + ": entry <i> is not finite" for the first vector that is not, and answers false.
-bool checkFiniteVectors(const MString& what, const MVectorArray& vectors);
+// lead + ": '<name>': entry <i> is not finite" for the first vector that is not (without the
+// lead and its ": " when lead is empty) and answers false.
+bool checkFiniteVectors(const MVectorArray& vectors, const MString& lead, const char* name);
 
 // The int array as unsigned values (callers check the range first).
 std::vector<unsigned int> intsAsUnsigned(const MIntArray& values);

@@ -1,12 +1,12 @@
 #include "common/pointSetOutput.h"
 
-#include <maya/MGlobal.h>
 #include <maya/MIntArray.h>
 #include <maya/MVectorArray.h>
 
 #include <cmath>
 
 #include "common/arrayCopy.h"
+#include "common/pointSetInput.h"
 #include "common/statusCheck.h"
 
 MStatus createPassThroughSet(MFnArrayAttrsData& input, std::initializer_list<ProducedArray> produced,
@@ -41,18 +41,8 @@ MStatus storeVectors(MFnArrayAttrsData& output, const char* name, const float* v
         array[i] = MVector(values[0], values[1], z);
     }
     if (finite) return MS::kSuccess;
-    showFirstNotFiniteVector(array, lead, name);
+    checkFiniteVectors(array, lead, name);
     return MS::kFailure;
-}
-
-void showFirstNotFiniteVector(const MVectorArray& vectors, const MString& lead, const char* name) {
-    for (unsigned int i = 0; i < vectors.length(); ++i) {
-        const MVector& v = vectors[i];
-        if (std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) continue;
-        const MString where = MString("'") + name + "': entry " + static_cast<int>(i) + " is not finite";
-        MGlobal::displayError(lead.length() ? lead + ": " + where : where);
-        return;
-    }
 }
 
 MStatus storeInts(MFnArrayAttrsData& output, const char* name, const unsigned int* values,

@@ -44,14 +44,11 @@ void keepMasked(std::vector<T>& values, unsigned int components, const std::vect
 
 // Sets the vector array `name` of `output` to `count` vectors read from `values`, `components`
 // floats each (2: z is 0), replacing what the array held. A value that is NaN or infinite
-// fails the store with showFirstNotFiniteVector's message.
+// fails the store with checkFiniteVectors' message.
 MStatus storeVectors(MFnArrayAttrsData& output, const char* name, const float* values,
                      unsigned int count, unsigned int components = 3,
                      const MString& lead = MString());
 
-// Shows lead + ": '<name>': entry <i> is not finite" for the first vector of `vectors` with a
-// NaN or infinite component (without the lead and its ": " when lead is empty).
-void showFirstNotFiniteVector(const MVectorArray& vectors, const MString& lead, const char* name);
 // Sets the int array `name` to the `count` values, each taken as an int.
 MStatus storeInts(MFnArrayAttrsData& output, const char* name, const unsigned int* values,
                   unsigned int count);

@@ -9,7 +9,7 @@
 
 #include "common/deviceLaunch.h"
 #include "common/gpuServices.h"
-#include "common/pointSetOutput.h"
+#include "common/pointSetInput.h"
 #include "common/statusCheck.h"
 
 static_assert(sizeof(MVector) == 3 * sizeof(double), "vector arrays hold x, y, z doubles in turn");
@@ -103,7 +103,7 @@ MStatus storeVectorTable(MFnArrayAttrsData& output, const char* name, DeviceTabl
     bool notFinite = false;
     status = copyTableToVectors(table, array, count, components, &notFinite);
     if (!status || !notFinite) return status;
-    showFirstNotFiniteVector(array, lead, name);
+    checkFiniteVectors(array, lead, name);
     return MS::kFailure;
 }
 

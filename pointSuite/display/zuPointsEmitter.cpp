@@ -393,7 +393,7 @@ MStatus zuPointsEmitter::compute(const MPlug& plug, MDataBlock& block) {
     const double rate = rateValue(block);
     if (!checkFinite(self, mRate, rate)) return finish(MS::kFailure);
     if (rate <= 0) return finish(MS::kSuccess);
-    if (!checkFiniteVectors(inPlug + ": 'position'", position)) return finish(MS::kFailure);
+    if (!checkFiniteVectors(position, inPlug, "position")) return finish(MS::kFailure);
 
     const bool single = block.inputValue(singleEmission).asBool();
     MIntArray pointId;
