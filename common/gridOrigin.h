@@ -1,5 +1,6 @@
 #pragma once
 // Where a grid of cubic cells measures the cells of its points from, along one axis.
+#include <cmath>
 
 // A grid numbers its cells from its frame's lower corner, but a point's distance from a corner
 // far away rounds, in single precision, by more than a cell. So a point's cell is measured from
@@ -21,3 +22,12 @@ constexpr double kCellsPerOriginStep = 65536.0;
 // precision. The corner itself when no step does, and when pointsMin is not a number or lies
 // 2^63 cells or more above it (no points, or a frame that no grid can number).
 GridOrigin gridOriginNear(double frameMin, double pointsMin, float cellSize);
+
+// The whole cells from the origin's position up to `top`, worked in top's precision (so that a
+// grid sized in float counts as its float cell coordinates do), and 0 when top lies below the
+// origin: an origin that rounded past a flat frame's points still has its cell. NaN stays NaN.
+template <typename Real>
+double cellsFromOrigin(Real top, const GridOrigin& origin, float cellSize) {
+    const Real extent = (top - origin.position) / cellSize;
+    return extent < 0 ? 0.0 : std::floor(static_cast<double>(extent));
+}

@@ -136,9 +136,7 @@ bool makeGrid(const MObject& node, const WeaverSettings& settings, const std::ve
     for (int k = 0; k < 3; ++k) {
         low[k] = std::min(low[k], lowestPoint[k]);
         origin[k] = gridOriginNear(low[k], lowestPoint[k], grid.cellSize);
-        const double fromOrigin = std::trunc((high[k] - origin[k].position) / grid.cellSize);
-        // Not below 0: an origin that rounded past a flat frame's points still has its cell.
-        dims[k] = origin[k].cell + (fromOrigin < 0 ? 0 : fromOrigin) + 1;
+        dims[k] = origin[k].cell + cellsFromOrigin(high[k], origin[k], grid.cellSize) + 1;
     }
     const double cells = dims[0] * dims[1] * dims[2];
     if (!(grid.cellSize > 0) || !(cells <= double(UINT_MAX))) {

@@ -13,11 +13,9 @@ bool makeScatterGrid(float radius, const GridFrame& frame, ScatterGrid& grid, do
     CellId count[3] = {0, 0, 0};
     for (int k = 0; k < 3; ++k) {
         origin[k] = gridOriginNear(frame.min[k], frame.lowestPoint[k], cellSize);
-        const float extent = (frame.max[k] - origin[k].position) / cellSize;
-        // Not below 0: an origin that rounded past a flat frame's points still has its cell.
-        const double fromOrigin = extent < 0.0f ? 0.0 : std::floor(static_cast<double>(extent));
-        const double along =
-            static_cast<double>(origin[k].cell) + fromOrigin + 1.0 + 2.0 * kGridMargin;
+        const double along = static_cast<double>(origin[k].cell) +
+                             cellsFromOrigin(frame.max[k], origin[k], cellSize) + 1.0 +
+                             2.0 * kGridMargin;
         cells *= along;
         if (along <= kMaximumGridCells) count[k] = static_cast<CellId>(along);
     }
