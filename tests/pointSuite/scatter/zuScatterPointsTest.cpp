@@ -420,54 +420,43 @@ TEST_F(ScatterTest, TheCandidateCapWarnsOnceForThePhase) {
     EXPECT_GT(smallestDistance(set.position), 0.5);
 }
 
-TEST_F(ScatterTest, ABoxOverPartOfTheMeshKeepsTheDistanceOnAnyNumberOfThreads) {
-    // The box is only the grid's frame: the candidates come from the whole torus, which reaches
-    // to 2.6 along x and z. A box given max first is the same box.
-    const shapes::Shape torus = shapes::torus(2, 0.6f, 48, 16);
-    const char* boxes[] = {
-        "setAttr scatter.bmix -1; setAttr scatter.bmiz -1; setAttr scatter.bmax 1; setAttr scatter.bmaz 1",
-        "setAttr scatter.bmix 1; setAttr scatter.bmiz 1; setAttr scatter.bmax -1; setAttr scatter.bmaz -1",
+TEST_F(ScatterTest, ABoxOverPartOfTheMeshOrFarFromItKeepsTheDistanceOnAnyNumberOfThreads) {
+    // A box over part of the mesh is only the grid's frame: the candidates come from the whole
+    // torus, which reaches to 2.6 along x and z; a box given max first is the same box. A box
+    // drawn round a whole scene of which the sphere is a small part: in single precision a
+    // point's distance from a corner a million units away rounds by more than a cell.
+    const shapes::Shape torus = shapes::torus(2, 0.6f, 48, 16), sphere = shapes::sphere(1, 24, 16);
+    struct Case {
+        const shapes::Shape& shape;
+        double radius;
+        const char* box;  // settings over the box from -1 to 1 along x and z
+        size_t moreThan;
+        bool sameBoxAsAbove;  // so the same output as the case above
+    } cases[] = {
+        {torus, 0.04, "", 10000, false},
+        {torus, 0.04,
+         "setAttr scatter.bmix 1; setAttr scatter.bmiz 1; "
+         "setAttr scatter.bmax -1; setAttr scatter.bmaz -1",
+         10000, true},
+        {sphere, 0.1,
+         "setAttr scatter.bmiy -1; setAttr scatter.bmix -1e6; setAttr scatter.bmiz -1e6; "
+         "setAttr scatter.bmax 1e6; setAttr scatter.bmaz 1e6",
+         600, false},
+        {sphere, 0.1, "setAttr scatter.bmiy -1e6", 600, false},
+        {sphere, 0.1, "setAttr scatter.bmiy -1; setAttr scatter.bmix -1e7", 600, false},
     };
     PointSet reference;
-    for (const char* box : boxes) {
+    for (const Case& c : cases) {
+        if (!c.sameBoxAsAbove) reference = PointSet();
         for (int threads : {1, 8}) {
-            SCOPED_TRACE(std::string(box) + ", threads " + std::to_string(threads));
+            SCOPED_TRACE(std::string(c.box) + ", threads " + std::to_string(threads));
             SetUp();
-            setMesh(torus);
-            ASSERT_TRUE(run("createNode zuScatterPoints -n scatter; connectAttr shape.outMesh scatter.inMesh;"
-                            "setAttr scatter.radius 0.04;" + std::string(box)));
+            scatterInUnitBox(c.shape,
+                             "setAttr scatter.radius " + std::to_string(c.radius) + "; " + c.box);
             DeviceThreads use(threads);
             const PointSet set = outPoints();
-            EXPECT_GT(set.size(), 10000u);
-            EXPECT_GT(smallestDistance(set.position), 0.04);
-            if (reference.size() == 0) reference = set;
-            EXPECT_TRUE(set == reference) << "the same output on every run";
-            TearDown();
-        }
-    }
-}
-
-TEST_F(ScatterTest, ABoxFarFromTheMeshKeepsTheDistanceOnAnyNumberOfThreads) {
-    // A box drawn round a whole scene of which this sphere is a small part: in single precision
-    // a point's distance from a corner a million units away rounds by more than a cell.
-    const char* farCorners[] = {
-        "setAttr scatter.bmix -1e6; setAttr scatter.bmiz -1e6; "
-        "setAttr scatter.bmax 1e6; setAttr scatter.bmaz 1e6",
-        "setAttr scatter.bmiy -1e6",
-        "setAttr scatter.bmix -1e7",
-    };
-    for (const char* corners : farCorners) {
-        PointSet reference;
-        for (int threads : {1, 8}) {
-            SCOPED_TRACE(std::string(corners) + ", threads " + std::to_string(threads));
-            SetUp();
-            scatterInUnitBox(
-                shapes::sphere(1, 24, 16),
-                "setAttr scatter.bmiy -1; setAttr scatter.radius 0.1; " + std::string(corners));
-            DeviceThreads use(threads);
-            const PointSet set = outPoints();
-            EXPECT_GT(set.size(), 600u);
-            EXPECT_GT(smallestDistance(set.position), 0.1);
+            EXPECT_GT(set.size(), c.moreThan);
+            EXPECT_GT(smallestDistance(set.position), c.radius);
             if (reference.size() == 0) reference = set;
             EXPECT_TRUE(set == reference) << "the same output on every run";
             TearDown();
