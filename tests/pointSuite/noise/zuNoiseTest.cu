@@ -87,6 +87,17 @@ protected:
         mayahost::clearRecordedMessages();
     }
 
+    // Every vertex of the plane where it was, within 1e-6 on each axis.
+    void expectPlaneUnmoved() const {
+        const std::vector<MeshPoint> now = points("planeShape");
+        ASSERT_EQ(now.size(), original.size());
+        for (size_t i = 0; i < now.size(); ++i) {
+            EXPECT_NEAR(now[i].x, original[i].x, 1e-6) << "vertex " << i;
+            EXPECT_NEAR(now[i].y, original[i].y, 1e-6) << "vertex " << i;
+            EXPECT_NEAR(now[i].z, original[i].z, 1e-6) << "vertex " << i;
+        }
+    }
+
     std::vector<MeshPoint> original;
 };
 
@@ -96,13 +107,7 @@ TEST_F(NoiseDeformer, TheCommandConnectsTheAccessoryTransformAndLocator) {
     ASSERT_TRUE(locator->parent);
     EXPECT_EQ(locator->parent->name, "transform1");
     // With every amplitude 0 the plane stays as it was.
-    const std::vector<MeshPoint> deformed = points("planeShape");
-    ASSERT_EQ(deformed.size(), original.size());
-    for (size_t i = 0; i < deformed.size(); ++i) {
-        EXPECT_NEAR(deformed[i].x, original[i].x, 1e-6);
-        EXPECT_NEAR(deformed[i].y, original[i].y, 1e-6);
-        EXPECT_NEAR(deformed[i].z, original[i].z, 1e-6);
-    }
+    expectPlaneUnmoved();
     EXPECT_TRUE(errors().empty());
 }
 
@@ -171,13 +176,7 @@ TEST_F(NoiseDeformer, TheSpaceIsTheMatrixsAffinePartWhateverItsLastColumn) {
     for (const auto& lastColumn : lastColumns) {
         SCOPED_TRACE(setSpaceWithLastColumn(lastColumn));
         ASSERT_TRUE(run(setSpaceWithLastColumn(lastColumn)));
-        const std::vector<MeshPoint> kept = points("planeShape");
-        ASSERT_EQ(kept.size(), original.size());
-        for (size_t i = 0; i < kept.size(); ++i) {
-            EXPECT_NEAR(kept[i].x, original[i].x, 1e-6);
-            EXPECT_NEAR(kept[i].y, original[i].y, 1e-6);
-            EXPECT_NEAR(kept[i].z, original[i].z, 1e-6);
-        }
+        expectPlaneUnmoved();
     }
     EXPECT_TRUE(errors().empty());
 
