@@ -134,15 +134,18 @@ MVector velocityAlong(const MVector& d, double speed, double speedRandom, Random
     return d * speed + d * random.nextUnit() * speedRandom;
 }
 
-// The host's time resolution: every frame of every frame rate it offers is a whole number of
-// ticks.
-constexpr double kTicksPerSecond = 6000.0;
+// Step ends are taken to the nearest 1/1024 of the host's tick of 1/6000 s. Whole frames of
+// every frame rate the host offers are whole ticks, and many times between frames binary
+// fractions of one (frame 2.002 at 24 frames a second is 500.5 ticks): they lie on this grid.
+constexpr double kGridStepsPerSecond = 6000.0 * 1024.0;
 
-// The seconds from start to moment, rounded to whole ticks. A moment reached by different sums
-// (one step's end, or the next step's end less its length) then gives the same value to the
-// last bit, so no instant on a step boundary falls in two steps or in none.
+// The seconds from start to moment, to the nearest grid step. Times reach the node in seconds,
+// so a moment reached by different sums (one step's end, or the next step's end less its length)
+// can differ in its last bits; on the grid, or away from the midpoints between its steps, it
+// snaps to one value, so no instant on a step boundary falls in two steps or in none.
 double secondsSince(const MTime& start, const MTime& moment) {
-    return std::round((moment - start).as(MTime::kSeconds) * kTicksPerSecond) / kTicksPerSecond;
+    return std::round((moment - start).as(MTime::kSeconds) * kGridStepsPerSecond) /
+           kGridStepsPerSecond;
 }
 
 // The count of instants, one every period, up to `seconds` after the start. A step emits the

@@ -4,6 +4,7 @@
 #include <mayahost/Plugins.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "data/DataTypes.h"
@@ -99,20 +100,29 @@ TEST_F(Emitter, EachRateEmitsTheInstantsOfItsPeriodThatFallInTheStep) {
 }
 
 TEST_F(Emitter, EachInstantIsEmittedOnceHoweverTheTimeIsStepped) {
-    // From frame 1 at 24 frames a second, the instants of rates 1 and 4 fall on frame
-    // boundaries: after every step the shape holds exactly the instants up to its time.
+    // From frame 1 at 24 frames a second (250 ticks of 1/6000 s a frame), the steps end on whole
+    // frames or on the half ticks between them; the instants fall every period of 1/rate seconds
+    // held as a float: every 6000, 1500 and 93.75 ticks for rates 1, 4 and 64, and just after
+    // each frame for rate 24. After every step the shape holds exactly the instants up to its
+    // time. Times are counted in half ticks, 1/500 frame.
     ASSERT_TRUE(run("createNode particle -n parts; connectDynamic -em em parts"));
-    for (int rate : {1, 4})
-        for (int framesPerStep : {1, 3}) {
-            SCOPED_TRACE("rate " + std::to_string(rate) + ", steps of " +
-                         std::to_string(framesPerStep) + " frames");
-            ASSERT_TRUE(run("setAttr em.rate " + std::to_string(rate) + "; currentTime 1"));
-            for (int frame = 1 + framesPerStep; frame <= 241; frame += framesPerStep) {
-                ASSERT_TRUE(run("currentTime " + std::to_string(frame)));
-                ASSERT_EQ(plugOf("parts.count").asInt(), (frame - 1) * rate / 24)
-                    << "frame " << frame;
-            }
+    struct Case {
+        int rate, step, last;
+    } cases[] = {{1, 500, 120000}, {1, 1500, 120000}, {4, 500, 120000}, {4, 1500, 120000},
+                 {4, 1, 3500},     {64, 1, 1000},     {24, 1, 1000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("rate " + std::to_string(c.rate) + ", steps of " + std::to_string(c.step) +
+                     "/500 frame");
+        ASSERT_TRUE(run("setAttr em.rate " + std::to_string(c.rate) + "; currentTime 1"));
+        const double period = float(1.0 / c.rate);
+        for (int time = c.step; time <= c.last; time += c.step) {
+            char frame[32];
+            std::snprintf(frame, sizeof frame, "%.17g", 1 + time / 500.0);
+            ASSERT_TRUE(run(std::string("currentTime ") + frame));
+            ASSERT_EQ(plugOf("parts.count").asInt(), int(std::floor(time / 12000.0 / period)))
+                << "frame " << frame;
         }
+    }
 }
 
 TEST_F(Emitter, AtTheStartOrWithAZeroRateNothingIsEmitted) {
