@@ -146,6 +146,26 @@ TEST_F(ViewportTest, TheLocatorMovesWithItsTransform) {
               kBackground);
 }
 
+// The view reads a connected switch as the plug holds it and getAttr shows it: NaN reads off, so
+// the camera stays a perspective one and the locator is hidden.
+TEST_F(ViewportTest, ConnectedSwitchesReadAsTheirPlugsHoldThem) {
+    addFrontCamera(false);
+    addDot("mover", 4, 0, 0, {255, 0, 0});
+    ASSERT_TRUE(sceneTesting::loadTestAdder());
+    ASSERT_TRUE(run("createNode testAdder -n adder; " + sceneTesting::kAdderNan +
+                    "; connectAttr adder.sum frontShape.orthographic"));
+    auto [column, row] = frontProjection(4, 0, 0, false, 200, 100);
+    EXPECT_EQ(pixel(snapshot("-width 200 -height 100 -camera front"), column, row),
+              (Rgb{255, 0, 0}));
+    ASSERT_TRUE(run("connectAttr adder.sum mover.visibility"));
+    for (const char* plug : {"frontShape.orthographic", "mover.visibility"}) {
+        int shown = -1;
+        ASSERT_TRUE(MGlobal::executeCommand(std::string("getAttr ") + plug, shown));
+        EXPECT_EQ(shown, 0) << plug;
+    }
+    EXPECT_EQ(pixel(snapshot("-width 200 -height 100 -camera front"), column, row), kBackground);
+}
+
 TEST_F(ViewportTest, TextIsDrawnInTheCurrentColourWhereItsAlignmentPutsIt) {
     struct Case {
         int align;

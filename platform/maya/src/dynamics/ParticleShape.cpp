@@ -57,10 +57,12 @@ private:
         Scene::current().setValue(*hostNode(), pathOf(attributeOf(attribute)),
                                   [&](Slot& slot, int) { write(slot); });
     }
-    // The input's current value: what a connection brings is evaluated first.
+    // The input's current value, as the plug holds it: what a connection brings is evaluated
+    // first.
     double number(const MObject& attribute) {
-        Scene::current().evaluate(*hostNode(), pathOf(attributeOf(attribute)));
-        return hostNode()->slot(attributeOf(attribute)).number[0];
+        const Attribute* input = attributeOf(attribute);
+        Scene::current().evaluate(*hostNode(), pathOf(input));
+        return input->heldValue(hostNode()->slot(input).number[0]);
     }
 
     ParticleArrays particles;

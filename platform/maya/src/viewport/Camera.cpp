@@ -56,7 +56,7 @@ double numberOf(Node& node, const char* attribute) {
     if (!a) return NAN;
     PlugPath path = pathOf(a);
     Scene::current().evaluate(node, path);
-    return Scene::current().slotFor(node, path, nullptr)->number[0];
+    return a->heldValue(Scene::current().slotFor(node, path, nullptr)->number[0]);
 }
 
 bool positive(double value) { return std::isfinite(value) && value > 0; }

@@ -37,7 +37,8 @@ bool visibleInScene(Node& node) {
         if (!visibility) continue;
         PlugPath path = pathOf(visibility);
         Scene::current().evaluate(*n, path);
-        if (Scene::current().slotFor(*n, path, nullptr)->number[0] == 0) return false;
+        if (visibility->heldValue(Scene::current().slotFor(*n, path, nullptr)->number[0]) == 0)
+            return false;
     }
     return true;
 }
