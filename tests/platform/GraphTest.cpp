@@ -3,6 +3,7 @@
 // Most cases drive the "testAdder" node of tests/plugins/graphTestPlugin.cpp.
 #include <gtest/gtest.h>
 #include <maya/MDagPath.h>
+#include <maya/MDataHandle.h>
 #include <maya/MDoubleArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnAttribute.h>
@@ -244,6 +245,25 @@ TEST_F(GraphTest, AConnectedNumberReadsAlikeInGetAttrPlugReadsAndCompute) {
             EXPECT_EQ(value(output), expected) << c.sum << " -> compute " << output;
         EXPECT_FALSE(errorContains("'bool' holds")) << c.sum;
     }
+}
+
+// A handle on one component of a numeric compound holds that one number: reads of two or three
+// numbers see it followed by zeros, never what lies past the store.
+TEST(DataHandleTest, AComponentHandleReadsItsOneNumberThenZeros) {
+    mayahost::Slot slot;
+    for (int i = 0; i < 4; ++i) slot.number[i] = i + 1;
+    const MDataHandle third(&slot, nullptr, 2);
+    EXPECT_EQ(third.asDouble(), 3.0);
+    const MDouble3& d3 = third.asDouble3();
+    EXPECT_EQ((std::vector<double>{d3[0], d3[1], d3[2]}), (std::vector<double>{3, 0, 0}));
+    const MDouble2& d2 = third.asDouble2();
+    EXPECT_EQ((std::vector<double>{d2[0], d2[1]}), (std::vector<double>{3, 0}));
+    EXPECT_EQ(third.asVector(), MVector(3, 0, 0));
+    const int* i3 = third.asInt3();
+    EXPECT_EQ((std::vector<int>{i3[0], i3[1], i3[2]}), (std::vector<int>{3, 0, 0}));
+    third.asDouble() = 7;
+    EXPECT_EQ(slot.number[2], 7.0) << "a write through asDouble reaches the store";
+    EXPECT_EQ(slot.number[3], 4.0);
 }
 
 TEST_F(AdderTest, FlagsAreKeptAndGovernConnections) {

@@ -82,9 +82,13 @@ public:
 
 private:
     double* numbers() const;
-    // The numbers as the attribute holds them: for a whole-number attribute a converted copy,
-    // for any other the store itself, so that a write through asDouble reaches it.
-    double* heldNumbers() const;
+    // The `count` numbers a read takes: the store itself, or, for a handle on one component
+    // (which holds one number), a copy of that number followed by zeros, so that no read runs
+    // past the store.
+    double* numbersFor(int count) const;
+    // The `count` numbers as the attribute holds them: for a whole-number attribute a converted
+    // copy, for any other those of numbersFor, so that a write through asDouble reaches the store.
+    double* heldNumbers(int count) const;
     void setNumbers(int count, const double* values);
 
     mayahost::Slot* slot_ = nullptr;

@@ -77,11 +77,19 @@ double* MDataHandle::numbers() const {
     return slot_->number + (component_ >= 0 ? component_ : 0);
 }
 
-double* MDataHandle::heldNumbers() const {
+double* MDataHandle::numbersFor(int count) const {
     double* stored = numbers();
+    if (component_ < 0 || count == 1) return stored;
+    numberView_[0] = stored[0];
+    for (int i = 1; i < 4; ++i) numberView_[i] = 0;
+    return numberView_;
+}
+
+double* MDataHandle::heldNumbers(int count) const {
+    double* stored = numbersFor(count);
     if (!attribute_ || !attribute_->holdsWholeNumbers()) return stored;
-    const int count = component_ >= 0 ? 1 : 4;
-    for (int i = 0; i < 4; ++i) numberView_[i] = i < count ? attribute_->heldValue(stored[i]) : 0;
+    const int held = component_ >= 0 ? 1 : 4;
+    for (int i = 0; i < 4; ++i) numberView_[i] = i < held ? attribute_->heldValue(stored[i]) : 0;
     return numberView_;
 }
 
@@ -132,37 +140,38 @@ char& MDataHandle::asChar() const {
 short& MDataHandle::asShort() const { return view_.s = wholeNumber<short>(numbers()[0], attribute_), view_.s; }
 int& MDataHandle::asInt() const { return view_.i = wholeNumber<int>(numbers()[0], attribute_), view_.i; }
 float& MDataHandle::asFloat() const {
-    return view_.f = static_cast<float>(heldNumbers()[0]), view_.f;
+    return view_.f = static_cast<float>(heldNumbers(1)[0]), view_.f;
 }
-double& MDataHandle::asDouble() const { return heldNumbers()[0]; }
-MDouble2& MDataHandle::asDouble2() const { return *reinterpret_cast<MDouble2*>(heldNumbers()); }
-MDouble3& MDataHandle::asDouble3() const { return *reinterpret_cast<MDouble3*>(heldNumbers()); }
+double& MDataHandle::asDouble() const { return heldNumbers(1)[0]; }
+MDouble2& MDataHandle::asDouble2() const { return *reinterpret_cast<MDouble2*>(heldNumbers(2)); }
+MDouble3& MDataHandle::asDouble3() const { return *reinterpret_cast<MDouble3*>(heldNumbers(3)); }
 
 MFloat2& MDataHandle::asFloat2() const {
-    const double* n = heldNumbers();
+    const double* n = heldNumbers(2);
     for (int i = 0; i < 2; ++i) view_.f2[i] = static_cast<float>(n[i]);
     return view_.f2;
 }
 
 MFloat3& MDataHandle::asFloat3() const {
-    const double* n = heldNumbers();
+    const double* n = heldNumbers(3);
     for (int i = 0; i < 3; ++i) view_.f3[i] = static_cast<float>(n[i]);
     return view_.f3;
 }
 
 int* MDataHandle::asInt3() const {
-    for (int i = 0; i < 3; ++i) view_.i3[i] = wholeNumber<int>(numbers()[i], attribute_);
+    const double* n = numbersFor(3);
+    for (int i = 0; i < 3; ++i) view_.i3[i] = wholeNumber<int>(n[i], attribute_);
     return view_.i3;
 }
 
 MVector& MDataHandle::asVector() const {
-    const double* n = heldNumbers();
+    const double* n = heldNumbers(3);
     vectorView_ = MVector(n[0], n[1], n[2]);
     return vectorView_;
 }
 
 MFloatVector& MDataHandle::asFloatVector() const {
-    const double* n = heldNumbers();
+    const double* n = heldNumbers(3);
     floatVectorView_ = MFloatVector(float(n[0]), float(n[1]), float(n[2]));
     return floatVectorView_;
 }
